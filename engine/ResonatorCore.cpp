@@ -1,8 +1,13 @@
 #include "ResonatorCore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace
 {
@@ -214,92 +219,277 @@ void ResonatorCore::processSample(Row* rows, const BlockValues& v, LoopState& st
         st.readPos[k] = (st.readPos[k] + 1) & kMask;
 }
 
-// The steady-state loop: no glide, whole-sample delays known for the block, and no read position
-// on the write position, so the crossed taps can be loaded together with each string's own read
-// before the row is written. Same operations in the same precision as processSample.
+#if defined(__SSE2__)
+
+namespace
+{
+
+// Block constants of the vector loops.
+struct VectorConstants
+{
+    __m128 damp0, damp1, damp2; // strings 0-3, 4-7, 8-11
+    __m128 feedback;
+    __m128 gain;
+    __m128d mix;
+    __m128d wetScale;
+};
+
+inline __m128 loadPair(const float* a, const float* b)
+{
+    return _mm_unpacklo_ps(_mm_load_ss(a), _mm_load_ss(b)); // {a, b, 0, 0}
+}
+
+inline __m128 loadQuad(const float* a, const float* b, const float* c, const float* d)
+{
+    return _mm_movelh_ps(loadPair(a, b), loadPair(c, d));
+}
+
+// One sample for all twelve strings, four at a time. rowOf(k) is the row string k reads. The
+// values are formed with the same operations, precision and order as in processSample; the
+// vectors only compute several of them at once. Answers yL, yR (before the gain) in lanes 0, 1.
+template <bool Bypassed, typename RowOf>
+inline __attribute__((always_inline)) void
+vectorSample(ResonatorCore::Row* pw, RowOf rowOf, float inL, float inR, float& offset, __m128& ds0,
+             __m128& ds1, __m128& ds2, const VectorConstants& c, float& outL, float& outR)
+{
+    const __m128 in = _mm_unpacklo_ps(_mm_set_ss(inL), _mm_set_ss(inR));
+    __m128 dry; // {dryL, dryR, 0, 0}
+    __m128 xf;  // the excitation in all lanes, when it is a float value
+    bool xIsFloat = true;
+    double x;
+    if constexpr (Bypassed)
+    {
+        dry = in;
+        x = offset;
+        xf = _mm_set1_ps(offset);
+    }
+    else
+    {
+        dry = _mm_add_ps(in, _mm_set1_ps(offset));
+        const float sum = _mm_cvtss_f32(dry) + _mm_cvtss_f32(_mm_shuffle_ps(dry, dry, 1));
+        x = 0.5 * static_cast<double>(sum);
+        // Half a float sum is a float value unless it falls below the normal range; then the
+        // write below is formed in double as written.
+        const float half = sum * 0.5f;
+        xIsFloat = half + half == sum;
+        xf = _mm_set1_ps(half);
+    }
+    offset = -offset;
+
+    const __m128 own0 =
+        loadQuad(&rowOf(0)->s[0], &rowOf(1)->s[1], &rowOf(2)->s[2], &rowOf(3)->s[3]);
+    const __m128 own1 =
+        loadQuad(&rowOf(4)->s[4], &rowOf(5)->s[5], &rowOf(6)->s[6], &rowOf(7)->s[7]);
+    const __m128 own2 =
+        loadQuad(&rowOf(8)->s[8], &rowOf(9)->s[9], &rowOf(10)->s[10], &rowOf(11)->s[11]);
+    ds0 = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(own0, ds0), c.damp0), ds0);
+    ds1 = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(own1, ds1), c.damp1), ds1);
+    ds2 = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(own2, ds2), c.damp2), ds2);
+
+    // Feedback write: the float product plus the excitation, summed in double and rounded to
+    // float. When the excitation is a float value, the float sum is that same number: double
+    // carries more than twice float's precision, so rounding to double first changes nothing.
+    const __m128 f0 = _mm_mul_ps(ds0, c.feedback);
+    const __m128 f1 = _mm_mul_ps(ds1, c.feedback);
+    const __m128 f2 = _mm_mul_ps(ds2, c.feedback);
+    if (__builtin_expect(xIsFloat, 1))
+    {
+        _mm_store_ps(&pw->s[0], _mm_add_ps(f0, xf));
+        _mm_store_ps(&pw->s[4], _mm_add_ps(f1, xf));
+        _mm_store_ps(&pw->s[8], _mm_add_ps(f2, xf));
+    }
+    else
+    {
+        const __m128d xd = _mm_set1_pd(x);
+        auto write = [&xd](float* to, __m128 f)
+        {
+            const __m128 lo = _mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(f), xd));
+            const __m128 hi = _mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(f, f)), xd));
+            _mm_store_ps(to, _mm_movelh_ps(lo, hi));
+        };
+        write(&pw->s[0], f0);
+        write(&pw->s[4], f1);
+        write(&pw->s[8], f2);
+    }
+
+    // Wet sums, left in lane 0 and right in lane 1, each added in its fixed order (the output
+    // depends on it): left  ds0 ds2 ds4 ds6 ds8 ds10 t10 t8 t6 t4 t2 t0,
+    //                 right ds3 ds1 ds5 ds7 ds9 ds11 t11 t9 t7 t5 t3 t1,
+    // where tk is string 11-k's ring read at string k's position, loaded after the write above.
+    __m128 wet = _mm_shuffle_ps(ds0, ds0, _MM_SHUFFLE(3, 0, 3, 0));
+    wet = _mm_add_ps(wet, _mm_shuffle_ps(ds0, ds0, _MM_SHUFFLE(1, 2, 1, 2)));
+    wet = _mm_add_ps(wet, ds1);
+    wet = _mm_add_ps(wet, _mm_movehl_ps(ds1, ds1));
+    wet = _mm_add_ps(wet, ds2);
+    wet = _mm_add_ps(wet, _mm_movehl_ps(ds2, ds2));
+    wet = _mm_add_ps(wet, loadPair(&rowOf(10)->s[1], &rowOf(11)->s[0]));
+    wet = _mm_add_ps(wet, loadPair(&rowOf(8)->s[3], &rowOf(9)->s[2]));
+    wet = _mm_add_ps(wet, loadPair(&rowOf(6)->s[5], &rowOf(7)->s[4]));
+    wet = _mm_add_ps(wet, loadPair(&rowOf(4)->s[7], &rowOf(5)->s[6]));
+    wet = _mm_add_ps(wet, loadPair(&rowOf(2)->s[9], &rowOf(3)->s[8]));
+    wet = _mm_add_ps(wet, loadPair(&rowOf(0)->s[11], &rowOf(1)->s[10]));
+
+    // Mix in double, rounded to float, then the gain in float.
+    const __m128d dryD = _mm_cvtps_pd(dry);
+    const __m128d y = _mm_add_pd(
+        _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(_mm_cvtps_pd(wet), c.wetScale), dryD), c.mix), dryD);
+    const __m128 out = _mm_mul_ps(_mm_cvtpd_ps(y), c.gain);
+    outL = _mm_cvtss_f32(out);
+    outR = _mm_cvtss_f32(_mm_shuffle_ps(out, out, 1));
+}
+
+} // namespace
+
+// Steady state: no glide, and every string's read position trails the write position by its
+// fixed whole-sample delay. The block is cut into stretches in which no position wraps around
+// the ring, so that each string reads through its own row pointer without masking.
 template <bool Bypassed>
 void ResonatorCore::processFixedRun(Row* rows, const BlockValues& v, LoopState& st,
                                     const std::array<int32_t, kNumStrings>& delays,
                                     const float* in0, const float* in1, float* out0, float* out1,
                                     int32_t begin, int32_t end)
 {
-    int32_t writePos = st.writePos;
+    const VectorConstants c{_mm_loadu_ps(&v.damping[0]), _mm_loadu_ps(&v.damping[4]),
+                            _mm_loadu_ps(&v.damping[8]), _mm_set1_ps(v.feedback),
+                            _mm_set1_ps(v.outputGain),   _mm_set1_pd(v.mixAmount),
+                            _mm_set1_pd(0.075)};
+    __m128 ds0 = _mm_loadu_ps(&st.dampState[0]);
+    __m128 ds1 = _mm_loadu_ps(&st.dampState[4]);
+    __m128 ds2 = _mm_loadu_ps(&st.dampState[8]);
     float offset = st.offset;
-    int32_t rp[kStrings];
-    float ds[kStrings];
-    float damping[kStrings];
-    int32_t delay[kStrings];
-    for (int k = 0; k < kStrings; ++k)
+    int32_t writePos = st.writePos;
+
+    int32_t n = begin;
+    while (n < end)
     {
-        rp[k] = st.readPos[k];
-        ds[k] = st.dampState[k];
-        damping[k] = v.damping[k];
-        delay[k] = delays[k];
-    }
-    const float feedback = v.feedback;
-    const double mix = v.mixAmount;
-    const float gain = v.outputGain;
-
-    for (int32_t n = begin; n < end; ++n)
-    {
-        float dryL;
-        float dryR;
-        double x;
-        if constexpr (Bypassed)
-        {
-            dryL = in0[n];
-            dryR = in1[n];
-            x = offset;
-        }
-        else
-        {
-            dryL = in0[n] + offset;
-            dryR = in1[n] + offset;
-            x = 0.5 * static_cast<double>(dryL + dryR);
-        }
-        offset = -offset;
-
-        float own[kStrings];
-        float tap[kStrings]; // tap[k]: string 11-k read at string k's position
+        // The longest stretch in which neither the write row nor any read row wraps.
+        int32_t run = std::min(end - n, kRingLength - writePos);
+        const Row* base[kStrings];
         for (int k = 0; k < kStrings; ++k)
         {
-            const Row& r = rows[rp[k]];
-            own[k] = r.s[k];
-            tap[k] = r.s[kStrings - 1 - k];
+            const int32_t row = (writePos - delays[k]) & kMask;
+            run = std::min(run, kRingLength - row);
+            base[k] = rows + row;
         }
-        for (int k = 0; k < kStrings; ++k)
-            ds[k] = (own[k] - ds[k]) * damping[k] + ds[k];
-        Row& w = rows[writePos];
-        for (int k = 0; k < kStrings; ++k)
-            w.s[k] = static_cast<float>(static_cast<double>(ds[k] * feedback) + x);
-
-        // Summed in this order: the output depends on it.
-        float wetL = ds[0] + ds[2] + ds[4] + ds[6] + ds[8] + ds[10];
-        wetL = wetL + tap[10] + tap[8] + tap[6] + tap[4] + tap[2] + tap[0];
-        float wetR = ds[3] + ds[1] + ds[5] + ds[7] + ds[9] + ds[11];
-        wetR = wetR + tap[11] + tap[9] + tap[7] + tap[5] + tap[3] + tap[1];
-
-        const float yL = static_cast<float>((wetL * 0.075 - dryL) * mix + dryL);
-        const float yR = static_cast<float>((wetR * 0.075 - dryR) * mix + dryR);
-        out0[n] = yL * gain;
-        out1[n] = yR * gain;
-
-        writePos = (writePos + 1) & kMask;
-        for (int k = 0; k < kStrings; ++k)
-            rp[k] = (writePos - delay[k]) & kMask;
+        Row* const pw = rows + writePos;
+        for (int32_t i = 0; i < run; ++i)
+        {
+            vectorSample<Bypassed>(
+                pw + i, [&base, i](int k) { return base[k] + i; }, in0[n + i], in1[n + i], offset,
+                ds0, ds1, ds2, c, out0[n + i], out1[n + i]);
+        }
+        n += run;
+        writePos = (writePos + run) & kMask;
     }
 
     st.writePos = writePos;
     st.offset = offset;
     for (int k = 0; k < kStrings; ++k)
-    {
-        st.readPos[k] = rp[k];
-        st.dampState[k] = ds[k];
-    }
+        st.readPos[k] = (writePos - delays[k]) & kMask;
+    _mm_storeu_ps(&st.dampState[0], ds0);
+    _mm_storeu_ps(&st.dampState[4], ds1);
+    _mm_storeu_ps(&st.dampState[8], ds2);
     // Without a glide each sample sets the current values to their targets.
     st.tuneCurrent = v.tuneTarget;
     st.detuneCurrent = v.detuneTarget;
 }
+
+// While Tune or Detune glide: the string lengths change every sample and are recomputed, two at a
+// time, exactly as in processSample. Stops after the sample in which both glides arrive.
+template <bool Bypassed>
+int32_t ResonatorCore::processGlideRun(Row* rows, const BlockValues& v, LoopState& st,
+                                       const float* in0, const float* in1, float* out0, float* out1,
+                                       int32_t begin, int32_t end, double sr)
+{
+    const VectorConstants c{_mm_loadu_ps(&v.damping[0]), _mm_loadu_ps(&v.damping[4]),
+                            _mm_loadu_ps(&v.damping[8]), _mm_set1_ps(v.feedback),
+                            _mm_set1_ps(v.outputGain),   _mm_set1_pd(v.mixAmount),
+                            _mm_set1_pd(0.075)};
+    // (sr * 0.015) * spread, the part of each length's numerator that is fixed for the block.
+    alignas(16) double spreadTerm[kStrings];
+    for (int k = 0; k < kStrings; ++k)
+        spreadTerm[k] = sr * 0.015 * kDetuneSpread[k];
+    const __m128d srV = _mm_set1_pd(sr);
+    const __m128d ringV = _mm_set1_pd(16384.0);
+
+    __m128 ds0 = _mm_loadu_ps(&st.dampState[0]);
+    __m128 ds1 = _mm_loadu_ps(&st.dampState[4]);
+    __m128 ds2 = _mm_loadu_ps(&st.dampState[8]);
+    float offset = st.offset;
+    int32_t writePos = st.writePos;
+    alignas(16) int32_t rp[kStrings];
+    for (int k = 0; k < kStrings; ++k)
+        rp[k] = st.readPos[k];
+    float tuneCurrent = st.tuneCurrent;
+    float detuneCurrent = st.detuneCurrent;
+
+    int32_t n = begin;
+    while (n < end && !(tuneCurrent == v.tuneTarget && detuneCurrent == v.detuneTarget))
+    {
+        vectorSample<Bypassed>(
+            rows + writePos, [&rows, &rp](int k) { return rows + rp[k]; }, in0[n], in1[n], offset,
+            ds0, ds1, ds2, c, out0[n], out1[n]);
+
+        const float dDetune = v.detuneTarget - detuneCurrent;
+        if (std::fabs(dDetune) > 0.002)
+            detuneCurrent = static_cast<float>(detuneCurrent + dDetune * 0.00075);
+        else
+            detuneCurrent = v.detuneTarget;
+        const float dTune = v.tuneTarget - tuneCurrent;
+        if (std::fabs(dTune) > 0.0015)
+        {
+            float cand = static_cast<float>(tuneCurrent + dTune * 0.00025);
+            if (std::fabs(tuneCurrent - cand) > 0.00002)
+                cand = cand > tuneCurrent ? static_cast<float>(tuneCurrent + 0.00002)
+                                          : static_cast<float>(tuneCurrent - 0.00002);
+            tuneCurrent = cand;
+        }
+        else
+        {
+            tuneCurrent = v.tuneTarget;
+        }
+
+        // Lengths (sr + spreadTerm * detune) / (ratio * base), positions truncated toward zero;
+        // the conversion answers INT32_MIN out of range, as truncateToInt does.
+        const float ratio = v.transposeFactor * tuneCurrent;
+        const __m128d ratioV = _mm_set1_pd(ratio);
+        const __m128d detuneV = _mm_set1_pd(detuneCurrent);
+        const __m128d writeV = _mm_set1_pd(writePos);
+        const __m128i mask = _mm_set1_epi32(kMask);
+        const __m128i one = _mm_set1_epi32(1);
+        for (int k = 0; k < kStrings; k += 4)
+        {
+            __m128i pos[2];
+            for (int h = 0; h < 2; ++h)
+            {
+                const int j = k + 2 * h;
+                const __m128d num =
+                    _mm_add_pd(srV, _mm_mul_pd(_mm_load_pd(&spreadTerm[j]), detuneV));
+                const __m128d den = _mm_mul_pd(ratioV, _mm_loadu_pd(&kBaseFrequency[j]));
+                const __m128d length = _mm_div_pd(num, den);
+                pos[h] = _mm_cvttpd_epi32(_mm_add_pd(_mm_sub_pd(writeV, length), ringV));
+            }
+            __m128i p = _mm_unpacklo_epi64(pos[0], pos[1]);
+            p = _mm_and_si128(_mm_add_epi32(_mm_and_si128(p, mask), one), mask);
+            _mm_store_si128(reinterpret_cast<__m128i*>(&rp[k]), p);
+        }
+        writePos = (writePos + 1) & kMask;
+        ++n;
+    }
+
+    st.writePos = writePos;
+    st.offset = offset;
+    for (int k = 0; k < kStrings; ++k)
+        st.readPos[k] = rp[k];
+    _mm_storeu_ps(&st.dampState[0], ds0);
+    _mm_storeu_ps(&st.dampState[4], ds1);
+    _mm_storeu_ps(&st.dampState[8], ds2);
+    st.tuneCurrent = tuneCurrent;
+    st.detuneCurrent = detuneCurrent;
+    return n;
+}
+
+#endif
 
 void ResonatorCore::process(const float* in0, const float* in1, float* out0, float* out1,
                             int32_t frames, float sampleRate)
@@ -331,6 +521,15 @@ void ResonatorCore::process(const float* in0, const float* in1, float* out0, flo
         // The targets are fixed for the block, so once the glides have arrived they stay.
         const bool gliding =
             !(st.tuneCurrent == v.tuneTarget && st.detuneCurrent == v.detuneTarget);
+#if defined(__SSE2__)
+        if (gliding)
+        {
+            n = v.bypassed == 0
+                    ? processGlideRun<false>(rows, v, st, in0, in1, out0, out1, n, frames, sr)
+                    : processGlideRun<true>(rows, v, st, in0, in1, out0, out1, n, frames, sr);
+            continue;
+        }
+#endif
         if (!gliding)
         {
             if (!delaysChecked)
@@ -339,10 +538,13 @@ void ResonatorCore::process(const float* in0, const float* in1, float* out0, flo
                                                  st.detuneCurrent, delays);
                 delaysChecked = true;
             }
-            bool onWritePos = false;
+            // The first sample after a reset or a transposition change reads from provisional
+            // positions; it goes through processSample, after which the delays hold.
+            bool trailing = delaysFixed;
             for (int k = 0; k < kNumStrings; ++k)
-                onWritePos |= st.readPos[k] == st.writePos;
-            if (delaysFixed && !onWritePos)
+                trailing = trailing && st.readPos[k] == ((st.writePos - delays[k]) & kMask);
+#if defined(__SSE2__)
+            if (trailing)
             {
                 if (v.bypassed == 0)
                     processFixedRun<false>(rows, v, st, delays, in0, in1, out0, out1, n, frames);
@@ -350,6 +552,9 @@ void ResonatorCore::process(const float* in0, const float* in1, float* out0, flo
                     processFixedRun<true>(rows, v, st, delays, in0, in1, out0, out1, n, frames);
                 break;
             }
+#else
+            (void)trailing;
+#endif
         }
         processSample(rows, v, st, in0, in1, out0, out1, n, sr);
         ++n;

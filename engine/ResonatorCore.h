@@ -66,6 +66,14 @@ public:
     void process(const float* in0, const float* in1, float* out0, float* out1, int32_t frames,
                  float sampleRate);
 
+    // The twelve rings are interleaved: one row holds the sample of every string at one ring
+    // position. A sample's twelve writes then go to one row, and each string's own read and the
+    // crossed tap taken at the same position come from the same row.
+    struct alignas(16) Row
+    {
+        float s[kNumStrings];
+    };
+
     // Running state, for tests and diagnostics (audio thread only).
     int32_t writePosition() const { return writePos_; }
     int32_t readPosition(int string) const { return readPos_[string]; }
@@ -78,14 +86,6 @@ public:
     }
 
 private:
-    // The twelve rings are interleaved: one row holds the sample of every string at one ring
-    // position. A sample's twelve writes then go to one row, and each string's own read and the
-    // crossed tap taken at the same position come from the same row.
-    struct alignas(16) Row
-    {
-        float s[kNumStrings];
-    };
-
     struct BlockValues;
     struct LoopState;
 
@@ -94,6 +94,10 @@ private:
                                    float detuneCurrent, std::array<int32_t, kNumStrings>& delays);
     static void processSample(Row* rows, const BlockValues& v, LoopState& st, const float* in0,
                               const float* in1, float* out0, float* out1, int32_t n, double sr);
+    template <bool Bypassed>
+    static int32_t processGlideRun(Row* rows, const BlockValues& v, LoopState& st, const float* in0,
+                                   const float* in1, float* out0, float* out1, int32_t begin,
+                                   int32_t end, double sr);
     template <bool Bypassed>
     static void processFixedRun(Row* rows, const BlockValues& v, LoopState& st,
                                 const std::array<int32_t, kNumStrings>& delays, const float* in0,
