@@ -512,53 +512,48 @@ void ResonatorCore::process(const float* in0, const float* in1, float* out0, flo
     Row* const rows = rows_.get();
     const double sr = sampleRate;
 
+    int32_t n = 0;
+#if defined(__SSE2__)
     std::array<int32_t, kNumStrings> delays{};
     bool delaysChecked = false;
     bool delaysFixed = false;
-    int32_t n = 0;
     while (n < frames)
     {
         // The targets are fixed for the block, so once the glides have arrived they stay.
-        const bool gliding =
-            !(st.tuneCurrent == v.tuneTarget && st.detuneCurrent == v.detuneTarget);
-#if defined(__SSE2__)
-        if (gliding)
+        if (!(st.tuneCurrent == v.tuneTarget && st.detuneCurrent == v.detuneTarget))
         {
             n = v.bypassed == 0
                     ? processGlideRun<false>(rows, v, st, in0, in1, out0, out1, n, frames, sr)
                     : processGlideRun<true>(rows, v, st, in0, in1, out0, out1, n, frames, sr);
             continue;
         }
-#endif
-        if (!gliding)
+        if (!delaysChecked)
         {
-            if (!delaysChecked)
-            {
-                delaysFixed = computeFixedDelays(sr, v.transposeFactor, st.tuneCurrent,
-                                                 st.detuneCurrent, delays);
-                delaysChecked = true;
-            }
-            // The first sample after a reset or a transposition change reads from provisional
-            // positions; it goes through processSample, after which the delays hold.
-            bool trailing = delaysFixed;
-            for (int k = 0; k < kNumStrings; ++k)
-                trailing = trailing && st.readPos[k] == ((st.writePos - delays[k]) & kMask);
-#if defined(__SSE2__)
-            if (trailing)
-            {
-                if (v.bypassed == 0)
-                    processFixedRun<false>(rows, v, st, delays, in0, in1, out0, out1, n, frames);
-                else
-                    processFixedRun<true>(rows, v, st, delays, in0, in1, out0, out1, n, frames);
-                break;
-            }
-#else
-            (void)trailing;
-#endif
+            delaysFixed =
+                computeFixedDelays(sr, v.transposeFactor, st.tuneCurrent, st.detuneCurrent, delays);
+            delaysChecked = true;
+        }
+        // The first sample after a reset or a transposition change reads from provisional
+        // positions; it goes through processSample, after which the delays hold.
+        bool trailing = delaysFixed;
+        for (int k = 0; k < kNumStrings; ++k)
+            trailing = trailing && st.readPos[k] == ((st.writePos - delays[k]) & kMask);
+        if (trailing)
+        {
+            if (v.bypassed == 0)
+                processFixedRun<false>(rows, v, st, delays, in0, in1, out0, out1, n, frames);
+            else
+                processFixedRun<true>(rows, v, st, delays, in0, in1, out0, out1, n, frames);
+            n = frames;
+            break;
         }
         processSample(rows, v, st, in0, in1, out0, out1, n, sr);
         ++n;
     }
+#endif
+    // Without vector instructions every sample takes the plain steps.
+    for (; n < frames; ++n)
+        processSample(rows, v, st, in0, in1, out0, out1, n, sr);
 
     writePos_ = st.writePos;
     readPos_ = st.readPos;
