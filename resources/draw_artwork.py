@@ -38,7 +38,7 @@ WIDTH, HEIGHT = 320, 257
 # Layout: the editor's control rectangles
 # ---------------------------------------------------------------------------------------
 
-# (name, rectangle, legend, large)
+# (name, rectangle, legend, large); legends are centred over their knob.
 KNOBS = [
     ("decay", (50, 71, 95, 116), "DECAY TIME", True),
     ("damp", (224, 71, 269, 116), "DAMPING", True),
@@ -48,6 +48,8 @@ KNOBS = [
     ("mix", (64, 164, 86, 186), "MIX", False),
     ("output", (233, 164, 255, 186), "OUTPUT", False),
 ]
+# The Detune legend sits next to the Transpose display; a small shift keeps air between.
+LEGEND_NUDGE = {"detune": 2}
 # Knobs whose middle position is a neutral setting get a longer tick at the top.
 BIPOLAR = {"transpose", "tune"}
 
@@ -155,7 +157,7 @@ def set_font(ctx, size, bold=False, italic=False, family=SANS):
     options = cairo.FontOptions()
     options.set_antialias(cairo.ANTIALIAS_GRAY)
     options.set_hint_style(cairo.HINT_STYLE_SLIGHT)
-    options.set_hint_metrics(cairo.HINT_METRICS_ON)
+    options.set_hint_metrics(cairo.HINT_METRICS_OFF)
     ctx.set_font_options(options)
 
 
@@ -709,10 +711,11 @@ def draw_background(legend_boxes=None):
     for name, rect, legend, large in KNOBS:
         draw_scale(ctx, name, rect, large)
         cx, cy, radius = knob_geometry(rect)
+        cx += LEGEND_NUDGE.get(name, 0)
         if large:
             engraved_text(ctx, legend, cx, rect[1] - 9, 7.5, 1.0, boxes)
         else:
-            engraved_text(ctx, legend, cx, rect[1] - 6, 6.5, 0.7, boxes)
+            engraved_text(ctx, legend, cx, rect[1] - 6, 7, 0.6, boxes)
     for name, rect, legend, large in KNOBS:
         draw_knob(ctx, rect, large)
     for rect in DISPLAYS.values():
@@ -813,8 +816,8 @@ def draw_bypass_key(background):
         rounded_rect(ctx, kx, ky, kw, kh, 5)
         g = cairo.LinearGradient(0, ky, 0, ky + kh)
         if lit:
-            g.add_color_stop_rgb(0, *rgb((92, 40, 34)))
-            g.add_color_stop_rgb(1, *rgb((44, 14, 12)))
+            g.add_color_stop_rgb(0, *rgb((128, 44, 34)))
+            g.add_color_stop_rgb(1, *rgb((62, 16, 12)))
         else:
             g.add_color_stop_rgb(0, *rgb((78, 76, 74)))
             g.add_color_stop_rgb(1, *rgb((30, 30, 30)))
@@ -834,7 +837,7 @@ def draw_bypass_key(background):
 
         set_font(ctx, 8, bold=True)
         label = "BYPASS"
-        track = 1.4
+        track = 1.1
         tw = text_width(ctx, label, track)
         tx = round(kx + (kw - tw) / 2.0)
         base = round(ky + kh / 2.0 + 3.0)
@@ -1132,16 +1135,16 @@ def draw_about(background):
     ctx.stroke()
 
     cx = lx + lw / 2.0
-    set_font(ctx, 21, bold=True, italic=True, family=SERIF)
+    set_font(ctx, 20, bold=True, italic=True, family=SERIF)
     title = "Orv Sympharon"
     x = round(cx - text_width(ctx, title) / 2.0)
     ctx.set_source_rgba(*rgb((110, 44, 4), 0.7))
-    ctx.move_to(x + 1, ly + 24)
+    ctx.move_to(x + 1, ly + 22)
     ctx.show_text(title)
     ctx.set_source_rgb(*rgb((255, 250, 240)))
-    ctx.move_to(x, ly + 23)
+    ctx.move_to(x, ly + 21)
     ctx.show_text(title)
-    set_font(ctx, 6.5, bold=True)
+    set_font(ctx, 6, bold=True)
     sub = "STRING RESONATOR"
     x = round(cx - text_width(ctx, sub, 1.6) / 2.0)
     ctx.set_source_rgba(*rgb((70, 26, 2), 0.9))
