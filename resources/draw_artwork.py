@@ -11,7 +11,7 @@ Other modes:
                        (handles, LED, key, strip buttons and sample display texts placed
                        at their control positions); for looking at, not for committing
 
-Needs python3-cairo and the fonts-liberation2 / fonts-dejavu-core fonts. The output is
+Needs python3-cairo, fontconfig and fonts-liberation2 (checked at start). The output is
 deterministic: the grain textures come from a fixed seed and every text is drawn with
 explicit font options, so the same machine writes the same bytes on every run.
 
@@ -157,6 +157,14 @@ def set_font(ctx, size, bold=False, italic=False, family=SANS):
     options = cairo.FontOptions()
     options.set_antialias(cairo.ANTIALIAS_GRAY)
     options.set_hint_style(cairo.HINT_STYLE_SLIGHT)
+    options.set_hint_metrics(cairo.HINT_METRICS_ON)
+    ctx.set_font_options(options)
+
+
+def fractional_advances(ctx):
+    """Letter-spaced text is placed glyph by glyph; whole-pixel advances would make its gaps
+    uneven, so it uses the font's exact advances. Call inside save/restore."""
+    options = ctx.get_font_options()
     options.set_hint_metrics(cairo.HINT_METRICS_OFF)
     ctx.set_font_options(options)
 
@@ -165,7 +173,11 @@ def text_width(ctx, text, tracking=0.0):
     """Advance width of text drawn glyph by glyph with extra space between letters."""
     if tracking == 0.0:
         return ctx.text_extents(text).x_advance
-    return sum(ctx.text_extents(ch).x_advance for ch in text) + tracking * (len(text) - 1)
+    ctx.save()
+    fractional_advances(ctx)
+    width = sum(ctx.text_extents(ch).x_advance for ch in text) + tracking * (len(text) - 1)
+    ctx.restore()
+    return width
 
 
 def show_text(ctx, text, x, y, tracking=0.0):
@@ -173,10 +185,13 @@ def show_text(ctx, text, x, y, tracking=0.0):
         ctx.move_to(x, y)
         ctx.show_text(text)
         return
+    ctx.save()
+    fractional_advances(ctx)
     for ch in text:
         ctx.move_to(x, y)
         ctx.show_text(ch)
         x += ctx.text_extents(ch).x_advance + tracking
+    ctx.restore()
 
 
 def ink_box(ctx, text, x, y, tracking=0.0):
@@ -926,8 +941,9 @@ def draw_strip_arrow(background, rect, kind):
         ctx.set_source_surface(background, -rect[0], -rect[1])
         ctx.paint()
         top, bottom, glow = ARROW_COLOURS[kind][state]
-        # Rows 3..10 keep the arrow inside the 12-pixel rectangles of the B buttons.
-        draw_arrow_glyph(ctx, 3.5, 3.0, 5.5, 7.0, +1, top, bottom, glow, GLOW[kind])
+        # Rows 4..10 keep the arrow inside the 12-pixel rectangles of the B buttons and
+        # centre it on the PRESET and BANK words beside it.
+        draw_arrow_glyph(ctx, 3.5, 4.0, 5.5, 7.0, +1, top, bottom, glow, GLOW[kind])
         ctx.restore()
     surface.flush()
     return surface
@@ -1183,7 +1199,7 @@ def draw_about(background):
     ctx.rectangle(lx + 12, 142, lw - 24, 1)
     ctx.set_source_rgba(0, 0, 0, 0.15)
     ctx.fill()
-    set_font(ctx, 7)
+    set_font(ctx, 8)
     notice = "VST is a trademark of Steinberg Media Technologies GmbH"
     ctx.set_source_rgb(*rgb(grey))
     show_text(ctx, notice, round(cx - text_width(ctx, notice) / 2.0), 154)
@@ -1317,6 +1333,33 @@ def check(pictures, legend_boxes):
 # ---------------------------------------------------------------------------------------
 
 
+FONT_FILES = {
+    (SANS, "bold"): "LiberationSans-Bold.ttf",
+    (SANS, "regular"): "LiberationSans-Regular.ttf",
+    (SERIF, "bold:italic"): "LiberationSerif-BoldItalic.ttf",
+}
+
+
+def missing_fonts():
+    """Families that fontconfig would replace by another face (which changes every picture)."""
+    import subprocess
+
+    missing = []
+    for (family, style), filename in FONT_FILES.items():
+        try:
+            found = subprocess.run(
+                ["fc-match", "-f", "%{file}", "%s:%s" % (family, style)],
+                capture_output=True,
+                text=True,
+                check=True,
+            ).stdout
+        except (OSError, subprocess.CalledProcessError):
+            found = ""
+        if os.path.basename(found) != filename:
+            missing.append("%s %s (got %s)" % (family, style, found or "nothing"))
+    return missing
+
+
 def draw_all():
     legend_boxes = []
     bg = draw_background(legend_boxes)
@@ -1412,6 +1455,10 @@ def write_preview(pictures, path, about=False):
 
 
 def main(argv):
+    missing = missing_fonts()
+    if missing:
+        print("draw_artwork: fonts missing (install fonts-liberation2): " + "; ".join(missing), file=sys.stderr)
+        return 1
     pictures, legend_boxes = draw_all()
     problems = check(pictures, legend_boxes)
     for p in problems:
