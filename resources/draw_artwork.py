@@ -207,7 +207,7 @@ def ink_box(ctx, text, x, y, tracking=0.0):
 
 
 def grain(w, h, seed, strength):
-    """Translucent black/white speckle: powder-coat and anodised finishes."""
+    """Translucent black/white grain: powder-coat and anodised finishes."""
     rng = random.Random(seed)
     stride = cairo.ImageSurface.format_stride_for_width(cairo.FORMAT_ARGB32, w)
     data = bytearray(stride * h)
@@ -223,17 +223,6 @@ def grain(w, h, seed, strength):
             data[i + 2] = c
             data[i + 3] = a
     return cairo.ImageSurface.create_for_data(data, cairo.FORMAT_ARGB32, w, h, stride)
-
-
-def soft_shadow(ctx, path_fn, steps, alpha, dx=0.0, dy=0.0):
-    """Approximate blur: a stack of growing outlines, each faint."""
-    for i in range(steps, 0, -1):
-        ctx.save()
-        ctx.translate(dx, dy)
-        path_fn(i)
-        ctx.set_source_rgba(0, 0, 0, alpha / steps * (steps - i + 1) / steps * 2.0)
-        ctx.fill()
-        ctx.restore()
 
 
 # Engraving on the orange finish: dark letters with a light lip below them.
@@ -801,7 +790,7 @@ def draw_led(background):
         g.add_color_stop_rgb(1, *rgb(lens[2]))
         ctx.set_source(g)
         ctx.fill()
-        # Specular reflection of the room light on the dome.
+        # Reflection of the room light on the dome.
         ctx.arc(cx - 1.4, cy - 1.5, 1.3, 0, 2 * math.pi)
         ctx.set_source_rgba(1, 1, 1, 0.75 if state else 0.45)
         ctx.fill()
@@ -1319,10 +1308,13 @@ def check(pictures, legend_boxes):
     if low < 180 or high - low > 40:
         problems.append("about version box not plain and light (%d..%d)" % (low, high))
     # Multi-state pictures: every state must differ from the one before it.
-    for pid, states in [(p, 3) for p in list(STRIP_ARROWS) + list(STRIP_WORDS)] + [(19997, 5), (1131, 2), (1132, 2)]:
+    state_counts = {p: 3 for p in list(STRIP_ARROWS) + list(STRIP_WORDS)}
+    state_counts.update({19997: 5, 1131: 2, 1132: 2})
+    for pid, states in state_counts.items():
         s = pictures[pid]
         h = s.get_height() // states
-        rows = [bytes(s.get_data()[i * h * s.get_stride() : (i + 1) * h * s.get_stride()]) for i in range(states)]
+        size = h * s.get_stride()
+        rows = [bytes(s.get_data()[i * size : (i + 1) * size]) for i in range(states)]
         if len(set(rows)) != states:
             problems.append("%d has identical states" % pid)
     return problems
@@ -1403,20 +1395,31 @@ def write_preview(pictures, path, about=False):
     surface, ctx = new_surface(WIDTH, HEIGHT)
     ctx.set_source_surface(pictures[1128], 0, 0)
     ctx.paint()
-    values = {"decay": 0.62, "damp": 0.35, "transpose": 0.5, "tune": 0.2, "detune": 0.0, "mix": 0.25, "output": 0.5}
-    texts = {"decay": "62%", "damp": "35%", "transpose": "0", "tune": "-59c", "detune": "0%", "mix": "25%", "output": "0.0dB"}
+    # Knob value and the text its display shows for it.
+    samples = {
+        "decay": (0.62, "62%"),
+        "damp": (0.35, "35%"),
+        "transpose": (0.5, "0"),
+        "tune": (0.2, "-59c"),
+        "detune": (0.0, "0%"),
+        "mix": (0.25, "25%"),
+        "output": (0.5, "0.0dB"),
+    }
     for name, rect, _, large in KNOBS:
         pid = 1129 if large else 1130
-        x, y = handle_origin(rect, pictures[pid].get_width(), values[name])
+        x, y = handle_origin(rect, pictures[pid].get_width(), samples[name][0])
         ctx.set_source_surface(pictures[pid], x, y)
         ctx.paint()
     set_font(ctx, 9)
     ctx.set_source_rgb(0, 0, 0)
     for name, rect in DISPLAYS.items():
-        w = ctx.text_extents(texts[name]).x_advance
+        text = samples[name][1]
+        w = ctx.text_extents(text).x_advance
         cap = 9 * 0.69
-        ctx.move_to(rect[0] + (rect[2] - rect[0]) / 2.0 - w / 2.0, rect[3] - ((rect[3] - rect[1]) / 2.0 - cap / 2.0))
-        ctx.show_text(texts[name])
+        # The toolkit centres the cap height in the rectangle.
+        baseline = rect[3] - ((rect[3] - rect[1]) / 2.0 - cap / 2.0)
+        ctx.move_to(rect[0] + (rect[2] - rect[0]) / 2.0 - w / 2.0, baseline)
+        ctx.show_text(text)
 
     def blit(pid, rect, state, state_h):
         ctx.save()
@@ -1444,7 +1447,8 @@ def write_preview(pictures, path, about=False):
         ctx.paint()
         set_font(ctx, 9)
         ctx.set_source_rgb(0, 0, 0)
-        ctx.move_to(ABOUT_ORIGIN[0] + VERSION_BOX[0], ABOUT_ORIGIN[1] + VERSION_BOX[3] - (7.5 - 9 * 0.69 / 2.0))
+        baseline = ABOUT_ORIGIN[1] + VERSION_BOX[3] - ((VERSION_BOX[3] - VERSION_BOX[1]) / 2.0 - 9 * 0.69 / 2.0)
+        ctx.move_to(ABOUT_ORIGIN[0] + VERSION_BOX[0], baseline)
         ctx.show_text("v.1.5.0")
     scaled, sctx = new_surface(WIDTH * 3, HEIGHT * 3)
     sctx.scale(3, 3)
@@ -1457,7 +1461,7 @@ def write_preview(pictures, path, about=False):
 def main(argv):
     missing = missing_fonts()
     if missing:
-        print("draw_artwork: fonts missing (install fonts-liberation2): " + "; ".join(missing), file=sys.stderr)
+        print("draw_artwork: fonts missing (fonts-liberation2): " + "; ".join(missing), file=sys.stderr)
         return 1
     pictures, legend_boxes = draw_all()
     problems = check(pictures, legend_boxes)
