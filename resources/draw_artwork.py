@@ -1043,14 +1043,15 @@ def draw_about(background):
     ox, oy = ABOUT_ORIGIN
     surface, ctx = background_copy(background, aw, ah, ox, oy)
 
-    # Shadow of the plate over the panel.
-    for i in range(5, 0, -1):
-        rounded_rect(ctx, 2 - i * 0.6, 3 - i * 0.6, aw - 4 + i * 1.2, ah - 4 + i * 1.2, 12)
-        ctx.set_source_rgba(0, 0, 0, 0.08)
+    # Brushed steel base plate, with a margin of panel around it so that the picture's
+    # edges match the panel outside it; its shadow fades out inside that margin.
+    # At the bottom the plate reaches down far enough to hide the maker's mark beneath it.
+    px, py, pw, ph = 4.0, 3.0, aw - 8.0, ah - 6.5
+    for i in range(3, 0, -1):
+        grow = i * 0.45
+        rounded_rect(ctx, px - grow, py + 1.0 - grow, pw + 2 * grow, ph + 2 * grow, 11 + grow)
+        ctx.set_source_rgba(0, 0, 0, 0.11)
         ctx.fill()
-
-    # Brushed steel base plate.
-    px, py, pw, ph = 2.0, 1.0, aw - 4.0, ah - 4.0
     rounded_rect(ctx, px, py, pw, ph, 11)
     g = cairo.LinearGradient(0, py, 0, py + ph)
     g.add_color_stop_rgb(0, *rgb((198, 200, 202)))

@@ -86,10 +86,13 @@ class ArtworkTest(unittest.TestCase):
             for dx, dy in ((0, 0), (r - l - 1, 0), (0, b - t - 1), (r - l - 1, b - t - 1)):
                 self.assertEqual(art.pixel(led, dx, state * (b - t) + dy)[:3], art.pixel(bg, l + dx, t + dy)[:3])
 
-    def test_about_picture_corners_show_the_panel_behind_it(self):
+    def test_about_picture_edges_show_the_panel_behind_it(self):
         about, bg = self.pictures[1200], self.pictures[1128]
         ox, oy = art.ABOUT_ORIGIN
-        self.assertEqual(art.pixel(about, 0, 0)[:3], art.pixel(bg, ox, oy)[:3])
+        w, h = art.ABOUT_SIZE
+        edge = [(x, y) for x in range(w) for y in (0, h - 1)] + [(x, y) for y in range(h) for x in (0, w - 1)]
+        for x, y in edge:
+            self.assertEqual(art.pixel(about, x, y)[:3], art.pixel(bg, ox + x, oy + y)[:3], "at %d,%d" % (x, y))
 
     def test_checks_report_pictures_that_do_not_fit_their_controls(self):
         def problems_with(pid, mutate, legends=None):
