@@ -69,7 +69,7 @@ struct ResonatorCore::LoopState
     float offset;
 };
 
-ResonatorCore::ResonatorCore() : rows_(std::make_unique<Row[]>(kRingLength))
+ResonatorCore::ResonatorCore() : rows_(std::make_unique_for_overwrite<Row[]>(kRingLength))
 {
     for (auto& d : damping_)
         d.store(0.0f, std::memory_order_relaxed);

@@ -141,25 +141,4 @@ TEST(ADelayEngine, TranspositionChangesClearTheStringsAtTheNextBlock)
     EXPECT_LT(effect.engine().detuneCurrent(), 0.01f);
 }
 
-TEST(ADelayEngine, SuspendAndResumeResetTheStringsAndKeepTheValues)
-{
-    TestableDelay effect;
-    effect.resume();
-    std::vector<float> l = makeSignal(8000, 5, 0.9f), r = l;
-    float* in[2] = {l.data(), r.data()};
-    effect.processReplacing(in, in, 8000);
-    effect.setParameter(kTune, 1.0f);
-    effect.setParameter(kDetune, 0.8f);
-    effect.suspend();
-    effect.resume();
-    const ResonatorCore& e = effect.engine();
-    EXPECT_EQ(e.tuneCurrent(), e.tuneTarget());
-    EXPECT_EQ(e.detuneCurrent(), 0.8f);
-    EXPECT_EQ(e.writePosition(), 16383);
-    for (int k = 0; k < 12; ++k)
-        EXPECT_EQ(e.dampState(k), 0.0f);
-    EXPECT_EQ(effect.getParameter(kDetune), 0.8f);
-    EXPECT_EQ(e.outputGain(), 1.0f);
-}
-
 } // namespace

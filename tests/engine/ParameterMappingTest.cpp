@@ -12,34 +12,6 @@ namespace
 using namespace enginetest;
 using namespace orv;
 
-TEST(ParameterMapping, FactoryProgramsGiveTheirEngineValues)
-{
-    struct Expected
-    {
-        float factor;
-        double feedback;
-        double damping;
-    };
-    const Expected expected[6] = {
-        {1.0f, 0.959286, 0.856282}, {1.0f, 0.975153, 0.967343},  {2.0f, 0.987499, 0.938296},
-        {0.5f, 0.961146, 0.631260}, {0.25f, 0.950954, 0.882791}, {1.0f, 0.980380, 0.856282},
-    };
-    for (int i = 0; i < 6; ++i)
-    {
-        SCOPED_TRACE(kFactoryPrograms[i].name);
-        CoreDriver d;
-        d.apply(kFactoryPrograms[i].values);
-        EXPECT_EQ(d.core.transposeFactor(), expected[i].factor);
-        EXPECT_NEAR(d.core.feedback(), expected[i].feedback, 5e-7);
-        for (int k = 0; k < 12; ++k)
-            EXPECT_NEAR(d.core.damping(k), expected[i].damping, 5e-7);
-        EXPECT_EQ(d.core.outputGain(), 1.0f);
-        EXPECT_EQ(d.core.mixAmount(), 0.25f);
-        EXPECT_EQ(d.core.bypassed(), 0);
-        EXPECT_EQ(d.core.detuneTarget(), kFactoryPrograms[i].values[kDetune]);
-    }
-}
-
 TEST(ParameterMapping, FeedbackFollowsTheTranspositionWhicheverIsSetFirst)
 {
     // Transpose recomputes the feedback from the stored Decay; Decay uses the current factor.
@@ -108,19 +80,6 @@ TEST(ParameterMapping, ValuesOutsideTheRangeAreClampedAndNaNIsZero)
     EXPECT_EQ(detuneTargetFor(nan), 0.0f);
     EXPECT_EQ(bypassedFor(nan), 0);
     EXPECT_EQ(bypassedFor(1e30f), 1);
-}
-
-TEST(ParameterMapping, IndicesOutsideTheRangeChangeNothing)
-{
-    CoreDriver d;
-    d.apply(kFactoryPrograms[2].values);
-    const float gain = d.core.outputGain();
-    const float feedback = d.core.feedback();
-    for (int32_t index : {-1, 8, 100, std::numeric_limits<int32_t>::min()})
-        orv::deriveEngineValue(d.core, index, 0.9f, 0.9f);
-    EXPECT_EQ(d.core.outputGain(), gain);
-    EXPECT_EQ(d.core.feedback(), feedback);
-    EXPECT_EQ(d.core.transposeFactor(), 2.0f);
 }
 
 } // namespace
