@@ -120,4 +120,9 @@ private:
     std::atomic<float> detuneTarget_{0.0f};
     std::atomic<int32_t> bypassed_{0};
     std::atomic<bool> transpositionPending_{false};
+
+    // The audio thread must never wait on another thread.
+    static_assert(std::atomic<float>::is_always_lock_free);
+    static_assert(std::atomic<int32_t>::is_always_lock_free);
+    static_assert(std::atomic<bool>::is_always_lock_free);
 };
