@@ -9,15 +9,16 @@ CAbout::CAbout(const CRect& size, CControlListener* listener, int32_t tag, CBitm
 
 CAbout::CAbout(const CAbout& o) : CSplashScreen(o), textPosition(o.textPosition) {}
 
-CAbout::~CAbout() { releaseShownView(); }
+CAbout::~CAbout()
+{
+    releaseShownView();
+}
 
 CMouseEventResult CAbout::onMouseDown(CPoint&, const CButtonState& buttons)
 {
-    if (!(buttons & kLButton))
-        return kMouseEventNotHandled;
+    if (!(buttons & kLButton)) return kMouseEventNotHandled;
     value = value == 0.f ? 1.f : 0.f;
-    if (value == 0.f)
-        return kMouseEventHandled;
+    if (value == 0.f) return kMouseEventHandled;
     auto* view = new CSplashScreenMyView(toDisplay, this, textPosition);
     if (pParentFrame && pParentFrame->setModalView(view))
         shownView = view;
@@ -38,11 +39,9 @@ bool CAbout::removed(CView* parent)
 void CAbout::releaseShownView()
 {
     CSplashScreenMyView* view = shownView;
-    if (!view)
-        return;
+    if (!view) return;
     shownView = nullptr;
     view->about = nullptr;
-    if (pParentFrame && pParentFrame->getModalView() == view)
-        pParentFrame->setModalView(nullptr);
+    if (pParentFrame && pParentFrame->getModalView() == view) pParentFrame->setModalView(nullptr);
     view->forget();
 }

@@ -14,14 +14,12 @@ CSplashScreenMyView::CSplashScreenMyView(const CSplashScreenMyView& o)
 
 CSplashScreenMyView::~CSplashScreenMyView()
 {
-    if (about && about->shownView == this)
-        about->shownView = nullptr;
+    if (about && about->shownView == this) about->shownView = nullptr;
 }
 
 void CSplashScreenMyView::draw(CDrawContext* context)
 {
-    if (pBackground)
-        pBackground->draw(context, size, CPoint(0, 0), 1.0f);
+    if (pBackground) pBackground->draw(context, size, CPoint(0, 0), 1.0f);
     context->setFontColor(kBlackCColor);
     context->setFont(kNormalFontVerySmall);
     const CRect textRect(size.left + textPosition.x, size.top + textPosition.y,
@@ -32,8 +30,7 @@ void CSplashScreenMyView::draw(CDrawContext* context)
 
 CMouseEventResult CSplashScreenMyView::onMouseDown(CPoint&, const CButtonState& buttons)
 {
-    if (!(buttons & kLButton))
-        return kMouseEventNotHandled;
+    if (!(buttons & kLButton)) return kMouseEventNotHandled;
     CFrame* frame = getFrame();
     if (about)
     {

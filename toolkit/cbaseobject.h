@@ -4,7 +4,8 @@
 #include <cstring>
 #include <utility>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 using CMessageResult = int32_t;
 enum : int32_t
@@ -49,18 +50,24 @@ private:
 
 // Per-class type query and copy, as the toolkit's classes declare them.
 #define CLASS_METHODS(name, parent)                                                                \
-    bool isTypeOf(const char* s) const override                                                   \
+    bool isTypeOf(const char* s) const override                                                    \
     {                                                                                              \
         return std::strcmp(s, #name) == 0 || parent::isTypeOf(s);                                  \
     }                                                                                              \
-    CBaseObject* newCopy() const override { return new name(*this); }
+    CBaseObject* newCopy() const override                                                          \
+    {                                                                                              \
+        return new name(*this);                                                                    \
+    }
 
 #define CLASS_METHODS_NOCOPY(name, parent)                                                         \
-    bool isTypeOf(const char* s) const override                                                   \
+    bool isTypeOf(const char* s) const override                                                    \
     {                                                                                              \
         return std::strcmp(s, #name) == 0 || parent::isTypeOf(s);                                  \
     }                                                                                              \
-    CBaseObject* newCopy() const override { return nullptr; }
+    CBaseObject* newCopy() const override                                                          \
+    {                                                                                              \
+        return nullptr;                                                                            \
+    }
 
 // Keeps an object alive while a callback that may release it runs.
 class CBaseObjectGuard
@@ -68,13 +75,11 @@ class CBaseObjectGuard
 public:
     explicit CBaseObjectGuard(CBaseObject* o) : obj(o)
     {
-        if (obj)
-            obj->remember();
+        if (obj) obj->remember();
     }
     ~CBaseObjectGuard()
     {
-        if (obj)
-            obj->forget();
+        if (obj) obj->forget();
     }
     CBaseObjectGuard(const CBaseObjectGuard&) = delete;
     CBaseObjectGuard& operator=(const CBaseObjectGuard&) = delete;
@@ -90,15 +95,13 @@ public:
     SharedPointer() = default;
     SharedPointer(T* p, bool remember = true) : ptr(p)
     {
-        if (ptr && remember)
-            ptr->remember();
+        if (ptr && remember) ptr->remember();
     }
     SharedPointer(const SharedPointer& o) : SharedPointer(o.ptr) {}
     SharedPointer(SharedPointer&& o) noexcept : ptr(std::exchange(o.ptr, nullptr)) {}
     ~SharedPointer()
     {
-        if (ptr)
-            ptr->forget();
+        if (ptr) ptr->forget();
     }
     SharedPointer& operator=(SharedPointer o) noexcept
     {
@@ -113,6 +116,9 @@ private:
     T* ptr = nullptr;
 };
 
-template <class T> SharedPointer<T> owned(T* p) { return SharedPointer<T>(p, false); }
+template <class T> SharedPointer<T> owned(T* p)
+{
+    return SharedPointer<T>(p, false);
+}
 
 } // namespace VSTGUI

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CDrawContext;
 class IPlatformBitmap;

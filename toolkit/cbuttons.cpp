@@ -2,10 +2,11 @@
 #include "cbitmap.h"
 #include "cdrawcontext.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-COnOffButton::COnOffButton(const CRect& size, CControlListener* l, int32_t tag,
-                           CBitmap* background, int32_t s)
+COnOffButton::COnOffButton(const CRect& size, CControlListener* l, int32_t tag, CBitmap* background,
+                           int32_t s)
     : CControl(size, l, tag, background), style(s)
 {
     setWantsFocus(true);
@@ -23,8 +24,7 @@ void COnOffButton::draw(CDrawContext* context)
 
 CMouseEventResult COnOffButton::onMouseDown(CPoint&, const CButtonState& buttons)
 {
-    if (!buttons.isLeftButton())
-        return kMouseEventNotHandled;
+    if (!buttons.isLeftButton()) return kMouseEventNotHandled;
     value = value == getMax() ? getMin() : getMax();
     invalid();
     beginEdit();
@@ -35,8 +35,7 @@ CMouseEventResult COnOffButton::onMouseDown(CPoint&, const CButtonState& buttons
 
 int32_t COnOffButton::onKeyDown(VstKeyCode& key)
 {
-    if (key.modifier != 0 || (key.virt != VKEY_RETURN && key.virt != VKEY_ENTER))
-        return -1;
+    if (key.modifier != 0 || (key.virt != VKEY_RETURN && key.virt != VKEY_ENTER)) return -1;
     value = value == getMax() ? getMin() : getMax();
     invalid();
     beginEdit();
@@ -45,16 +44,16 @@ int32_t COnOffButton::onKeyDown(VstKeyCode& key)
     return 1;
 }
 
-CKickButton::CKickButton(const CRect& size, CControlListener* l, int32_t tag,
-                         CBitmap* background, const CPoint& off)
+CKickButton::CKickButton(const CRect& size, CControlListener* l, int32_t tag, CBitmap* background,
+                         const CPoint& off)
     : CControl(size, l, tag, background), offset(off)
 {
     heightOfOneImage = size.getHeight();
     setWantsFocus(true);
 }
 
-CKickButton::CKickButton(const CRect& size, CControlListener* l, int32_t tag,
-                         CCoord imageHeight, CBitmap* background, const CPoint& off)
+CKickButton::CKickButton(const CRect& size, CControlListener* l, int32_t tag, CCoord imageHeight,
+                         CBitmap* background, const CPoint& off)
     : CControl(size, l, tag, background), offset(off)
 {
     heightOfOneImage = imageHeight;
@@ -64,55 +63,46 @@ CKickButton::CKickButton(const CRect& size, CControlListener* l, int32_t tag,
 void CKickButton::draw(CDrawContext* context)
 {
     CPoint where(offset);
-    if (value == getMax())
-        where.y += heightOfOneImage;
-    if (pBackground)
-        pBackground->draw(context, size, where);
+    if (value == getMax()) where.y += heightOfOneImage;
+    if (pBackground) pBackground->draw(context, size, where);
     setDirty(false);
 }
 
 CMouseEventResult CKickButton::onMouseDown(CPoint& where, const CButtonState& buttons)
 {
-    if (!buttons.isLeftButton())
-        return kMouseEventNotHandled;
+    if (!buttons.isLeftButton()) return kMouseEventNotHandled;
     beginEdit();
     return onMouseMoved(where, buttons);
 }
 
 CMouseEventResult CKickButton::onMouseMoved(CPoint& where, const CButtonState& buttons)
 {
-    if (!isEditing())
-        return kMouseEventNotHandled;
+    if (!isEditing()) return kMouseEventNotHandled;
     if (buttons.isLeftButton())
     {
         // Edges count as inside here.
-        const bool inside = where.x >= size.left && where.y >= size.top &&
-                            where.x <= size.right && where.y <= size.bottom;
+        const bool inside = where.x >= size.left && where.y >= size.top && where.x <= size.right &&
+                            where.y <= size.bottom;
         value = inside ? getMax() : getMin();
-        if (isDirty())
-            invalid();
+        if (isDirty()) invalid();
     }
     return kMouseEventHandled;
 }
 
 CMouseEventResult CKickButton::onMouseUp(CPoint&, const CButtonState&)
 {
-    if (!isEditing())
-        return kMouseEventNotHandled;
-    if (value > 0)
-        valueChanged();
+    if (!isEditing()) return kMouseEventNotHandled;
+    if (value > 0) valueChanged();
     value = getMin();
     valueChanged();
-    if (isDirty())
-        invalid();
+    if (isDirty()) invalid();
     endEdit();
     return kMouseEventHandled;
 }
 
 int32_t CKickButton::onKeyDown(VstKeyCode& key)
 {
-    if (key.modifier != 0 || (key.virt != VKEY_RETURN && key.virt != VKEY_ENTER))
-        return -1;
+    if (key.modifier != 0 || (key.virt != VKEY_RETURN && key.virt != VKEY_ENTER)) return -1;
     beginEdit();
     value = getMax();
     invalid();
@@ -138,8 +128,7 @@ CRockerSwitch::CRockerSwitch(const CRect& size, CControlListener* l, int32_t tag
 }
 
 CRockerSwitch::CRockerSwitch(const CRect& size, CControlListener* l, int32_t tag,
-                             CCoord imageHeight, CBitmap* background, const CPoint& off,
-                             int32_t s)
+                             CCoord imageHeight, CBitmap* background, const CPoint& off, int32_t s)
     : CControl(size, l, tag, background), offset(off), style(s)
 {
     heightOfOneImage = imageHeight;
@@ -157,15 +146,13 @@ void CRockerSwitch::draw(CDrawContext* context)
         where.y += 2 * heightOfOneImage;
     else if (value == (getMax() + getMin()) / 2.f)
         where.y += heightOfOneImage;
-    if (pBackground)
-        pBackground->draw(context, size, where);
+    if (pBackground) pBackground->draw(context, size, where);
     setDirty(false);
 }
 
 CMouseEventResult CRockerSwitch::onMouseDown(CPoint& where, const CButtonState& buttons)
 {
-    if (!buttons.isLeftButton())
-        return kMouseEventNotHandled;
+    if (!buttons.isLeftButton()) return kMouseEventNotHandled;
     startValue = value;
     beginEdit();
     return onMouseMoved(where, buttons);
@@ -173,8 +160,7 @@ CMouseEventResult CRockerSwitch::onMouseDown(CPoint& where, const CButtonState& 
 
 CMouseEventResult CRockerSwitch::onMouseMoved(CPoint& where, const CButtonState& buttons)
 {
-    if (!isEditing() || !buttons.isLeftButton())
-        return kMouseEventHandled;
+    if (!isEditing() || !buttons.isLeftButton()) return kMouseEventHandled;
     // Bounds inclusive; the mid-line belongs to the first half.
     const bool inside = where.x >= size.left && where.y >= size.top && where.x <= size.right &&
                         where.y <= size.bottom;
@@ -194,12 +180,10 @@ CMouseEventResult CRockerSwitch::onMouseMoved(CPoint& where, const CButtonState&
 
 CMouseEventResult CRockerSwitch::onMouseUp(CPoint&, const CButtonState&)
 {
-    if (!isEditing())
-        return kMouseEventNotHandled;
+    if (!isEditing()) return kMouseEventNotHandled;
     // Back to rest without telling the listener: it only ever hears min or max from the mouse.
     value = (getMax() + getMin()) / 2.f;
-    if (isDirty())
-        invalid();
+    if (isDirty()) invalid();
     endEdit();
     return kMouseEventHandled;
 }

@@ -1,7 +1,8 @@
 #pragma once
 #include "ccontrol.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 // Two states stacked in one bitmap: the upper half while off, the lower half while on. Toggles
 // when pressed.
@@ -28,8 +29,8 @@ class CKickButton : public CControl, public IMultiBitmapControl
 public:
     CKickButton(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
                 const CPoint& offset = CPoint(0, 0));
-    CKickButton(const CRect& size, CControlListener* listener, int32_t tag,
-                CCoord heightOfOneImage, CBitmap* background, const CPoint& offset = CPoint(0, 0));
+    CKickButton(const CRect& size, CControlListener* listener, int32_t tag, CCoord heightOfOneImage,
+                CBitmap* background, const CPoint& offset = CPoint(0, 0));
 
     void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
@@ -50,12 +51,11 @@ protected:
 class CRockerSwitch : public CControl, public IMultiBitmapControl
 {
 public:
-    CRockerSwitch(const CRect& size, CControlListener* listener, int32_t tag,
-                  CBitmap* background, const CPoint& offset = CPoint(0, 0),
-                  int32_t style = kHorizontal);
-    CRockerSwitch(const CRect& size, CControlListener* listener, int32_t tag,
-                  CCoord heightOfOneImage, CBitmap* background,
+    CRockerSwitch(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
                   const CPoint& offset = CPoint(0, 0), int32_t style = kHorizontal);
+    CRockerSwitch(const CRect& size, CControlListener* listener, int32_t tag,
+                  CCoord heightOfOneImage, CBitmap* background, const CPoint& offset = CPoint(0, 0),
+                  int32_t style = kHorizontal);
 
     void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;

@@ -2,7 +2,8 @@
 // Mouse buttons, modifiers, mouse-event results and key codes.
 #include <cstdint>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 enum CButton : int32_t
 {

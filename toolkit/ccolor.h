@@ -1,7 +1,8 @@
 #pragma once
 #include <cstdint>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 struct CColor
 {

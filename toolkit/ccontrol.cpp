@@ -2,15 +2,15 @@
 #include "cframe.h"
 #include <algorithm>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 CControl::CControl(const CRect& size, CControlListener* l, int32_t t, CBitmap* background)
     : CView(size), listener(l), tag(t)
 {
     setTransparency(false);
     setMouseEnabled(true);
-    if (background)
-        setBackground(background);
+    if (background) setBackground(background);
 }
 
 CControl::CControl(const CControl& o)
@@ -22,7 +22,10 @@ CControl::CControl(const CControl& o)
 
 CControl::~CControl() = default;
 
-void CControl::setValue(float val) { value = std::clamp(val, getMin(), getMax()); }
+void CControl::setValue(float val)
+{
+    value = std::clamp(val, getMin(), getMax());
+}
 
 void CControl::setValueNormalized(float val)
 {
@@ -58,30 +61,22 @@ void CControl::bounceValue()
 
 void CControl::valueChanged()
 {
-    if (listener)
-        listener->valueChanged(this);
+    if (listener) listener->valueChanged(this);
 }
 
 void CControl::beginEdit()
 {
-    if (++editing != 1)
-        return;
-    if (listener)
-        listener->controlBeginEdit(this);
-    if (pParentFrame)
-        pParentFrame->beginEdit(tag);
+    if (++editing != 1) return;
+    if (listener) listener->controlBeginEdit(this);
+    if (pParentFrame) pParentFrame->beginEdit(tag);
 }
 
 void CControl::endEdit()
 {
-    if (editing == 0)
-        return;
-    if (--editing != 0)
-        return;
-    if (pParentFrame)
-        pParentFrame->endEdit(tag);
-    if (listener)
-        listener->controlEndEdit(this);
+    if (editing == 0) return;
+    if (--editing != 0) return;
+    if (pParentFrame) pParentFrame->endEdit(tag);
+    if (listener) listener->controlEndEdit(this);
 }
 
 void CControl::setDirty(bool val)
@@ -93,12 +88,14 @@ void CControl::setDirty(bool val)
         oldValue = value;
 }
 
-bool CControl::isDirty() const { return CView::isDirty() || oldValue != value; }
+bool CControl::isDirty() const
+{
+    return CView::isDirty() || oldValue != value;
+}
 
 bool CControl::checkDefaultValue(CButtonState button)
 {
-    if (!button.isLeftButton() || button.getModifierState() != kDefaultValueModifier)
-        return false;
+    if (!button.isLeftButton() || button.getModifierState() != kDefaultValueModifier) return false;
     if (getDefaultValue() != getValue())
     {
         beginEdit();

@@ -2,7 +2,8 @@
 #include "cview.h"
 #include <vector>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CControl;
 

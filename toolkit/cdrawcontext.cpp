@@ -1,6 +1,7 @@
 #include "cdrawcontext.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 CDrawContext::CDrawContext(const CRect& rect) : surfaceRect(rect)
 {
@@ -11,18 +12,19 @@ CDrawContext::~CDrawContext() = default;
 
 void CDrawContext::setFont(const CFontDesc* font, double size, int32_t style)
 {
-    if (!font)
-        return;
+    if (!font) return;
     currentState.font = CFontDesc(font->getName(), size > 0 ? size : font->getSize(),
                                   style >= 0 ? style : font->getStyle());
 }
 
-void CDrawContext::saveGlobalState() { stateStack.push_back(currentState); }
+void CDrawContext::saveGlobalState()
+{
+    stateStack.push_back(currentState);
+}
 
 void CDrawContext::restoreGlobalState()
 {
-    if (stateStack.empty())
-        return;
+    if (stateStack.empty()) return;
     currentState = stateStack.back();
     stateStack.pop_back();
     applyClip();
@@ -41,6 +43,9 @@ CRect& CDrawContext::getClipRect(CRect& clip) const
     return clip;
 }
 
-void CDrawContext::resetClipRect() { setClipRect(surfaceRect); }
+void CDrawContext::resetClipRect()
+{
+    setClipRect(surfaceRect);
+}
 
 } // namespace VSTGUI

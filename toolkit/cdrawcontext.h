@@ -7,7 +7,8 @@
 #include "cgeometry.h"
 #include <vector>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CBitmap;
 
@@ -79,7 +80,8 @@ public:
     virtual void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked) = 0;
     virtual void drawEllipse(const CRect& rect, CDrawStyle style = kDrawStroked) = 0;
     virtual void drawLine(const CPoint& from, const CPoint& to) = 0;
-    virtual void drawPolygon(const std::vector<CPoint>& points, CDrawStyle style = kDrawStroked) = 0;
+    virtual void drawPolygon(const std::vector<CPoint>& points,
+                             CDrawStyle style = kDrawStroked) = 0;
     // Makes the pixels of rect transparent black.
     virtual void clearRect(const CRect& rect) = 0;
     void moveTo(const CPoint& p) { penPosition = p; }

@@ -4,11 +4,13 @@
 #include <thread>
 #include <utility>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 std::unique_ptr<IFileDialogRunner> createPlatformFileDialogRunner();
 
-namespace {
+namespace
+{
 FileDialogRunnerFactory runnerFactory;
 }
 
@@ -43,27 +45,39 @@ CNewFileSelector* CNewFileSelector::create(CFrame* frame, Style style)
 CNewFileSelector::CNewFileSelector(CFrame* f, Style style) : frame(f)
 {
     request.style = style;
-    if (frame)
-        frame->remember();
+    if (frame) frame->remember();
 }
 
 CNewFileSelector::~CNewFileSelector()
 {
     stopRunner();
-    if (frame)
-        frame->forget();
+    if (frame) frame->forget();
 }
 
-void CNewFileSelector::setTitle(const char* t) { request.title = t ? t : ""; }
-void CNewFileSelector::setInitialDirectory(const char* p) { request.initialDirectory = p ? p : ""; }
-void CNewFileSelector::setDefaultSaveName(const char* n) { request.defaultSaveName = n ? n : ""; }
-void CNewFileSelector::setAllowMultiFileSelection(bool s) { request.allowMultiple = s; }
-void CNewFileSelector::addFileExtension(const CFileExtension& e) { request.extensions.push_back(e); }
+void CNewFileSelector::setTitle(const char* t)
+{
+    request.title = t ? t : "";
+}
+void CNewFileSelector::setInitialDirectory(const char* p)
+{
+    request.initialDirectory = p ? p : "";
+}
+void CNewFileSelector::setDefaultSaveName(const char* n)
+{
+    request.defaultSaveName = n ? n : "";
+}
+void CNewFileSelector::setAllowMultiFileSelection(bool s)
+{
+    request.allowMultiple = s;
+}
+void CNewFileSelector::addFileExtension(const CFileExtension& e)
+{
+    request.extensions.push_back(e);
+}
 
 void CNewFileSelector::setDefaultExtension(const CFileExtension& e)
 {
-    if (defaultExtensionSet)
-        return;
+    if (defaultExtensionSet) return;
     defaultExtensionSet = true;
     for (size_t i = 0; i < request.extensions.size(); ++i)
         if (request.extensions[i] == e)
@@ -82,8 +96,7 @@ const char* CNewFileSelector::getSelectedFile(uint32_t index) const
 
 bool CNewFileSelector::startRunner()
 {
-    if (runner)
-        return false;
+    if (runner) return false;
     selected.clear();
     if (frame && frame->getPlatformFrame())
         request.parentWindow = frame->getPlatformFrame()->getNativeWindow();
@@ -98,22 +111,18 @@ bool CNewFileSelector::startRunner()
 
 bool CNewFileSelector::pollRunner()
 {
-    if (!runner)
-        return true;
+    if (!runner) return true;
     std::vector<std::string> paths;
     const auto state = runner->poll(paths);
-    if (state == IFileDialogRunner::State::Running)
-        return false;
-    if (state == IFileDialogRunner::State::Chosen)
-        selected = std::move(paths);
+    if (state == IFileDialogRunner::State::Running) return false;
+    if (state == IFileDialogRunner::State::Chosen) selected = std::move(paths);
     runner.reset();
     return true;
 }
 
 bool CNewFileSelector::runModal()
 {
-    if (!startRunner())
-        return false;
+    if (!startRunner()) return false;
     while (!pollRunner())
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return !selected.empty();
@@ -121,8 +130,7 @@ bool CNewFileSelector::runModal()
 
 bool CNewFileSelector::run(std::function<void(CNewFileSelector*)> done)
 {
-    if (!frame || !startRunner())
-        return false;
+    if (!frame || !startRunner()) return false;
     doneCallback = std::move(done);
     // The frame's idle handler holds a reference until the dialog ends (or the frame closes).
     SharedPointer<CNewFileSelector> self(this);
@@ -132,14 +140,12 @@ bool CNewFileSelector::run(std::function<void(CNewFileSelector*)> done)
 
 void CNewFileSelector::idlePoll()
 {
-    if (!pollRunner())
-        return;
+    if (!pollRunner()) return;
     CBaseObjectGuard guard(this);
     frame->removeIdleHandler(idleToken);
     idleToken = 0;
     auto callback = std::move(doneCallback);
-    if (callback)
-        callback(this);
+    if (callback) callback(this);
 }
 
 void CNewFileSelector::stopRunner()

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CFrame;
 

@@ -1,7 +1,9 @@
 #include "cfont.h"
 
-namespace VSTGUI {
-namespace {
+namespace VSTGUI
+{
+namespace
+{
 // Never deleted, whatever the callers' reference balance.
 class StaticFont : public CFontDesc
 {
@@ -9,8 +11,7 @@ public:
     using CFontDesc::CFontDesc;
     void forget() override
     {
-        if (getNbReference() > 1)
-            CFontDesc::forget();
+        if (getNbReference() > 1) CFontDesc::forget();
     }
 };
 

@@ -3,7 +3,8 @@
 #include "cbaseobject.h"
 #include <string>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 enum CTxtFace : int32_t
 {

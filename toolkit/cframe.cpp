@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <chrono>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 CFrame::CFrame(const CRect& size, VSTGUIEditorInterface* ed) : CView(size), editor(ed)
 {
@@ -24,11 +25,9 @@ CFrame::~CFrame()
 
 bool CFrame::open(void* parentWindow, PlatformType type)
 {
-    if (platformFrame)
-        return false;
+    if (platformFrame) return false;
     platformFrame = createPlatformFrame(type, this, size, parentWindow);
-    if (!platformFrame)
-        return false;
+    if (!platformFrame) return false;
     invalid();
     return true;
 }
@@ -44,8 +43,7 @@ void CFrame::close()
         focusView = nullptr;
         setTextInputActive(false);
     }
-    if (modalView)
-        setModalView(nullptr);
+    if (modalView) setModalView(nullptr);
     removeAll(true);
     idleHandlers.clear();
     platformFrame.reset();
@@ -54,12 +52,10 @@ void CFrame::close()
 
 void CFrame::idle()
 {
-    if (!platformFrame)
-        return;
+    if (!platformFrame) return;
     CBaseObjectGuard guard(this);
     platformFrame->processEvents();
-    if (!platformFrame)
-        return;
+    if (!platformFrame) return;
     // Handlers may remove themselves (or others) while they run.
     std::vector<int32_t> tokens;
     for (const auto& h : idleHandlers)
@@ -75,8 +71,7 @@ void CFrame::idle()
         }
     }
     invalidateDirtyViews();
-    if (platformFrame)
-        platformFrame->update();
+    if (platformFrame) platformFrame->update();
 }
 
 void CFrame::invalidateDirtyViews()
@@ -88,16 +83,13 @@ void CFrame::invalidateDirtyViews()
         invalid();
     }
     for (CView* v : children)
-        if (v->isVisible() && v->isDirty())
-            v->invalid();
-    if (popupView && popupView->isDirty())
-        popupView->invalid();
+        if (v->isVisible() && v->isDirty()) v->invalid();
+    if (popupView && popupView->isDirty()) popupView->invalid();
 }
 
 bool CFrame::addView(CView* view)
 {
-    if (!view || isChild(view) || view->isAttached())
-        return false;
+    if (!view || isChild(view) || view->isAttached()) return false;
     view->remember();
     children.push_back(view);
     view->attached(this);
@@ -108,8 +100,7 @@ bool CFrame::addView(CView* view)
 bool CFrame::removeView(CView* view, bool withForget)
 {
     auto it = std::find(children.begin(), children.end(), view);
-    if (it == children.end())
-        return false;
+    if (it == children.end()) return false;
     view->invalid();
     children.erase(it);
     if (view == focusView)
@@ -117,15 +108,11 @@ bool CFrame::removeView(CView* view, bool withForget)
         focusView = nullptr;
         view->looseFocus();
     }
-    if (view == mouseDownView)
-        mouseDownView = nullptr;
-    if (view == hoverView)
-        hoverView = nullptr;
-    if (view == modalView)
-        modalView = nullptr;
+    if (view == mouseDownView) mouseDownView = nullptr;
+    if (view == hoverView) hoverView = nullptr;
+    if (view == modalView) modalView = nullptr;
     view->removed(this);
-    if (withForget)
-        view->forget();
+    if (withForget) view->forget();
     view->forget();
     return true;
 }
@@ -144,8 +131,7 @@ bool CFrame::isChild(const CView* view) const
 
 CView* CFrame::getView(int32_t index) const
 {
-    if (index < 0 || index >= getNbViews())
-        return nullptr;
+    if (index < 0 || index >= getNbViews()) return nullptr;
     return children[static_cast<size_t>(index)];
 }
 
@@ -153,10 +139,8 @@ bool CFrame::setModalView(CView* view)
 {
     if (view)
     {
-        if (modalView || view->isAttached())
-            return false;
-        if (!addView(view))
-            return false;
+        if (modalView || view->isAttached()) return false;
+        if (!addView(view)) return false;
         modalView = view;
         if (hoverView)
         {
@@ -177,12 +161,14 @@ bool CFrame::setModalView(CView* view)
     return true;
 }
 
-void CFrame::draw(CDrawContext* context) { drawRect(context, size); }
+void CFrame::draw(CDrawContext* context)
+{
+    drawRect(context, size);
+}
 
 void CFrame::drawRect(CDrawContext* context, const CRect& updateRect)
 {
-    if (!context || updateRect.getWidth() <= 0 || updateRect.getHeight() <= 0)
-        return;
+    if (!context || updateRect.getWidth() <= 0 || updateRect.getHeight() <= 0) return;
     CBaseObjectGuard contextGuard(context);
     CRect oldClip;
     context->getClipRect(oldClip);
@@ -200,13 +186,12 @@ void CFrame::drawRect(CDrawContext* context, const CRect& updateRect)
         context->drawRect(frameRect, kDrawFilled);
     }
 
-    auto drawChild = [&](CView* v) {
-        if (!v->isVisible() || !v->checkUpdate(clip))
-            return;
+    auto drawChild = [&](CView* v)
+    {
+        if (!v->isVisible() || !v->checkUpdate(clip)) return;
         CRect area(v->getViewSize());
         area.bound(clip);
-        if (area.getWidth() <= 0 || area.getHeight() <= 0)
-            return;
+        if (area.getWidth() <= 0 || area.getHeight() <= 0) return;
         context->setClipRect(area);
         v->drawRect(context, area);
         context->setClipRect(clip);
@@ -215,8 +200,7 @@ void CFrame::drawRect(CDrawContext* context, const CRect& updateRect)
     const std::vector<CView*> order(children);
     for (CView* v : order)
         drawChild(v);
-    if (popupView)
-        drawChild(popupView);
+    if (popupView) drawChild(popupView);
 
     context->setClipRect(oldClip);
 }
@@ -229,8 +213,7 @@ void CFrame::invalid()
 
 void CFrame::invalidRect(const CRect& rect)
 {
-    if (!platformFrame || !visible)
-        return;
+    if (!platformFrame || !visible) return;
     CRect r(rect);
     r.makeIntegral();
     platformFrame->invalidRect(r);
@@ -247,16 +230,14 @@ CView* CFrame::viewAt(const CPoint& where) const
     for (auto it = children.rbegin(); it != children.rend(); ++it)
     {
         CView* v = *it;
-        if (v->isVisible() && v->getMouseEnabled() && v->hitTest(where, 0))
-            return v;
+        if (v->isVisible() && v->getMouseEnabled() && v->hitTest(where, 0)) return v;
     }
     return nullptr;
 }
 
 void CFrame::endTextEdit()
 {
-    if (focusView && focusView->isTypeOf("CTextEdit"))
-        setFocusView(nullptr);
+    if (focusView && focusView->isTypeOf("CTextEdit")) setFocusView(nullptr);
 }
 
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons)
@@ -276,9 +257,9 @@ CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons
         endTextEdit();
     mouseDownView = nullptr;
 
-    auto tryView = [&](CView* v, CMouseEventResult& result) -> bool {
-        if (!v->isVisible() || !v->getMouseEnabled() || !v->hitTest(where, buttons))
-            return false;
+    auto tryView = [&](CView* v, CMouseEventResult& result) -> bool
+    {
+        if (!v->isVisible() || !v->getMouseEnabled() || !v->hitTest(where, buttons)) return false;
         auto* control = dynamic_cast<CControl*>(v);
         if (control && control->getListener() &&
             (buttons & (kAlt | kShift | kControl | kApple | kRButton)))
@@ -295,10 +276,8 @@ CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons
         if (result != kMouseEventNotHandled && result != kMouseEventNotImplemented)
         {
             const bool stillHere = v->isAttached() && v->getNbReference() > 1;
-            if (result == kMouseEventHandled && stillHere)
-                mouseDownView = v;
-            if (stillHere && v->wantsFocus() && focusView == focusBefore)
-                setFocusView(v);
+            if (result == kMouseEventHandled && stillHere) mouseDownView = v;
+            if (stillHere && v->wantsFocus() && focusView == focusBefore) setFocusView(v);
             return true;
         }
         // An opaque view swallows the click; a transparent one lets it fall through.
@@ -314,10 +293,8 @@ CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons
     const std::vector<CView*> order(children);
     for (auto it = order.rbegin(); it != order.rend(); ++it)
     {
-        if (!isChild(*it))
-            continue;
-        if (tryView(*it, result))
-            return result;
+        if (!isChild(*it)) continue;
+        if (tryView(*it, result)) return result;
     }
     return result;
 }
@@ -331,8 +308,7 @@ CMouseEventResult CFrame::onMouseUp(CPoint& where, const CButtonState& buttons)
         CView* v = mouseDownView;
         CBaseObjectGuard viewGuard(v);
         result = v->onMouseUp(where, buttons);
-        if (mouseDownView == v)
-            mouseDownView = nullptr;
+        if (mouseDownView == v) mouseDownView = nullptr;
     }
     else if (popupView)
     {
@@ -373,15 +349,13 @@ CMouseEventResult CFrame::onMouseMoved(CPoint& where, const CButtonState& button
 CMouseEventResult CFrame::onMouseExited(CPoint& where, const CButtonState& buttons)
 {
     CBaseObjectGuard guard(this);
-    if (!mouseDownView)
-        setHoverView(nullptr, where, buttons);
+    if (!mouseDownView) setHoverView(nullptr, where, buttons);
     return kMouseEventHandled;
 }
 
 void CFrame::setHoverView(CView* view, CPoint& where, const CButtonState& buttons)
 {
-    if (view == hoverView)
-        return;
+    if (view == hoverView) return;
     CView* old = hoverView;
     hoverView = view;
     if (old)
@@ -398,8 +372,7 @@ void CFrame::setHoverView(CView* view, CPoint& where, const CButtonState& button
 
 void CFrame::checkMouseViews(CPoint& where, const CButtonState& buttons)
 {
-    if (mouseDownView || popupView)
-        return;
+    if (mouseDownView || popupView) return;
     setHoverView(viewAt(where), where, buttons);
 }
 
@@ -407,8 +380,7 @@ bool CFrame::onWheel(const CPoint& where, const CMouseWheelAxis& axis, const flo
                      const CButtonState& buttons)
 {
     CBaseObjectGuard guard(this);
-    if (popupView)
-        return false;
+    if (popupView) return false;
     if (modalView)
     {
         CView* v = viewAt(where);
@@ -422,10 +394,8 @@ bool CFrame::onWheel(const CPoint& where, const CMouseWheelAxis& axis, const flo
             !v->getMouseableArea().pointInside(where))
             continue;
         CBaseObjectGuard viewGuard(v);
-        if (v->onWheel(where, axis, distance, buttons))
-            return true;
-        if (!v->getTransparency())
-            return false;
+        if (v->onWheel(where, axis, distance, buttons)) return true;
+        if (!v->getTransparency()) return false;
     }
     return false;
 }
@@ -433,16 +403,13 @@ bool CFrame::onWheel(const CPoint& where, const CMouseWheelAxis& axis, const flo
 int32_t CFrame::onKeyDown(VstKeyCode& keyCode)
 {
     CBaseObjectGuard guard(this);
-    if (popupView)
-        return popupView->onKeyDown(keyCode);
+    if (popupView) return popupView->onKeyDown(keyCode);
     if (focusView && focusView->getMouseEnabled())
     {
         CBaseObjectGuard g(focusView);
-        if (focusView->onKeyDown(keyCode) == 1)
-            return 1;
+        if (focusView->onKeyDown(keyCode) == 1) return 1;
     }
-    if (modalView && modalView != focusView)
-        return modalView->onKeyDown(keyCode);
+    if (modalView && modalView != focusView) return modalView->onKeyDown(keyCode);
     return -1;
 }
 
@@ -452,11 +419,9 @@ int32_t CFrame::onKeyUp(VstKeyCode& keyCode)
     if (focusView && focusView->getMouseEnabled())
     {
         CBaseObjectGuard g(focusView);
-        if (focusView->onKeyUp(keyCode) == 1)
-            return 1;
+        if (focusView->onKeyUp(keyCode) == 1) return 1;
     }
-    if (modalView && modalView != focusView)
-        return modalView->onKeyUp(keyCode);
+    if (modalView && modalView != focusView) return modalView->onKeyUp(keyCode);
     return -1;
 }
 
@@ -468,33 +433,27 @@ int32_t CFrame::getKnobMode() const
 
 void CFrame::beginEdit(int32_t index)
 {
-    if (editor)
-        editor->beginEdit(index);
+    if (editor) editor->beginEdit(index);
 }
 
 void CFrame::endEdit(int32_t index)
 {
-    if (editor)
-        editor->endEdit(index);
+    if (editor) editor->endEdit(index);
 }
 
 bool CFrame::setFocusView(CView* view)
 {
-    if (view == focusView)
-        return true;
+    if (view == focusView) return true;
     CView* old = focusView;
     focusView = view;
-    if (old)
-        old->looseFocus();
-    if (focusView && focusView == view)
-        focusView->takeFocus();
+    if (old) old->looseFocus();
+    if (focusView && focusView == view) focusView->takeFocus();
     return true;
 }
 
 uint32_t CFrame::getTicks() const
 {
-    if (platformFrame)
-        return platformFrame->getTicks();
+    if (platformFrame) return platformFrame->getTicks();
     using namespace std::chrono;
     return static_cast<uint32_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
@@ -506,8 +465,7 @@ void CFrame::setPopupView(CView* view)
     {
         CView* old = popupView;
         popupView = nullptr;
-        if (mouseDownView == old)
-            mouseDownView = nullptr;
+        if (mouseDownView == old) mouseDownView = nullptr;
         invalidRect(old->getViewSize());
         old->removed(this);
         old->forget();
@@ -535,8 +493,7 @@ void CFrame::removeIdleHandler(int32_t token)
 void CFrame::setTextInputActive(bool active)
 {
     textInputActive = active;
-    if (platformFrame)
-        platformFrame->setTextInputActive(active);
+    if (platformFrame) platformFrame->setTextInputActive(active);
 }
 
 void CFrame::platformDrawRect(CDrawContext* context, const CRect& rect)
@@ -564,8 +521,17 @@ bool CFrame::platformOnMouseWheel(const CPoint& where, const CMouseWheelAxis& ax
 {
     return onWheel(where, axis, distance, buttons);
 }
-int32_t CFrame::platformOnKeyDown(VstKeyCode& key) { return onKeyDown(key); }
-int32_t CFrame::platformOnKeyUp(VstKeyCode& key) { return onKeyUp(key); }
-void CFrame::platformOnFocusLost() { endTextEdit(); }
+int32_t CFrame::platformOnKeyDown(VstKeyCode& key)
+{
+    return onKeyDown(key);
+}
+int32_t CFrame::platformOnKeyUp(VstKeyCode& key)
+{
+    return onKeyUp(key);
+}
+void CFrame::platformOnFocusLost()
+{
+    endTextEdit();
+}
 
 } // namespace VSTGUI

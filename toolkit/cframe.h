@@ -9,7 +9,8 @@
 #include <memory>
 #include <vector>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CFrame : public CView, private IPlatformFrameCallback
 {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 using CCoord = double;
 
@@ -124,10 +125,8 @@ struct CRect
         top = std::max(top, r.top);
         right = std::min(right, r.right);
         bottom = std::min(bottom, r.bottom);
-        if (right < left)
-            right = left;
-        if (bottom < top)
-            bottom = top;
+        if (right < left) right = left;
+        if (bottom < top) bottom = top;
         return *this;
     }
     CRect& unite(const CRect& r)

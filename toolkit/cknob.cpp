@@ -6,9 +6,11 @@
 #include <cmath>
 #include <numbers>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-namespace {
+namespace
+{
 constexpr float kPi = std::numbers::pi_v<float>;
 // Pixels of straight drag for the full range.
 constexpr float kLinearRange = 200.f;
@@ -28,22 +30,18 @@ CKnob::CKnob(const CKnob& o)
       colorShadowHandle(o.colorShadowHandle), inset(o.inset), startAngle(o.startAngle),
       rangeAngle(o.rangeAngle), zoomFactor(o.zoomFactor)
 {
-    if (pHandle)
-        pHandle->remember();
+    if (pHandle) pHandle->remember();
 }
 
 CKnob::~CKnob()
 {
-    if (pHandle)
-        pHandle->forget();
+    if (pHandle) pHandle->forget();
 }
 
 void CKnob::setHandleBitmap(CBitmap* bitmap)
 {
-    if (bitmap)
-        bitmap->remember();
-    if (pHandle)
-        pHandle->forget();
+    if (bitmap) bitmap->remember();
+    if (pHandle) pHandle->forget();
     pHandle = bitmap;
     inset = pHandle ? pHandle->getWidth() / 2.0 + 2.5 : 3;
     setDirty(true);
@@ -67,8 +65,7 @@ float CKnob::valueFromPoint(CPoint& point) const
     double a = std::atan2((point.y - cy) / ry, (point.x - cx) / rx);
     // Angle travelled clockwise from the start of the sweep, 0 .. 2 pi.
     double t = std::fmod(a - startAngle, 2.0 * std::numbers::pi);
-    if (t < 0)
-        t += 2.0 * std::numbers::pi;
+    if (t < 0) t += 2.0 * std::numbers::pi;
     float n;
     if (t <= rangeAngle)
         n = static_cast<float>(t / rangeAngle);
@@ -83,8 +80,7 @@ float CKnob::valueFromPoint(CPoint& point) const
 
 void CKnob::draw(CDrawContext* context)
 {
-    if (pBackground)
-        pBackground->draw(context, size, offset);
+    if (pBackground) pBackground->draw(context, size, offset);
     drawHandle(context);
     setDirty(false);
 }
@@ -116,8 +112,7 @@ void CKnob::drawHandle(CDrawContext* context)
 
 CMouseEventResult CKnob::onMouseDown(CPoint& where, const CButtonState& buttons)
 {
-    if (!buttons.isLeftButton())
-        return kMouseEventNotHandled;
+    if (!buttons.isLeftButton()) return kMouseEventNotHandled;
     beginEdit();
     if (checkDefaultValue(buttons))
     {
@@ -134,8 +129,7 @@ CMouseEventResult CKnob::onMouseDown(CPoint& where, const CButtonState& buttons)
     // Alt swaps the frame's mode for this drag.
     modeLinear = (mode == kLinearMode) != ((buttons & kAlt) != 0);
     range = kLinearRange;
-    if (buttons & kZoomModifier)
-        range *= zoomFactor;
+    if (buttons & kZoomModifier) range *= zoomFactor;
     coef = (getMax() - getMin()) / range;
     return onMouseMoved(where, buttons) == kMouseEventNotHandled ? kMouseEventNotHandled
                                                                  : kMouseEventHandled;
@@ -143,10 +137,8 @@ CMouseEventResult CKnob::onMouseDown(CPoint& where, const CButtonState& buttons)
 
 CMouseEventResult CKnob::onMouseMoved(CPoint& where, const CButtonState& buttons)
 {
-    if (!isEditing())
-        return kMouseEventNotHandled;
-    if (where == lastPoint)
-        return kMouseEventHandled;
+    if (!isEditing()) return kMouseEventNotHandled;
+    if (where == lastPoint && !modeLinear) return kMouseEventHandled;
     const bool firstCall = lastPoint == CPoint(-1, -1);
     lastPoint = where;
     if (modeLinear)
@@ -155,21 +147,21 @@ CMouseEventResult CKnob::onMouseMoved(CPoint& where, const CButtonState& buttons
         if ((buttons & kZoomModifier) != (oldButton & kZoomModifier))
         {
             range = kLinearRange;
-            if (buttons & kZoomModifier)
-                range *= zoomFactor;
-            const float pixels = static_cast<float>((firstPoint.y - where.y) + (where.x - firstPoint.x));
+            if (buttons & kZoomModifier) range *= zoomFactor;
+            const float pixels =
+                static_cast<float>((firstPoint.y - where.y) + (where.x - firstPoint.x));
             entryValue = getValue() - pixels * (getMax() - getMin()) / range;
             coef = (getMax() - getMin()) / range;
             oldButton = buttons;
         }
-        const float pixels = static_cast<float>((firstPoint.y - where.y) + (where.x - firstPoint.x));
+        const float pixels =
+            static_cast<float>((firstPoint.y - where.y) + (where.x - firstPoint.x));
         value = std::clamp(entryValue + pixels * coef, getMin(), getMax());
     }
     else
     {
         // The press itself does not move a circular knob; the value follows from the first move.
-        if (firstCall)
-            return kMouseEventHandled;
+        if (firstCall) return kMouseEventHandled;
         CPoint rel(where.x - size.left, where.y - size.top);
         float v = valueFromPoint(rel);
         // No wrapping from one end to the other: a jump of more than half the range pins.
@@ -180,17 +172,14 @@ CMouseEventResult CKnob::onMouseMoved(CPoint& where, const CButtonState& buttons
             v = getMax();
         value = v;
     }
-    if (value != oldValue)
-        valueChanged();
-    if (isDirty())
-        invalid();
+    if (value != oldValue) valueChanged();
+    if (isDirty()) invalid();
     return kMouseEventHandled;
 }
 
 CMouseEventResult CKnob::onMouseUp(CPoint&, const CButtonState&)
 {
-    if (!isEditing())
-        return kMouseEventNotHandled;
+    if (!isEditing()) return kMouseEventNotHandled;
     endEdit();
     return kMouseEventHandled;
 }

@@ -2,7 +2,8 @@
 #include "ccolor.h"
 #include "ccontrol.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 enum : int32_t
 {

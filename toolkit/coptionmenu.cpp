@@ -5,7 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 CMenuItem::CMenuItem(const char* t, int32_t f) : title(t ? t : ""), flags(f) {}
 
@@ -33,25 +34,21 @@ public:
         columns = perColumn > 0 ? (n + perColumn - 1) / perColumn : 1;
         CCoord w = 60;
         for (int32_t i = 0; i < n; ++i)
-            if (measure)
-                w = std::max(w, measure->getStringWidth(menu->getEntry(i)->getTitle()));
+            if (measure) w = std::max(w, measure->getStringWidth(menu->getEntry(i)->getTitle()));
         const int32_t rows = perColumn > 0 ? std::min(n, perColumn) : n;
         return {std::ceil(w) + 2 * kPadding + kCheckWidth, rows * kItemHeight + 2};
     }
 
     int32_t itemAt(const CPoint& where) const
     {
-        if (!size.pointInside(where))
-            return -1;
+        if (!size.pointInside(where)) return -1;
         const int32_t rows = itemsPerColumn > 0 ? itemsPerColumn : menu->getNbEntries();
         const int32_t col = static_cast<int32_t>((where.x - size.left) / columnWidth());
         const int32_t row = static_cast<int32_t>((where.y - size.top - 1) / kItemHeight);
-        if (row < 0 || row >= rows)
-            return -1;
+        if (row < 0 || row >= rows) return -1;
         const int32_t index = col * rows + row;
         CMenuItem* item = menu->getEntry(index);
-        if (!item || item->isSeparator() || item->isTitle() || !item->isEnabled())
-            return -1;
+        if (!item || item->isSeparator() || item->isTitle() || !item->isEnabled()) return -1;
         return index;
     }
 
@@ -89,8 +86,8 @@ public:
                 h.inset(1, 0);
                 context->drawRect(h, kDrawFilled);
             }
-            const bool checked = item->isChecked() ||
-                                 ((menu->getStyle() & kCheckStyle) && i == menu->currentIndex);
+            const bool checked =
+                item->isChecked() || ((menu->getStyle() & kCheckStyle) && i == menu->currentIndex);
             const CColor ink = !item->isEnabled() || item->isTitle()
                                    ? CColor(128, 128, 128, 255)
                                    : (hot ? kWhiteCColor : kBlackCColor);
@@ -129,8 +126,7 @@ public:
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState&) override
     {
         const int32_t i = itemAt(where);
-        if (i >= 0)
-            armed = true;
+        if (i >= 0) armed = true;
         setHighlight(i);
         return kMouseEventHandled;
     }
@@ -139,8 +135,7 @@ public:
     {
         const int32_t i = itemAt(where);
         // The release of the click that opened the list selects nothing.
-        if (armed && i >= 0)
-            close(i);
+        if (armed && i >= 0) close(i);
         return kMouseEventHandled;
     }
 
@@ -174,8 +169,7 @@ private:
     {
         COptionMenu* m = menu;
         CBaseObjectGuard guard(m);
-        if (CFrame* frame = getFrame())
-            frame->setPopupView(nullptr); // releases this view
+        if (CFrame* frame = getFrame()) frame->setPopupView(nullptr); // releases this view
         m->popupClosed(chosen);
     }
 
@@ -185,28 +179,25 @@ private:
     bool armed = false;
 };
 
-COptionMenu::COptionMenu(const CRect& size, CControlListener* l, int32_t tag,
-                         CBitmap* background, CBitmap* click, int32_t s)
+COptionMenu::COptionMenu(const CRect& size, CControlListener* l, int32_t tag, CBitmap* background,
+                         CBitmap* click, int32_t s)
     : CParamDisplay(size, background, s), bgWhenClick(click)
 {
     listener = l;
     this->tag = tag;
-    if (bgWhenClick)
-        bgWhenClick->remember();
+    if (bgWhenClick) bgWhenClick->remember();
     setWantsFocus(true);
 }
 
 COptionMenu::~COptionMenu()
 {
     removeAllEntry();
-    if (bgWhenClick)
-        bgWhenClick->forget();
+    if (bgWhenClick) bgWhenClick->forget();
 }
 
 CMenuItem* COptionMenu::addEntry(CMenuItem* item, int32_t index)
 {
-    if (!item)
-        return nullptr;
+    if (!item) return nullptr;
     if (index < 0 || index > getNbEntries())
         items.push_back(item);
     else
@@ -216,8 +207,7 @@ CMenuItem* COptionMenu::addEntry(CMenuItem* item, int32_t index)
 
 CMenuItem* COptionMenu::addEntry(const char* title, int32_t index, int32_t itemFlags)
 {
-    if (title && std::strcmp(title, "-") == 0)
-        return addSeparator(index);
+    if (title && std::strcmp(title, "-") == 0) return addSeparator(index);
     return addEntry(new CMenuItem(title, itemFlags), index);
 }
 
@@ -228,12 +218,10 @@ CMenuItem* COptionMenu::addSeparator(int32_t index)
 
 bool COptionMenu::removeEntry(int32_t index)
 {
-    if (index < 0 || index >= getNbEntries())
-        return false;
+    if (index < 0 || index >= getNbEntries()) return false;
     items[static_cast<size_t>(index)]->forget();
     items.erase(items.begin() + index);
-    if (currentIndex >= getNbEntries())
-        currentIndex = -1;
+    if (currentIndex >= getNbEntries()) currentIndex = -1;
     return true;
 }
 
@@ -248,16 +236,14 @@ bool COptionMenu::removeAllEntry()
 
 CMenuItem* COptionMenu::getEntry(int32_t index) const
 {
-    if (index < 0 || index >= getNbEntries())
-        return nullptr;
+    if (index < 0 || index >= getNbEntries()) return nullptr;
     return items[static_cast<size_t>(index)];
 }
 
 bool COptionMenu::checkEntry(int32_t index, bool state)
 {
     CMenuItem* item = getEntry(index);
-    if (!item || item->isSeparator())
-        return false;
+    if (!item || item->isSeparator()) return false;
     item->setChecked(state);
     return true;
 }
@@ -281,8 +267,7 @@ bool COptionMenu::setCurrent(int32_t index, bool countSeparator)
     if (countSeparator)
     {
         item = getEntry(index);
-        if (!item || item->isSeparator())
-            return false;
+        if (!item || item->isSeparator()) return false;
         currentIndex = index;
     }
     else
@@ -290,8 +275,7 @@ bool COptionMenu::setCurrent(int32_t index, bool countSeparator)
         int32_t seen = -1;
         for (int32_t i = 0; i < getNbEntries(); ++i)
         {
-            if (items[static_cast<size_t>(i)]->isSeparator())
-                continue;
+            if (items[static_cast<size_t>(i)]->isSeparator()) continue;
             if (++seen == index)
             {
                 item = items[static_cast<size_t>(i)];
@@ -299,35 +283,31 @@ bool COptionMenu::setCurrent(int32_t index, bool countSeparator)
                 break;
             }
         }
-        if (!item)
-            return false;
+        if (!item) return false;
     }
-    if ((style & kMultipleCheckStyle) == kMultipleCheckStyle)
-        item->setChecked(!item->isChecked());
+    if ((style & kMultipleCheckStyle) == kMultipleCheckStyle) item->setChecked(!item->isChecked());
     setDirty(true);
     return true;
 }
 
 int32_t COptionMenu::getCurrentIndex(bool countSeparator) const
 {
-    if (countSeparator || currentIndex < 0)
-        return currentIndex;
+    if (countSeparator || currentIndex < 0) return currentIndex;
     int32_t n = currentIndex;
     for (int32_t i = 0; i < currentIndex; ++i)
-        if (items[static_cast<size_t>(i)]->isSeparator())
-            --n;
+        if (items[static_cast<size_t>(i)]->isSeparator()) --n;
     return n;
 }
 
 void COptionMenu::setValue(float val)
 {
     const int32_t index = static_cast<int32_t>(std::lround(val));
-    if (index < 0 || index >= getNbEntries())
-        return;
+    if (index < 0 || index >= getNbEntries()) return;
     value = static_cast<float>(index);
     currentIndex = index;
     if ((style & kMultipleCheckStyle) == kMultipleCheckStyle)
-        items[static_cast<size_t>(index)]->setChecked(!items[static_cast<size_t>(index)]->isChecked());
+        items[static_cast<size_t>(index)]->setChecked(
+            !items[static_cast<size_t>(index)]->isChecked());
     setDirty(true);
 }
 
@@ -339,15 +319,13 @@ void COptionMenu::draw(CDrawContext* context)
         return;
     }
     drawBack(context, popupOpen ? bgWhenClick : nullptr);
-    if (CMenuItem* item = getCurrent())
-        drawText(context, item->getTitle());
+    if (CMenuItem* item = getCurrent()) drawText(context, item->getTitle());
     setDirty(false);
 }
 
 CMouseEventResult COptionMenu::onMouseDown(CPoint&, const CButtonState& buttons)
 {
-    if (!(buttons & (kLButton | kRButton | kApple)))
-        return kMouseEventNotHandled;
+    if (!(buttons & (kLButton | kRButton | kApple))) return kMouseEventNotHandled;
     popup();
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 }
@@ -355,27 +333,22 @@ CMouseEventResult COptionMenu::onMouseDown(CPoint&, const CButtonState& buttons)
 bool COptionMenu::popup()
 {
     CFrame* frame = getFrame();
-    if (!frame || items.empty() || popupOpen)
-        return false;
+    if (!frame || items.empty() || popupOpen) return false;
     int32_t columns = 1;
     CPoint extent;
     CDrawContext* measure = createMeasureContext();
-    if (measure)
-        measure->setFont(kNormalFontSmall);
+    if (measure) measure->setFont(kNormalFontSmall);
     extent = COptionMenuPopup::layout(this, measure, nbItemsPerColumn, columns);
-    if (measure)
-        measure->forget();
+    if (measure) measure->forget();
     extent.x *= columns;
     const CRect frameRect = frame->getViewSize();
     CCoord x = size.left;
     CCoord y = (style & kPopupStyle) ? size.top : size.bottom;
     // Keep the list inside the window: flip above the control when there is no room below.
-    if (y + extent.y > frameRect.bottom)
-        y = std::max(frameRect.top, size.top - extent.y);
-    if (x + extent.x > frameRect.right)
-        x = std::max(frameRect.left, frameRect.right - extent.x);
-    auto* view = new COptionMenuPopup(this, CRect(x, y, x + extent.x, y + extent.y),
-                                      nbItemsPerColumn);
+    if (y + extent.y > frameRect.bottom) y = std::max(frameRect.top, size.top - extent.y);
+    if (x + extent.x > frameRect.right) x = std::max(frameRect.left, frameRect.right - extent.x);
+    auto* view =
+        new COptionMenuPopup(this, CRect(x, y, x + extent.x, y + extent.y), nbItemsPerColumn);
     popupOpen = true;
     setDirty(true);
     frame->setPopupView(view);
@@ -386,8 +359,7 @@ void COptionMenu::popupClosed(int32_t chosen)
 {
     popupOpen = false;
     setDirty(true);
-    if (chosen < 0)
-        return;
+    if (chosen < 0) return;
     lastResult = chosen;
     beginEdit();
     setValue(static_cast<float>(chosen));

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CMenuItem : public CBaseObject
 {
@@ -47,8 +48,7 @@ class COptionMenu : public CParamDisplay
 {
 public:
     COptionMenu(const CRect& size, CControlListener* listener, int32_t tag,
-                CBitmap* background = nullptr, CBitmap* bgWhenClick = nullptr,
-                int32_t style = 0);
+                CBitmap* background = nullptr, CBitmap* bgWhenClick = nullptr, int32_t style = 0);
     ~COptionMenu() override;
     COptionMenu(const COptionMenu&) = delete;
 

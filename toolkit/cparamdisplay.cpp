@@ -4,7 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 CParamDisplay::CParamDisplay(const CRect& size, CBitmap* background, int32_t s)
     : CControl(size, nullptr, -1, background), fontID(kNormalFont), style(s)
@@ -15,13 +16,16 @@ CParamDisplay::CParamDisplay(const CRect& size, CBitmap* background, int32_t s)
 CParamDisplay::CParamDisplay(const CParamDisplay& o)
     : CControl(o), stringConvert(o.stringConvert), fontID(o.fontID), fontColor(o.fontColor),
       backColor(o.backColor), frameColor(o.frameColor), shadowColor(o.shadowColor),
-      horiTxtAlign(o.horiTxtAlign), style(o.style), precision(o.precision),
-      antialias(o.antialias), textInset(o.textInset)
+      horiTxtAlign(o.horiTxtAlign), style(o.style), precision(o.precision), antialias(o.antialias),
+      textInset(o.textInset)
 {
     fontID->remember();
 }
 
-CParamDisplay::~CParamDisplay() { fontID->forget(); }
+CParamDisplay::~CParamDisplay()
+{
+    fontID->forget();
+}
 
 void CParamDisplay::setStringConvert(StringConvert convert)
 {
@@ -31,8 +35,7 @@ void CParamDisplay::setStringConvert(StringConvert convert)
 
 void CParamDisplay::setFont(CFontRef font)
 {
-    if (!font || font == fontID)
-        return;
+    if (!font || font == fontID) return;
     font->remember();
     fontID->forget();
     fontID = font;
@@ -46,13 +49,34 @@ void CParamDisplay::setFont(CFontRef font)
         setDirty(true);                                                                            \
     }
 
-void CParamDisplay::setFontColor(const CColor& c) { ORV_SET_AND_DIRTY(fontColor, c) }
-void CParamDisplay::setBackColor(const CColor& c) { ORV_SET_AND_DIRTY(backColor, c) }
-void CParamDisplay::setFrameColor(const CColor& c) { ORV_SET_AND_DIRTY(frameColor, c) }
-void CParamDisplay::setShadowColor(const CColor& c) { ORV_SET_AND_DIRTY(shadowColor, c) }
-void CParamDisplay::setHoriAlign(CHoriTxtAlign a) { ORV_SET_AND_DIRTY(horiTxtAlign, a) }
-void CParamDisplay::setStyle(int32_t s) { ORV_SET_AND_DIRTY(style, s) }
-void CParamDisplay::setPrecision(int32_t p) { ORV_SET_AND_DIRTY(precision, p) }
+void CParamDisplay::setFontColor(const CColor& c)
+{
+    ORV_SET_AND_DIRTY(fontColor, c)
+}
+void CParamDisplay::setBackColor(const CColor& c)
+{
+    ORV_SET_AND_DIRTY(backColor, c)
+}
+void CParamDisplay::setFrameColor(const CColor& c)
+{
+    ORV_SET_AND_DIRTY(frameColor, c)
+}
+void CParamDisplay::setShadowColor(const CColor& c)
+{
+    ORV_SET_AND_DIRTY(shadowColor, c)
+}
+void CParamDisplay::setHoriAlign(CHoriTxtAlign a)
+{
+    ORV_SET_AND_DIRTY(horiTxtAlign, a)
+}
+void CParamDisplay::setStyle(int32_t s)
+{
+    ORV_SET_AND_DIRTY(style, s)
+}
+void CParamDisplay::setPrecision(int32_t p)
+{
+    ORV_SET_AND_DIRTY(precision, p)
+}
 
 #undef ORV_SET_AND_DIRTY
 
@@ -91,8 +115,7 @@ void CParamDisplay::drawBack(CDrawContext* context, CBitmap* newBack)
         back->draw(context, size, backOffset);
         return;
     }
-    if (transparent)
-        return;
+    if (transparent) return;
     context->setFillColor(backColor);
     context->drawRect(size, kDrawFilled);
     if (!(style & (k3DIn | k3DOut | kNoFrame)))
@@ -123,8 +146,7 @@ void CParamDisplay::drawBack(CDrawContext* context, CBitmap* newBack)
 
 void CParamDisplay::drawText(CDrawContext* context, const char* string)
 {
-    if ((style & kNoTextStyle) || !string || !*string)
-        return;
+    if ((style & kNoTextStyle) || !string || !*string) return;
     CRect textRect(size);
     textRect.inset(textInset.x, textInset.y);
     context->setFont(fontID);

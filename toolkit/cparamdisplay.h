@@ -3,7 +3,8 @@
 #include "ccontrol.h"
 #include "cdrawcontext.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 // Shows a value as text over a background (bitmap or filled box).
 class CParamDisplay : public CControl

@@ -2,9 +2,11 @@
 #include "cbitmap.h"
 #include "cframe.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-namespace {
+namespace
+{
 // The view shown by default: the splash bitmap over toDisplay; a left click reports to the
 // splash screen.
 class CDefaultSplashScreenView : public CControl
@@ -17,14 +19,12 @@ public:
     }
     void draw(CDrawContext* context) override
     {
-        if (pBackground)
-            pBackground->draw(context, size, offset);
+        if (pBackground) pBackground->draw(context, size, offset);
         setDirty(false);
     }
     CMouseEventResult onMouseDown(CPoint&, const CButtonState& buttons) override
     {
-        if (!buttons.isLeftButton())
-            return kMouseEventNotHandled;
+        if (!buttons.isLeftButton()) return kMouseEventNotHandled;
         valueChanged();
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     }
@@ -42,8 +42,7 @@ CSplashScreen::CSplashScreen(const CRect& size, CControlListener* l, int32_t tag
     modalView = new CDefaultSplashScreenView(toDisplay, this, background, offset);
 }
 
-CSplashScreen::CSplashScreen(const CRect& size, CControlListener* l, int32_t tag,
-                             CView* splashView)
+CSplashScreen::CSplashScreen(const CRect& size, CControlListener* l, int32_t tag, CView* splashView)
     : CControl(size, l, tag), modalView(splashView)
 {
 }
@@ -56,11 +55,13 @@ CSplashScreen::CSplashScreen(const CSplashScreen& o)
 
 CSplashScreen::~CSplashScreen()
 {
-    if (modalView)
-        modalView->forget();
+    if (modalView) modalView->forget();
 }
 
-void CSplashScreen::draw(CDrawContext*) { setDirty(false); }
+void CSplashScreen::draw(CDrawContext*)
+{
+    setDirty(false);
+}
 
 bool CSplashScreen::hitTest(const CPoint& where, const CButtonState& buttons)
 {
@@ -69,8 +70,7 @@ bool CSplashScreen::hitTest(const CPoint& where, const CButtonState& buttons)
 
 CMouseEventResult CSplashScreen::onMouseDown(CPoint&, const CButtonState& buttons)
 {
-    if (!buttons.isLeftButton())
-        return kMouseEventNotHandled;
+    if (!buttons.isLeftButton()) return kMouseEventNotHandled;
     value = value == getMax() ? getMin() : getMax();
     if (value == getMax() && modalView && pParentFrame && pParentFrame->setModalView(modalView))
         CControl::valueChanged();

@@ -1,16 +1,16 @@
 #pragma once
 #include "ccontrol.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 // An invisible hot spot: a left click shows a view as the frame's modal view, a click on that
 // view hides it again.
 class CSplashScreen : public CControl, public CControlListener
 {
 public:
-    CSplashScreen(const CRect& size, CControlListener* listener, int32_t tag,
-                  CBitmap* background, const CRect& toDisplay,
-                  const CPoint& offset = CPoint(0, 0));
+    CSplashScreen(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
+                  const CRect& toDisplay, const CPoint& offset = CPoint(0, 0));
     CSplashScreen(const CRect& size, CControlListener* listener, int32_t tag, CView* splashView);
     CSplashScreen(const CSplashScreen& other);
     ~CSplashScreen() override;

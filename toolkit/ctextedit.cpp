@@ -2,9 +2,11 @@
 #include "cframe.h"
 #include <cmath>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-namespace {
+namespace
+{
 // Appends a code point as UTF-8.
 void appendUtf8(std::string& s, uint32_t c)
 {
@@ -37,8 +39,7 @@ void popUtf8(std::string& s)
     {
         const auto b = static_cast<unsigned char>(s.back());
         s.pop_back();
-        if ((b & 0xC0) != 0x80)
-            break;
+        if ((b & 0xC0) != 0x80) break;
     }
 }
 } // namespace
@@ -59,8 +60,7 @@ CTextEdit::~CTextEdit() = default;
 void CTextEdit::setText(const char* txt)
 {
     const std::string t = txt ? txt : "";
-    if (t == text)
-        return;
+    if (t == text) return;
     text = t;
     setDirty(true);
 }
@@ -99,37 +99,29 @@ void CTextEdit::draw(CDrawContext* context)
 
 CMouseEventResult CTextEdit::onMouseDown(CPoint&, const CButtonState& buttons)
 {
-    if (!buttons.isLeftButton())
-        return kMouseEventNotHandled;
-    if (style & kDoubleClickStyle && !buttons.isDoubleClick())
-        return kMouseEventNotHandled;
-    if (pParentFrame && pParentFrame->getFocusView() != this)
-        pParentFrame->setFocusView(this);
+    if (!buttons.isLeftButton()) return kMouseEventNotHandled;
+    if (style & kDoubleClickStyle && !buttons.isDoubleClick()) return kMouseEventNotHandled;
+    if (pParentFrame && pParentFrame->getFocusView() != this) pParentFrame->setFocusView(this);
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 }
 
 void CTextEdit::takeFocus()
 {
-    if (editingText)
-        return;
+    if (editingText) return;
     editingText = true;
     cancelled = false;
     editText = text;
-    if (pParentFrame)
-        pParentFrame->setTextInputActive(true);
+    if (pParentFrame) pParentFrame->setTextInputActive(true);
     invalid();
 }
 
 void CTextEdit::looseFocus()
 {
-    if (!editingText)
-        return;
+    if (!editingText) return;
     editingText = false;
-    if (pParentFrame)
-        pParentFrame->setTextInputActive(false);
+    if (pParentFrame) pParentFrame->setTextInputActive(false);
     invalid();
-    if (cancelled || editText == text)
-        return;
+    if (cancelled || editText == text) return;
     // Commit as one gesture.
     CBaseObjectGuard guard(this);
     beginEdit();
@@ -140,20 +132,17 @@ void CTextEdit::looseFocus()
 
 int32_t CTextEdit::onKeyDown(VstKeyCode& key)
 {
-    if (!editingText)
-        return -1;
+    if (!editingText) return -1;
     switch (key.virt)
     {
     case VKEY_RETURN:
     case VKEY_ENTER:
-        if (pParentFrame)
-            pParentFrame->setFocusView(nullptr);
+        if (pParentFrame) pParentFrame->setFocusView(nullptr);
         return 1;
     case VKEY_ESCAPE:
         cancelled = true;
         editText = text;
-        if (pParentFrame)
-            pParentFrame->setFocusView(nullptr);
+        if (pParentFrame) pParentFrame->setFocusView(nullptr);
         return 1;
     case VKEY_BACK:
         popUtf8(editText);

@@ -2,7 +2,8 @@
 #include "cparamdisplay.h"
 #include <string>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 // A one-line text field. A left click starts editing in place (drawn by the toolkit); Return or
 // a click elsewhere commits, Escape restores the old text.

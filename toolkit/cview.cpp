@@ -3,33 +3,34 @@
 #include "cdrawcontext.h"
 #include "cframe.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 CView::CView(const CRect& r) : size(r), mouseableArea(r) {}
 
 CView::CView(const CView& o)
     : CBaseObject(o), size(o.size), mouseableArea(o.mouseableArea), pBackground(o.pBackground),
-      dirty(o.dirty), visible(o.visible), mouseEnabled(o.mouseEnabled),
-      transparent(o.transparent), focusWanted(o.focusWanted)
+      dirty(o.dirty), visible(o.visible), mouseEnabled(o.mouseEnabled), transparent(o.transparent),
+      focusWanted(o.focusWanted)
 {
-    if (pBackground)
-        pBackground->remember();
+    if (pBackground) pBackground->remember();
 }
 
 CView::~CView()
 {
-    if (pBackground)
-        pBackground->forget();
+    if (pBackground) pBackground->forget();
 }
 
 void CView::draw(CDrawContext* context)
 {
-    if (pBackground)
-        pBackground->draw(context, size);
+    if (pBackground) pBackground->draw(context, size);
     setDirty(false);
 }
 
-void CView::drawRect(CDrawContext* context, const CRect& /*updateRect*/) { draw(context); }
+void CView::drawRect(CDrawContext* context, const CRect& /*updateRect*/)
+{
+    draw(context);
+}
 
 void CView::invalid()
 {
@@ -39,8 +40,7 @@ void CView::invalid()
 
 void CView::invalidRect(const CRect& rect)
 {
-    if (viewAttached && pParentView)
-        pParentView->invalidRect(rect);
+    if (viewAttached && pParentView) pParentView->invalidRect(rect);
 }
 
 CMouseEventResult CView::onMouseDown(CPoint&, const CButtonState&)
@@ -67,8 +67,14 @@ bool CView::onWheel(const CPoint&, const CMouseWheelAxis&, const float&, const C
 {
     return false;
 }
-int32_t CView::onKeyDown(VstKeyCode&) { return -1; }
-int32_t CView::onKeyUp(VstKeyCode&) { return -1; }
+int32_t CView::onKeyDown(VstKeyCode&)
+{
+    return -1;
+}
+int32_t CView::onKeyUp(VstKeyCode&)
+{
+    return -1;
+}
 
 bool CView::hitTest(const CPoint& where, const CButtonState&)
 {
@@ -77,18 +83,15 @@ bool CView::hitTest(const CPoint& where, const CButtonState&)
 
 void CView::setViewSize(const CRect& rect, bool invalidate)
 {
-    if (invalidate)
-        invalid();
+    if (invalidate) invalid();
     size = rect;
     mouseableArea = rect;
-    if (invalidate)
-        invalid();
+    if (invalidate) invalid();
 }
 
 void CView::setVisible(bool state)
 {
-    if (visible == state)
-        return;
+    if (visible == state) return;
     if (state)
     {
         visible = true;
@@ -103,20 +106,16 @@ void CView::setVisible(bool state)
 
 void CView::setBackground(CBitmap* background)
 {
-    if (background == pBackground)
-        return;
-    if (background)
-        background->remember();
-    if (pBackground)
-        pBackground->forget();
+    if (background == pBackground) return;
+    if (background) background->remember();
+    if (pBackground) pBackground->forget();
     pBackground = background;
     setDirty(true);
 }
 
 bool CView::attached(CView* parent)
 {
-    if (viewAttached)
-        return false;
+    if (viewAttached) return false;
     pParentView = parent;
     pParentFrame = parent ? parent->getFrame() : nullptr;
     viewAttached = true;
@@ -125,8 +124,7 @@ bool CView::attached(CView* parent)
 
 bool CView::removed(CView* /*parent*/)
 {
-    if (!viewAttached)
-        return false;
+    if (!viewAttached) return false;
     pParentView = nullptr;
     pParentFrame = nullptr;
     viewAttached = false;

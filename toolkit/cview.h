@@ -3,7 +3,8 @@
 #include "cbuttonstate.h"
 #include "cgeometry.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CBitmap;
 class CDrawContext;

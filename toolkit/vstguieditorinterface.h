@@ -3,7 +3,8 @@
 #include "cgeometry.h"
 #include <cstdint>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CFrame;
 

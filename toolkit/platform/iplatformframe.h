@@ -9,7 +9,8 @@
 #include <memory>
 #include <vector>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CDrawContext;
 
@@ -31,8 +32,7 @@ public:
     virtual CMouseEventResult platformOnMouseDown(CPoint& where, const CButtonState& buttons) = 0;
     virtual CMouseEventResult platformOnMouseMoved(CPoint& where, const CButtonState& buttons) = 0;
     virtual CMouseEventResult platformOnMouseUp(CPoint& where, const CButtonState& buttons) = 0;
-    virtual CMouseEventResult platformOnMouseExited(CPoint& where,
-                                                    const CButtonState& buttons) = 0;
+    virtual CMouseEventResult platformOnMouseExited(CPoint& where, const CButtonState& buttons) = 0;
     virtual bool platformOnMouseWheel(const CPoint& where, const CMouseWheelAxis& axis,
                                       const float& distance, const CButtonState& buttons) = 0;
     virtual int32_t platformOnKeyDown(VstKeyCode& key) = 0;

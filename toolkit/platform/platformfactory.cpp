@@ -5,24 +5,29 @@
 #include "x11/x11frame.h"
 #endif
 
-namespace VSTGUI {
-namespace {
+namespace VSTGUI
+{
+namespace
+{
 PlatformType defaultType = kDefaultNative;
 }
 
-void setDefaultPlatformType(PlatformType type) { defaultType = type; }
-PlatformType getDefaultPlatformType() { return defaultType; }
+void setDefaultPlatformType(PlatformType type)
+{
+    defaultType = type;
+}
+PlatformType getDefaultPlatformType()
+{
+    return defaultType;
+}
 
 std::unique_ptr<IPlatformFrame> createPlatformFrame(PlatformType type,
                                                     IPlatformFrameCallback* callback,
                                                     const CRect& size, void* parentWindow)
 {
-    if (type == kDefaultNative)
-        type = defaultType;
-    if (size.getWidth() <= 0 || size.getHeight() <= 0)
-        return nullptr;
-    if (type == kOffscreen)
-        return std::make_unique<OffscreenFrame>(callback, size);
+    if (type == kDefaultNative) type = defaultType;
+    if (size.getWidth() <= 0 || size.getHeight() <= 0) return nullptr;
+    if (type == kOffscreen) return std::make_unique<OffscreenFrame>(callback, size);
 #if defined(ORV_TOOLKIT_X11)
     if (type == kDefaultNative || type == kX11EmbedWindowID)
         return X11Frame::create(callback, size, parentWindow);
@@ -47,8 +52,7 @@ CDrawContext* createMeasureContext()
 
 std::unique_ptr<IPlatformBitmap> createPlatformBitmap(int width, int height)
 {
-    if (width <= 0 || height <= 0)
-        return nullptr;
+    if (width <= 0 || height <= 0) return nullptr;
     return std::make_unique<CairoBitmap>(
         cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
 }

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 CPoint CairoBitmap::getSize() const
 {
@@ -12,7 +13,8 @@ CPoint CairoBitmap::getSize() const
             static_cast<CCoord>(cairo_image_surface_get_height(surface))};
 }
 
-namespace {
+namespace
+{
 struct PngReader
 {
     const uint8_t* data;
@@ -23,8 +25,7 @@ struct PngReader
 cairo_status_t readPng(void* closure, unsigned char* out, unsigned int length)
 {
     auto* r = static_cast<PngReader*>(closure);
-    if (r->size - r->pos < length)
-        return CAIRO_STATUS_READ_ERROR;
+    if (r->size - r->pos < length) return CAIRO_STATUS_READ_ERROR;
     std::memcpy(out, r->data + r->pos, length);
     r->pos += length;
     return CAIRO_STATUS_SUCCESS;
@@ -33,8 +34,7 @@ cairo_status_t readPng(void* closure, unsigned char* out, unsigned int length)
 
 std::unique_ptr<CairoBitmap> CairoBitmap::fromPng(const uint8_t* data, size_t size)
 {
-    if (!data || size == 0)
-        return nullptr;
+    if (!data || size == 0) return nullptr;
     PngReader reader{data, size, 0};
     // Never null: failures come back as an error surface.
     cairo_surface_t* s = cairo_image_surface_create_from_png_stream(readPng, &reader);
@@ -67,7 +67,10 @@ CairoDrawContext::CairoDrawContext(cairo_surface_t* surface)
     applyClip();
 }
 
-CairoDrawContext::~CairoDrawContext() { cairo_destroy(cr); }
+CairoDrawContext::~CairoDrawContext()
+{
+    cairo_destroy(cr);
+}
 
 void CairoDrawContext::applyClip()
 {
@@ -121,8 +124,7 @@ void CairoDrawContext::drawRect(const CRect& r, CDrawStyle style)
 
 void CairoDrawContext::drawEllipse(const CRect& r, CDrawStyle style)
 {
-    if (r.getWidth() <= 0 || r.getHeight() <= 0)
-        return;
+    if (r.getWidth() <= 0 || r.getHeight() <= 0) return;
     cairo_save(cr);
     const CPoint c = r.getCenter();
     cairo_translate(cr, c.x, c.y);
@@ -141,13 +143,11 @@ void CairoDrawContext::drawLine(const CPoint& from, const CPoint& to)
 
 void CairoDrawContext::drawPolygon(const std::vector<CPoint>& points, CDrawStyle style)
 {
-    if (points.empty())
-        return;
+    if (points.empty()) return;
     cairo_move_to(cr, points[0].x, points[0].y);
     for (size_t i = 1; i < points.size(); ++i)
         cairo_line_to(cr, points[i].x, points[i].y);
-    if (style != kDrawStroked)
-        cairo_close_path(cr);
+    if (style != kDrawStroked) cairo_close_path(cr);
     fillAndStroke(style);
 }
 
@@ -164,8 +164,7 @@ void CairoDrawContext::drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoi
                                   float alpha)
 {
     auto* pb = bitmap ? dynamic_cast<CairoBitmap*>(bitmap->getPlatformBitmap()) : nullptr;
-    if (!pb || dest.getWidth() <= 0 || dest.getHeight() <= 0)
-        return;
+    if (!pb || dest.getWidth() <= 0 || dest.getHeight() <= 0) return;
     cairo_save(cr);
     cairo_rectangle(cr, dest.left, dest.top, dest.getWidth(), dest.getHeight());
     cairo_clip(cr);
@@ -184,8 +183,7 @@ double CairoDrawContext::selectFont(bool antialias)
     cairo_set_font_size(cr, f.getSize());
     cairo_font_options_t* opts = cairo_font_options_create();
     // Fixed options: text looks the same whatever the desktop's font settings are.
-    cairo_font_options_set_antialias(opts, antialias ? CAIRO_ANTIALIAS_GRAY
-                                                     : CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_antialias(opts, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
     cairo_font_options_set_hint_style(opts, CAIRO_HINT_STYLE_SLIGHT);
     cairo_font_options_set_hint_metrics(opts, CAIRO_HINT_METRICS_ON);
     cairo_set_font_options(cr, opts);
@@ -195,8 +193,7 @@ double CairoDrawContext::selectFont(bool antialias)
 
 CCoord CairoDrawContext::getStringWidth(const char* utf8)
 {
-    if (!utf8)
-        return 0;
+    if (!utf8) return 0;
     selectFont(true);
     cairo_text_extents_t ext;
     cairo_text_extents(cr, utf8, &ext);
@@ -206,8 +203,7 @@ CCoord CairoDrawContext::getStringWidth(const char* utf8)
 void CairoDrawContext::drawString(const char* utf8, const CRect& rect, CHoriTxtAlign align,
                                   bool antialias)
 {
-    if (!utf8 || !*utf8)
-        return;
+    if (!utf8 || !*utf8) return;
     const double capHeight = selectFont(antialias);
     cairo_text_extents_t ext;
     cairo_text_extents(cr, utf8, &ext);
@@ -232,8 +228,7 @@ void CairoDrawContext::drawString(const char* utf8, const CRect& rect, CHoriTxtA
 
 void CairoDrawContext::drawString(const char* utf8, const CPoint& baseline, bool antialias)
 {
-    if (!utf8 || !*utf8)
-        return;
+    if (!utf8 || !*utf8) return;
     selectFont(antialias);
     setSourceColor(currentState.fontColor);
     cairo_move_to(cr, baseline.x, baseline.y);
@@ -257,8 +252,7 @@ void CairoBackBuffer::invalidate(const CRect& rect)
 {
     CRect r(rect);
     r.bound(CRect(0, 0, width, height));
-    if (r.isEmpty())
-        return;
+    if (r.isEmpty()) return;
     const cairo_rectangle_int_t ir{static_cast<int>(std::floor(r.left)),
                                    static_cast<int>(std::floor(r.top)),
                                    static_cast<int>(std::ceil(r.right) - std::floor(r.left)),
@@ -271,8 +265,7 @@ cairo_region_t* CairoBackBuffer::render(IPlatformFrameCallback* callback)
     cairo_region_t* drawn = dirtyRegion;
     dirtyRegion = cairo_region_create();
     const int n = cairo_region_num_rectangles(drawn);
-    if (n == 0)
-        return drawn;
+    if (n == 0) return drawn;
     auto* context = new CairoDrawContext(surface);
     for (int i = 0; i < n; ++i)
     {

@@ -6,7 +6,8 @@
 #include <cairo.h>
 #include <memory>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CairoBitmap : public IPlatformBitmap
 {
@@ -35,8 +36,7 @@ public:
     void drawLine(const CPoint& from, const CPoint& to) override;
     void drawPolygon(const std::vector<CPoint>& points, CDrawStyle style = kDrawStroked) override;
     void clearRect(const CRect& rect) override;
-    void drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset,
-                    float alpha) override;
+    void drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset, float alpha) override;
     void drawString(const char* utf8, const CRect& rect, CHoriTxtAlign align = kCenterText,
                     bool antialias = true) override;
     void drawString(const char* utf8, const CPoint& baseline, bool antialias = true) override;

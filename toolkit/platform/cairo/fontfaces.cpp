@@ -12,26 +12,32 @@
 extern "C" const unsigned char orv_toolkit_sans_start[];
 extern "C" const unsigned char orv_toolkit_sans_end[];
 
-namespace VSTGUI {
-namespace {
+namespace VSTGUI
+{
+namespace
+{
 
 FT_Library freetype()
 {
-    static FT_Library library = [] {
+    static FT_Library library = []
+    {
         FT_Library lib = nullptr;
-        if (FT_Init_FreeType(&lib) != 0)
-            lib = nullptr;
+        if (FT_Init_FreeType(&lib) != 0) lib = nullptr;
         return lib;
     }();
     return library;
 }
 
-void doneFace(void* face) { FT_Done_Face(static_cast<FT_Face>(face)); }
+void doneFace(void* face)
+{
+    FT_Done_Face(static_cast<FT_Face>(face));
+}
 
 FontFace embeddedSans()
 {
     static const cairo_user_data_key_t key{};
-    static FontFace result = [] {
+    static FontFace result = []
+    {
         FontFace f{nullptr, 0};
         FT_Library lib = freetype();
         FT_Face ftFace = nullptr;
@@ -60,14 +66,14 @@ FontFace embeddedSans()
 FontFace fontFaceFor(const char* name, int32_t style)
 {
     const bool plain = (style & (kBoldFace | kItalicFace)) == 0;
-    if (plain && name && (strcasecmp(name, "Arial") == 0 || strcasecmp(name, "Liberation Sans") == 0))
+    if (plain && name &&
+        (strcasecmp(name, "Arial") == 0 || strcasecmp(name, "Liberation Sans") == 0))
         return embeddedSans();
     static std::map<std::pair<std::string, int32_t>, FontFace> cache;
     const std::string family = (name && *name) ? name : "Arial";
     auto key = std::make_pair(family, style & (kBoldFace | kItalicFace));
     auto it = cache.find(key);
-    if (it != cache.end())
-        return it->second;
+    if (it != cache.end()) return it->second;
     FontFace f{cairo_toy_font_face_create(
                    family.c_str(),
                    (style & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,

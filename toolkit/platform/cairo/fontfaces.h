@@ -2,12 +2,13 @@
 #include <cairo.h>
 #include <cstdint>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 struct FontFace
 {
-    cairo_font_face_t* face;  // owned by the cache, valid for the process's life
-    double capHeightPerEm;    // cap height as a fraction of the em size; 0 if unknown
+    cairo_font_face_t* face; // owned by the cache, valid for the process's life
+    double capHeightPerEm;   // cap height as a fraction of the em size; 0 if unknown
 };
 
 // "Arial" (and its metric twin "Liberation Sans") come from the font built into the library, so

@@ -11,9 +11,11 @@
 
 extern char** environ;
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-namespace {
+namespace
+{
 
 class ProcessFileDialogRunner : public IFileDialogRunner
 {
@@ -23,11 +25,9 @@ public:
     bool start(const FileDialogRequest& request) override
     {
         std::vector<std::string> args = buildArguments(request);
-        if (args.empty())
-            return false;
+        if (args.empty()) return false;
         int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0)
-            return false;
+        if (pipe2(fds, O_CLOEXEC) != 0) return false;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -66,19 +66,16 @@ public:
 
     State poll(std::vector<std::string>& paths) override
     {
-        if (pid < 0)
-            return State::Failed;
+        if (pid < 0) return State::Failed;
         drain();
         int status = 0;
         const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == 0)
-            return State::Running;
+        if (r == 0) return State::Running;
         bool exitedOk;
         if (r < 0)
         {
             // SIGCHLD ignored by the host: the child reaps itself; judge by the output.
-            if (!eof)
-                return State::Running;
+            if (!eof) return State::Running;
             exitedOk = !output.empty();
         }
         else
@@ -92,18 +89,15 @@ public:
             }
         }
         finish();
-        if (!exitedOk)
-            return State::Failed;
+        if (!exitedOk) return State::Failed;
         // One path per line; only absolute paths count.
         size_t pos = 0;
         while (pos < output.size())
         {
             size_t end = output.find('\n', pos);
-            if (end == std::string::npos)
-                end = output.size();
+            if (end == std::string::npos) end = output.size();
             std::string line = output.substr(pos, end - pos);
-            if (!line.empty() && line[0] == '/')
-                paths.push_back(line);
+            if (!line.empty() && line[0] == '/') paths.push_back(line);
             pos = end + 1;
         }
         return paths.empty() ? State::Cancelled : State::Chosen;
@@ -135,8 +129,7 @@ private:
         const char* custom = std::getenv("ORV_FILE_DIALOG_CMD");
         const bool kdialog = !custom && executable("/usr/bin/kdialog");
         std::string program = custom ? custom : (kdialog ? "/usr/bin/kdialog" : "/usr/bin/zenity");
-        if (!custom && !kdialog && !executable(program.c_str()))
-            return args;
+        if (!custom && !kdialog && !executable(program.c_str())) return args;
         args.push_back(program);
         if (kdialog)
         {
@@ -148,8 +141,7 @@ private:
             {
                 args.push_back("--getopenfilename");
                 args.push_back("--separate-output");
-                if (rq.allowMultiple)
-                    args.push_back("--multiple");
+                if (rq.allowMultiple) args.push_back("--multiple");
             }
             if (!rq.title.empty())
             {
@@ -157,8 +149,7 @@ private:
                 args.push_back(rq.title);
             }
             std::string start = rq.initialDirectory;
-            if (rq.style == 1 && !rq.defaultSaveName.empty())
-                start += rq.defaultSaveName;
+            if (rq.style == 1 && !rq.defaultSaveName.empty()) start += rq.defaultSaveName;
             args.push_back(start.empty() ? "." : start);
             if (rq.style != 2 && !rq.extensions.empty())
             {
@@ -170,8 +161,7 @@ private:
             return args;
         }
         args.push_back("--file-selection");
-        if (rq.style == 2)
-            args.push_back("--directory");
+        if (rq.style == 2) args.push_back("--directory");
         if (rq.style == 1)
         {
             args.push_back("--save");
@@ -182,13 +172,10 @@ private:
             args.push_back("--multiple");
             args.push_back("--separator=\n");
         }
-        if (!rq.title.empty())
-            args.push_back("--title=" + rq.title);
+        if (!rq.title.empty()) args.push_back("--title=" + rq.title);
         std::string start = rq.initialDirectory;
-        if (rq.style == 1)
-            start += rq.defaultSaveName;
-        if (!start.empty())
-            args.push_back("--filename=" + start);
+        if (rq.style == 1) start += rq.defaultSaveName;
+        if (!start.empty()) args.push_back("--filename=" + start);
         if (rq.style != 2)
             for (const auto& e : rq.extensions)
                 args.push_back(std::string("--file-filter=") + e.getDescription() + " (" +
@@ -198,8 +185,7 @@ private:
 
     void drain()
     {
-        if (readFd < 0)
-            return;
+        if (readFd < 0) return;
         char buf[4096];
         for (;;)
         {
@@ -218,8 +204,7 @@ private:
 
     void finish()
     {
-        if (readFd >= 0)
-            close(readFd);
+        if (readFd >= 0) close(readFd);
         readFd = -1;
         pid = -1;
     }

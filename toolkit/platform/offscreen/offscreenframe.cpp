@@ -1,14 +1,18 @@
 #include "offscreenframe.h"
 #include <chrono>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 OffscreenFrame::OffscreenFrame(IPlatformFrameCallback* cb, const CRect& size)
     : callback(cb), buffer(static_cast<int>(size.getWidth()), static_cast<int>(size.getHeight()))
 {
 }
 
-void OffscreenFrame::update() { cairo_region_destroy(buffer.render(callback)); }
+void OffscreenFrame::update()
+{
+    cairo_region_destroy(buffer.render(callback));
+}
 
 uint32_t OffscreenFrame::getTicks() const
 {

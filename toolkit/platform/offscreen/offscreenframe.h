@@ -3,7 +3,8 @@
 // through the frame's own mouse and key methods.
 #include "../cairo/cairocontext.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class OffscreenFrame : public IPlatformFrame
 {

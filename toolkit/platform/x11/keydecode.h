@@ -9,7 +9,8 @@ struct xkb_context;
 struct xkb_keymap;
 struct xkb_state;
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class KeyDecoder
 {

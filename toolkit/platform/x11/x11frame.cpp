@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <vector>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 bool DoubleClickDetector::press(int button, int x, int y, uint32_t time)
 {
@@ -25,21 +26,19 @@ void DoubleClickDetector::motion(int x, int y)
         count = 0;
 }
 
-namespace {
+namespace
+{
 constexpr uint32_t kBaseEventMask = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS |
-                                    XCB_EVENT_MASK_BUTTON_RELEASE |
-                                    XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_LEAVE_WINDOW |
-                                    XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-constexpr uint32_t kTextEventMask =
-    kBaseEventMask | XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE |
-    XCB_EVENT_MASK_FOCUS_CHANGE;
+                                    XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION |
+                                    XCB_EVENT_MASK_LEAVE_WINDOW | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+constexpr uint32_t kTextEventMask = kBaseEventMask | XCB_EVENT_MASK_KEY_PRESS |
+                                    XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_FOCUS_CHANGE;
 
 xcb_visualtype_t* findVisual(xcb_screen_t* screen, xcb_visualid_t id)
 {
     for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d))
         for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v))
-            if (v.data->visual_id == id)
-                return v.data;
+            if (v.data->visual_id == id) return v.data;
     return nullptr;
 }
 } // namespace
@@ -53,12 +52,10 @@ std::unique_ptr<X11Frame> X11Frame::create(IPlatformFrameCallback* callback, con
                                            void* parentWindow)
 {
     const auto parent = static_cast<xcb_window_t>(reinterpret_cast<uintptr_t>(parentWindow));
-    if (parent == 0)
-        return nullptr;
+    if (parent == 0) return nullptr;
     std::unique_ptr<X11Frame> frame(new X11Frame(callback, static_cast<int>(size.getWidth()),
                                                  static_cast<int>(size.getHeight())));
-    if (!frame->init(parent))
-        return nullptr;
+    if (!frame->init(parent)) return nullptr;
     return frame;
 }
 
@@ -66,30 +63,25 @@ bool X11Frame::init(xcb_window_t parent)
 {
     // Our own connection: the host's is not reachable, window ids are valid across connections.
     connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection))
-        return false;
+    if (xcb_connection_has_error(connection)) return false;
     xcb_get_geometry_reply_t* geo =
         xcb_get_geometry_reply(connection, xcb_get_geometry(connection, parent), nullptr);
-    if (!geo)
-        return false;
+    if (!geo) return false;
     const xcb_window_t root = geo->root;
     free(geo);
     xcb_screen_t* screen = nullptr;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection)); it.rem;
          xcb_screen_next(&it))
-        if (it.data->root == root)
-            screen = it.data;
-    if (!screen)
-        return false;
+        if (it.data->root == root) screen = it.data;
+    if (!screen) return false;
     visual = findVisual(screen, screen->root_visual);
-    if (!visual)
-        return false;
+    if (!visual) return false;
 
     window = xcb_generate_id(connection);
     // Explicit visual, colormap and border pixel: the parent may use another visual. No
     // background pixmap: the server never clears the window, so nothing flickers.
-    const uint32_t mask = XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK |
-                          XCB_CW_COLORMAP;
+    const uint32_t mask =
+        XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP;
     const uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, kBaseEventMask, screen->default_colormap};
     xcb_void_cookie_t cookie = xcb_create_window_checked(
         connection, screen->root_depth, window, parent, 0, 0,
@@ -102,8 +94,8 @@ bool X11Frame::init(xcb_window_t parent)
         return false;
     }
     xcb_map_window(connection, window);
-    windowSurface = cairo_xcb_surface_create(connection, window, visual, buffer.getWidth(),
-                                             buffer.getHeight());
+    windowSurface =
+        cairo_xcb_surface_create(connection, window, visual, buffer.getWidth(), buffer.getHeight());
     xcb_flush(connection);
     return true;
 }
@@ -112,8 +104,7 @@ X11Frame::~X11Frame()
 {
     if (connection && !xcb_connection_has_error(connection))
     {
-        if (textInput)
-            setTextInputActive(false);
+        if (textInput) setTextInputActive(false);
     }
     if (windowSurface)
     {
@@ -125,8 +116,7 @@ X11Frame::~X11Frame()
     if (connection)
     {
         // The host may have destroyed the parent already: the error is just an event here.
-        if (window)
-            xcb_destroy_window(connection, window);
+        if (window) xcb_destroy_window(connection, window);
         xcb_flush(connection);
         xcb_disconnect(connection);
     }
@@ -149,19 +139,15 @@ int32_t X11Frame::modifiers(uint16_t state)
 {
     // Lock and NumLock (Mod2) never count.
     int32_t b = 0;
-    if (state & XCB_MOD_MASK_SHIFT)
-        b |= kShift;
-    if (state & XCB_MOD_MASK_CONTROL)
-        b |= kControl;
-    if (state & (XCB_MOD_MASK_1 | XCB_MOD_MASK_5))
-        b |= kAlt;
+    if (state & XCB_MOD_MASK_SHIFT) b |= kShift;
+    if (state & XCB_MOD_MASK_CONTROL) b |= kControl;
+    if (state & (XCB_MOD_MASK_1 | XCB_MOD_MASK_5)) b |= kAlt;
     return b;
 }
 
 void X11Frame::processEvents()
 {
-    if (!connection || xcb_connection_has_error(connection))
-        return; // server gone: stay inert
+    if (!connection || xcb_connection_has_error(connection)) return; // server gone: stay inert
     std::vector<xcb_generic_event_t*> events;
     while (xcb_generic_event_t* e = xcb_poll_for_event(connection))
         events.push_back(e);
@@ -171,8 +157,7 @@ void X11Frame::processEvents()
         const bool skip = (events[i]->response_type & 0x7F) == XCB_MOTION_NOTIFY &&
                           i + 1 < events.size() &&
                           (events[i + 1]->response_type & 0x7F) == XCB_MOTION_NOTIFY;
-        if (!skip)
-            handleEvent(events[i]);
+        if (!skip) handleEvent(events[i]);
         free(events[i]);
     }
 }
@@ -193,8 +178,7 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
     case XCB_BUTTON_PRESS:
     {
         auto* e = reinterpret_cast<xcb_button_press_event_t*>(event);
-        if (e->event != window)
-            break;
+        if (e->event != window) break;
         lastEventTime = e->time;
         CPoint where(e->event_x, e->event_y);
         const int32_t mods = modifiers(e->state);
@@ -206,10 +190,8 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
             break;
         }
         int32_t button = e->detail == 1 ? kLButton : e->detail == 2 ? kMButton : kRButton;
-        if (e->detail > 3)
-            break;
-        if (clicks.press(e->detail, e->event_x, e->event_y, e->time))
-            button |= kDoubleClick;
+        if (e->detail > 3) break;
+        if (clicks.press(e->detail, e->event_x, e->event_y, e->time)) button |= kDoubleClick;
         buttonDown = true;
         callback->platformOnMouseDown(where, CButtonState(button | mods));
         break;
@@ -217,8 +199,7 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
     case XCB_BUTTON_RELEASE:
     {
         auto* e = reinterpret_cast<xcb_button_release_event_t*>(event);
-        if (e->event != window || e->detail < 1 || e->detail > 3)
-            break;
+        if (e->event != window || e->detail < 1 || e->detail > 3) break;
         lastEventTime = e->time;
         CPoint where(e->event_x, e->event_y);
         const int32_t button = e->detail == 1 ? kLButton : e->detail == 2 ? kMButton : kRButton;
@@ -229,18 +210,13 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
     case XCB_MOTION_NOTIFY:
     {
         auto* e = reinterpret_cast<xcb_motion_notify_event_t*>(event);
-        if (e->event != window)
-            break;
+        if (e->event != window) break;
         lastEventTime = e->time;
         int32_t buttons = 0;
-        if (e->state & XCB_BUTTON_MASK_1)
-            buttons |= kLButton;
-        if (e->state & XCB_BUTTON_MASK_2)
-            buttons |= kMButton;
-        if (e->state & XCB_BUTTON_MASK_3)
-            buttons |= kRButton;
-        if (buttons)
-            clicks.motion(e->event_x, e->event_y);
+        if (e->state & XCB_BUTTON_MASK_1) buttons |= kLButton;
+        if (e->state & XCB_BUTTON_MASK_2) buttons |= kMButton;
+        if (e->state & XCB_BUTTON_MASK_3) buttons |= kRButton;
+        if (buttons) clicks.motion(e->event_x, e->event_y);
         CPoint where(e->event_x, e->event_y);
         callback->platformOnMouseMoved(where, CButtonState(buttons | modifiers(e->state)));
         break;
@@ -248,8 +224,7 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
     case XCB_LEAVE_NOTIFY:
     {
         auto* e = reinterpret_cast<xcb_leave_notify_event_t*>(event);
-        if (e->event != window || e->detail == XCB_NOTIFY_DETAIL_INFERIOR || buttonDown)
-            break;
+        if (e->event != window || e->detail == XCB_NOTIFY_DETAIL_INFERIOR || buttonDown) break;
         CPoint where(e->event_x, e->event_y);
         callback->platformOnMouseExited(where, modifiers(e->state));
         break;
@@ -258,12 +233,10 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
     case XCB_KEY_RELEASE:
     {
         auto* e = reinterpret_cast<xcb_key_press_event_t*>(event);
-        if (!textInput)
-            break;
+        if (!textInput) break;
         lastEventTime = e->time;
         VstKeyCode key;
-        if (!keys.decode(e->detail, e->state, key))
-            break;
+        if (!keys.decode(e->detail, e->state, key)) break;
         if ((event->response_type & 0x7F) == XCB_KEY_PRESS)
             callback->platformOnKeyDown(key);
         else
@@ -289,8 +262,7 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
 
 void X11Frame::update()
 {
-    if (!connection || xcb_connection_has_error(connection))
-        return;
+    if (!connection || xcb_connection_has_error(connection)) return;
     cairo_region_t* drawn = buffer.render(callback);
     cairo_region_union(drawn, exposeRegion);
     cairo_region_destroy(exposeRegion);
@@ -303,8 +275,7 @@ void X11Frame::update()
 void X11Frame::present(cairo_region_t* region)
 {
     const int n = cairo_region_num_rectangles(region);
-    if (n == 0 || !windowSurface)
-        return;
+    if (n == 0 || !windowSurface) return;
     cairo_t* cr = cairo_create(windowSurface);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_set_source_surface(cr, buffer.getSurface(), 0, 0);
@@ -321,15 +292,14 @@ void X11Frame::present(cairo_region_t* region)
 
 void X11Frame::setTextInputActive(bool active)
 {
-    if (active == textInput || !connection || xcb_connection_has_error(connection))
-        return;
+    if (active == textInput || !connection || xcb_connection_has_error(connection)) return;
     textInput = active;
     if (active)
     {
         // The keymap may have changed since the last edit.
         keys.loadFromServer(connection);
-        if (auto* focus = xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection),
-                                                    nullptr))
+        if (auto* focus =
+                xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr))
         {
             savedFocus = focus->focus;
             free(focus);
@@ -354,16 +324,14 @@ void X11Frame::setTextInputActive(bool active)
 
 bool X11Frame::readPixels(PixelImage& out)
 {
-    if (!connection || xcb_connection_has_error(connection))
-        return false;
+    if (!connection || xcb_connection_has_error(connection)) return false;
     const int w = buffer.getWidth(), h = buffer.getHeight();
-    xcb_get_image_reply_t* img = xcb_get_image_reply(
-        connection,
-        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
-                      static_cast<uint16_t>(w), static_cast<uint16_t>(h), ~0u),
-        nullptr);
-    if (!img)
-        return false;
+    xcb_get_image_reply_t* img =
+        xcb_get_image_reply(connection,
+                            xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
+                                          static_cast<uint16_t>(w), static_cast<uint16_t>(h), ~0u),
+                            nullptr);
+    if (!img) return false;
     const int length = xcb_get_image_data_length(img);
     const uint8_t* data = xcb_get_image_data(img);
     // 24-bit visuals arrive as 32 bits per pixel, little-endian, rows without padding.
@@ -380,9 +348,9 @@ bool X11Frame::readPixels(PixelImage& out)
         for (int x = 0; x < w; ++x)
         {
             const uint8_t* p = data + y * stride + static_cast<size_t>(x) * 4;
-            out.pixels[static_cast<size_t>(y) * w + x] =
-                static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                (static_cast<uint32_t>(p[2]) << 16);
+            out.pixels[static_cast<size_t>(y) * w + x] = static_cast<uint32_t>(p[0]) |
+                                                         (static_cast<uint32_t>(p[1]) << 8) |
+                                                         (static_cast<uint32_t>(p[2]) << 16);
         }
     free(img);
     return true;

@@ -6,7 +6,8 @@
 #include "keydecode.h"
 #include <xcb/xcb.h>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 // Tells a double click from two clicks, by the server's timestamps.
 class DoubleClickDetector
