@@ -1,0 +1,42 @@
+// The library's exported entry point. On Linux the linker also exports it as `main`; on
+// Windows a module-definition file adds the alias.
+#include "plugin/PluginEntry.h"
+
+#include <cstdint>
+#include <new>
+
+#if defined(_WIN32)
+#include <windows.h>
+#define ORV_EXPORT extern "C" __declspec(dllexport)
+#else
+#define ORV_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+void* hInstance = nullptr;
+
+#if defined(_WIN32)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID)
+{
+    hInstance = instance;
+    return TRUE;
+}
+#endif
+
+ORV_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster)
+{
+    // Exported as `main` too: a caller passing a small integer (an argument count) instead of a
+    // host callback gets nothing.
+    if (reinterpret_cast<uintptr_t>(audioMaster) < 0x100) return nullptr;
+    if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+    // No exception may cross into the host: when memory for the effect cannot be had, the host
+    // simply gets no effect.
+    try
+    {
+        AudioEffect* effect = createEffectInstance(audioMaster);
+        return effect ? effect->getAeffect() : nullptr;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
+}

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds the plug-in and orv-host, and shows what a host
+# sees when it loads the plug-in.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" release -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=OFF
+"$root/build/orv-host" info "$root/build/OrvSympharon.so"
+"$root/build/orv-host" demo "$root/build/demo.wav"

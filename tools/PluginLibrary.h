@@ -1,0 +1,42 @@
+// Loads a VST 2.4 plug-in library and creates effects through its exported entry point, as a
+// host does. Used by orv-host and by the tests that drive the built plug-in.
+#pragma once
+
+#include "plugin/vst24.h"
+
+#include <string>
+
+class PluginLibrary
+{
+public:
+    PluginLibrary() = default;
+    ~PluginLibrary();
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    // Opens the library and finds VSTPluginMain (or main). On failure returns false and puts a
+    // one-line reason into error.
+    bool load(const std::string& path, std::string& error);
+    // Calls the entry point; null with a reason when no usable effect came back.
+    AEffect* instantiate(audioMasterCallback host, std::string& error) const;
+    void unload();
+
+    const std::string& path() const { return libraryPath; }
+    bool isLoaded() const { return handle != nullptr; }
+
+private:
+    using EntryPoint = AEffect* (*)(audioMasterCallback);
+    void* handle = nullptr;
+    EntryPoint entry = nullptr;
+    std::string libraryPath;
+};
+
+// The plug-in library that the build puts beside the running executable.
+std::string defaultPluginPath();
+
+// Sends one dispatcher request to an effect.
+inline VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                          void* ptr = nullptr, float opt = 0.0f)
+{
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+}
