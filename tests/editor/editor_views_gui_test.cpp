@@ -123,7 +123,7 @@ TEST_F(EditorPixels, AboutViewShowsPictureAndVersionTextInItsBox)
 TEST_F(EditorPixels, ZeroSizedUpdateRectangleDrawsNothing)
 {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 320, 257);
-    auto* context = new CairoDrawContext(surface);
+    auto* context = new VSTGUI::CairoDrawContext(surface);
     context->setFillColor(kMagentaCColor);
     context->drawRect(CRect(0, 0, 320, 257), kDrawFilled);
     auto countMagenta = [&]
