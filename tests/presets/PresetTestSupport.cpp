@@ -23,12 +23,19 @@ VstIntPtr countingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, fl
     if (opcode == audioMasterUpdateDisplay) ++displayUpdates();
     return opcode == audioMasterVersion ? 2400 : 0;
 }
+
+AEffEditor* makeProbeEditor(CPresetSystemEffect* effect)
+{
+    return new ProbeEditor(effect);
+}
 } // namespace
 
-TestEffect::TestEffect(bool withEditor) : CPresetSystemEffect(countingHost)
+TestEffect::TestEffect(bool withEditor) : TestEffect(withEditor ? makeProbeEditor : nullptr) {}
+
+TestEffect::TestEffect(EditorMaker makeEditor) : CPresetSystemEffect(countingHost)
 {
     setUniqueID(kTestUniqueID);
-    if (withEditor) setEditor(new ProbeEditor(this));
+    if (makeEditor) setEditor(makeEditor(this));
     installFactoryPrograms();
     loadEditorDefaults();
     selectProgram(0);

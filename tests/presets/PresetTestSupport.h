@@ -44,6 +44,9 @@ class TestEffect : public CPresetSystemEffect
 {
 public:
     explicit TestEffect(bool withEditor = true);
+    // With the editor `makeEditor` builds (null: none).
+    using EditorMaker = AEffEditor* (*)(CPresetSystemEffect* effect);
+    explicit TestEffect(EditorMaker makeEditor);
     void setParameter(VstInt32 index, float value) override
     {
         applied.emplace_back(index, value);
