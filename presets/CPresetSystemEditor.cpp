@@ -1,0 +1,460 @@
+#include "presets/CPresetSystemEditor.h"
+
+#include "presets/CPresetKickButton.h"
+#include "presets/CPresetRockerSwitch.h"
+#include "presets/CPresetSystemEffect.h"
+#include "presets/CSaveLoadButton.h"
+
+#include "cbitmap.h"
+#include "cfileselector.h"
+#include "cfont.h"
+#include "cframe.h"
+#include "coptionmenu.h"
+#include "ctextedit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+using namespace VSTGUI;
+
+namespace
+{
+enum class ButtonKind
+{
+    SaveLoad,    // CSaveLoadButton
+    Kick,        // CPresetKickButton, single click
+    DoubleClick, // CPresetKickButton, double-click
+};
+
+struct StripButton
+{
+    ButtonKind kind;
+    int32_t tag;
+    CRect rect; // left, top, right, bottom in window pixels
+    int32_t bitmap;
+    int32_t subImages;
+};
+
+// The ten buttons, in creation order (after the name field, the menu and the rocker). Each has
+// its own bitmap with its images stacked vertically.
+const StripButton kStripButtons[] = {
+    {ButtonKind::SaveLoad, kTagLoadBank, CRect(76, 241, 88, 255), 19993, 3},
+    {ButtonKind::SaveLoad, kTagSaveBank, CRect(11, 241, 23, 255), 19994, 3},
+    {ButtonKind::DoubleClick, kTagDefaultBank, CRect(32, 243, 69, 253), 19990, 3},
+    {ButtonKind::SaveLoad, kTagLoadPreset, CRect(76, 226, 88, 240), 19998, 3},
+    {ButtonKind::SaveLoad, kTagSavePreset, CRect(11, 226, 23, 240), 19999, 3},
+    {ButtonKind::DoubleClick, kTagDefaultPreset, CRect(27, 229, 74, 239), 19899, 3},
+    {ButtonKind::Kick, kTagRecallMemoA, CRect(293, 226, 305, 240), 19991, 3},
+    {ButtonKind::Kick, kTagStoreMemoA, CRect(269, 226, 281, 240), 19995, 3},
+    {ButtonKind::Kick, kTagRecallMemoB, CRect(293, 241, 305, 253), 19992, 3},
+    {ButtonKind::Kick, kTagStoreMemoB, CRect(269, 241, 281, 253), 19996, 3},
+};
+
+constexpr int32_t kRockerBitmap = 19997;
+constexpr int32_t kRockerSubImages = 5;
+const CRect kRockerRect(230, 234, 261, 248);
+const CRect kMenuRect(214, 237, 224, 251);
+// The name field's nominal rectangle; its height is fitted around the font (see open).
+constexpr CCoord kNameLeft = 96, kNameTop = 235, kNameRight = 212, kNameBottom = 246;
+// The menu draws nothing of its own (no-draw and no-text flags): a click area over the
+// background.
+constexpr int32_t kMenuStyle = 0x1E00;
+
+const CColor kNameBackColor(189, 207, 218, 255);
+const CColor kNameTextColor(36, 36, 32, 255);
+
+// The name of program `index` with its terminator (a full 24-character name has none stored).
+std::string programName(CPresetSystemEffect* effect, VstInt32 index)
+{
+    char text[kProgramNameLength + 1] = {};
+    effect->getProgramNameIndexed(0, index, text);
+    return text;
+}
+
+// A save without an extension gets the dialog's default one, as the Windows dialog adds it.
+std::string withExtension(std::string path, const char* extension)
+{
+    const size_t nameStart = path.rfind(kPathSeparator);
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (nameStart != std::string::npos && dot < nameStart))
+        path += std::string(".") + extension;
+    return path;
+}
+} // namespace
+
+CPresetSystemEditor::CPresetSystemEditor(AudioEffect* effect,
+                                         std::unique_ptr<SettingsStore> settings)
+    : AEffGUIEditor(effect),
+      PresetSystemCore(dynamic_cast<CPresetSystemEffect*>(effect), std::move(settings))
+{
+}
+
+// The remembered names are written by PresetSystemCore's destructor.
+CPresetSystemEditor::~CPresetSystemEditor()
+{
+    endFileDialog();
+}
+
+bool CPresetSystemEditor::open(void*)
+{
+    CPresetSystemEffect* store = storeEffect();
+    if (!frame || !store || !store->getPrograms()) return false;
+    const VstInt32 current = store->getCurrentProgramIndex();
+    auto* background = new CBitmap(CResourceDescription(kEditorBackgroundBitmap));
+
+    // The name field is centred vertically on its font: 2 pixels above and below the text.
+    const CCoord centre = (kNameTop + kNameBottom) / 2;
+    const CCoord fontHeight = kNormalFontSmall->getSize();
+    const CRect nameRect(kNameLeft, centre - fontHeight / 2 - 2, kNameRight,
+                         centre + fontHeight / 2 + 2);
+    nameField = new CTextEdit(nameRect, this, kTagProgramName, programName(store, current).c_str(),
+                              background, 0);
+    nameField->setBackOffset(CPoint(nameRect.left, nameRect.top));
+    nameField->setBackColor(kNameBackColor);
+    nameField->setFont(kNormalFontSmall);
+    nameField->setFontColor(kNameTextColor);
+    nameField->setFrameColor(kNameTextColor);
+    nameField->setHoriAlign(kCenterText);
+    frame->addView(nameField);
+
+    programMenu = new COptionMenu(kMenuRect, this, kTagProgramMenu, background, nullptr, 0);
+    programMenu->setBackOffset(CPoint(kMenuRect.left, kMenuRect.top));
+    programMenu->setNbItemsPerColumn(16);
+    programMenu->setStyle(kMenuStyle);
+    // Entry i always stands for program i.
+    for (VstInt32 i = 0; i < kNumPresetPrograms; ++i)
+        programMenu->addEntry(programName(store, i).c_str(), i, CMenuItem::kNoFlags);
+    programMenu->setCurrent(current, false);
+    frame->addView(programMenu);
+
+    auto* rockerBitmap = new CBitmap(CResourceDescription(kRockerBitmap));
+    rocker = new CPresetRockerSwitch(kRockerRect, this, kTagProgramStep,
+                                     std::floor(rockerBitmap->getHeight() / kRockerSubImages),
+                                     rockerBitmap, CPoint(0, 0), kHorizontal);
+    frame->addView(rocker);
+    rockerBitmap->forget();
+
+    for (const StripButton& row : kStripButtons)
+    {
+        auto* bitmap = new CBitmap(CResourceDescription(row.bitmap));
+        const CCoord imageHeight = std::floor(bitmap->getHeight() / row.subImages);
+        CKickButton* button;
+        if (row.kind == ButtonKind::SaveLoad)
+            button =
+                new CSaveLoadButton(row.rect, this, row.tag, imageHeight, bitmap, CPoint(0, 0));
+        else
+            button = new CPresetKickButton(row.rect, this, row.tag, imageHeight, bitmap,
+                                           CPoint(0, 0), row.kind == ButtonKind::DoubleClick);
+        frame->addView(button);
+        bitmap->forget();
+        switch (row.tag)
+        {
+        case kTagLoadBank:
+            loadBankButton = button;
+            break;
+        case kTagSaveBank:
+            saveBankButton = button;
+            break;
+        case kTagDefaultBank:
+            defaultBankButton = button;
+            break;
+        case kTagLoadPreset:
+            loadPresetButton = button;
+            break;
+        case kTagSavePreset:
+            savePresetButton = button;
+            break;
+        case kTagDefaultPreset:
+            defaultPresetButton = button;
+            break;
+        case kTagRecallMemoA:
+            recallMemoAButton = button;
+            break;
+        case kTagStoreMemoA:
+            storeMemoAButton = button;
+            break;
+        case kTagRecallMemoB:
+            recallMemoBButton = button;
+            break;
+        case kTagStoreMemoB:
+            storeMemoBButton = button;
+            break;
+        }
+    }
+    background->forget();
+    idleTimer.start(this);
+    return true;
+}
+
+void CPresetSystemEditor::close()
+{
+    idleTimer.stop();
+    endFileDialog();
+    nameField = nullptr;
+    programMenu = nullptr;
+    rocker = nullptr;
+    loadBankButton = saveBankButton = defaultBankButton = nullptr;
+    loadPresetButton = savePresetButton = defaultPresetButton = nullptr;
+    recallMemoAButton = storeMemoAButton = recallMemoBButton = storeMemoBButton = nullptr;
+}
+
+CControl* CPresetSystemEditor::getStripControl(int32_t tag) const
+{
+    switch (tag)
+    {
+    case kTagProgramName:
+        return nameField;
+    case kTagProgramStep:
+        return rocker;
+    case kTagProgramMenu:
+        return programMenu;
+    case kTagLoadBank:
+        return loadBankButton;
+    case kTagSaveBank:
+        return saveBankButton;
+    case kTagDefaultBank:
+        return defaultBankButton;
+    case kTagLoadPreset:
+        return loadPresetButton;
+    case kTagSavePreset:
+        return savePresetButton;
+    case kTagDefaultPreset:
+        return defaultPresetButton;
+    case kTagRecallMemoA:
+        return recallMemoAButton;
+    case kTagStoreMemoA:
+        return storeMemoAButton;
+    case kTagRecallMemoB:
+        return recallMemoBButton;
+    case kTagStoreMemoB:
+        return storeMemoBButton;
+    default:
+        return nullptr;
+    }
+}
+
+void CPresetSystemEditor::programNameChanged(const char* name)
+{
+    if (nameField) nameField->setText(name);
+    if (programMenu)
+        if (CMenuItem* entry = programMenu->getCurrent()) entry->setTitle(name);
+}
+
+void CPresetSystemEditor::bankNamesChanged()
+{
+    CPresetSystemEffect* store = storeEffect();
+    if (programMenu)
+    {
+        for (VstInt32 i = 0; i < kNumPresetPrograms; ++i)
+            if (CMenuItem* entry = programMenu->getEntry(i))
+                entry->setTitle(programName(store, i).c_str());
+        programMenu->setCurrent(0, false);
+    }
+    if (nameField) nameField->setText(programName(store, 0).c_str());
+}
+
+void CPresetSystemEditor::redrawAfterLoad()
+{
+    if (frame) frame->invalid();
+}
+
+void CPresetSystemEditor::valueChanged(CControl* control)
+{
+    if (!storeEffect() || !control) return;
+    const float value = control->getValue();
+    switch (control->getTag())
+    {
+    case kTagProgramName:
+        if (auto* field = dynamic_cast<CTextEdit*>(control))
+        {
+            char text[kProgramNameLength + 1] = {};
+            std::strncpy(text, field->getText(), kProgramNameLength);
+            applyProgramName(text);
+        }
+        break;
+    case kTagProgramStep:
+        stepProgram(value);
+        break;
+    case kTagProgramMenu:
+        chooseProgram();
+        break;
+    // A right click reports exactly 0.5 and asks for the reversed byte order.
+    case kTagLoadBank:
+        loadBank(value == 0.5f);
+        break;
+    case kTagSaveBank:
+        saveBank();
+        break;
+    case kTagLoadPreset:
+        loadPreset(value == 0.5f);
+        break;
+    case kTagSavePreset:
+        savePreset();
+        break;
+    // A double-click reports 1.0 and stores; Ctrl + double-click reports 0.5 and clears.
+    case kTagDefaultBank:
+        value < 0.75f ? clearDefaultBank() : storeDefaultBank();
+        break;
+    case kTagDefaultPreset:
+        value < 0.75f ? clearDefaultPreset() : storeDefaultPreset();
+        break;
+    case kTagStoreMemoA:
+        storeMemoA();
+        break;
+    case kTagStoreMemoB:
+        storeMemoB();
+        break;
+    case kTagRecallMemoA:
+        recallMemoA();
+        break;
+    case kTagRecallMemoB:
+        recallMemoB();
+        break;
+    default:
+        break;
+    }
+}
+
+void CPresetSystemEditor::showProgram(VstInt32 index)
+{
+    CPresetSystemEffect* store = storeEffect();
+    const std::string name = programName(store, index);
+    if (programMenu) programMenu->setCurrent(index, false);
+    if (nameField) nameField->setText(name.c_str());
+    store->selectProgram(index);
+    store->renameCurrentProgram(name.c_str());
+}
+
+// One program back or forward; the ends do not wrap, and pressing there re-applies the program.
+void CPresetSystemEditor::stepProgram(float direction)
+{
+    VstInt32 k = storeEffect()->getCurrentProgramIndex();
+    if (direction > 0)
+        k = std::min<VstInt32>(k + 1, kNumPresetPrograms - 1);
+    else if (direction < 0)
+        k = std::max<VstInt32>(k - 1, 0);
+    else
+        return;
+    showProgram(k);
+}
+
+void CPresetSystemEditor::chooseProgram()
+{
+    if (!programMenu) return;
+    const auto k = static_cast<VstInt32>(programMenu->getValue() + 0.5f);
+    if (k < 0 || k >= kNumPresetPrograms) return;
+    programMenu->setCurrent(k, false);
+    CMenuItem* entry = programMenu->getCurrent();
+    const std::string title = entry ? entry->getTitle() : programName(storeEffect(), k);
+    storeEffect()->selectProgram(k);
+    storeEffect()->renameCurrentProgram(title.c_str());
+    if (nameField) nameField->setText(title.c_str());
+}
+
+void CPresetSystemEditor::loadPreset(bool reversed)
+{
+    runFileDialog(FileAction::LoadPreset, reversed);
+}
+
+void CPresetSystemEditor::savePreset()
+{
+    runFileDialog(FileAction::SavePreset, false);
+}
+
+void CPresetSystemEditor::loadBank(bool reversed)
+{
+    runFileDialog(FileAction::LoadBank, reversed);
+}
+
+void CPresetSystemEditor::saveBank()
+{
+    runFileDialog(FileAction::SaveBank, false);
+}
+
+void CPresetSystemEditor::runFileDialog(FileAction action, bool reversed)
+{
+    if (!frame || runningDialog) return;
+    const bool saving = action == FileAction::SavePreset || action == FileAction::SaveBank;
+    const bool bank = action == FileAction::LoadBank || action == FileAction::SaveBank;
+    CNewFileSelector* selector = CNewFileSelector::create(
+        frame, saving ? CNewFileSelector::kSelectSaveFile : CNewFileSelector::kSelectFile);
+    if (!selector) return;
+    const CFileExtension extension =
+        bank ? CFileExtension(kBankFileDescription, kBankFileExtension)
+             : CFileExtension(kPresetFileDescription, kPresetFileExtension);
+    const char* title = nullptr;
+    switch (action)
+    {
+    case FileAction::LoadPreset:
+        title = reversed ? "Load preset (endian-reversed)" : "Load preset";
+        break;
+    case FileAction::SavePreset:
+        title = "Save preset";
+        break;
+    case FileAction::LoadBank:
+        title = reversed ? "Load bank (endian-reversed)" : "Load bank";
+        break;
+    case FileAction::SaveBank:
+        title = "Save bank";
+        break;
+    }
+    selector->setTitle(title);
+    selector->setInitialDirectory(currentDirectory);
+    if (saving)
+    {
+        selector->setDefaultSaveName(bank ? currentBankName : currentPresetName);
+        selector->setDefaultExtension(extension);
+    }
+    else
+    {
+        selector->addFileExtension(extension);
+        selector->setAllowMultiFileSelection(false);
+    }
+    // The frame's idle polls the dialog; our reference keeps it until it ends or the window
+    // closes.
+    const bool started = selector->run([this, action, reversed](CNewFileSelector* ended)
+                                       { fileDialogEnded(ended, action, reversed); });
+    if (started)
+        runningDialog = selector;
+    else
+        selector->forget();
+}
+
+void CPresetSystemEditor::fileDialogEnded(CNewFileSelector* selector, FileAction action,
+                                          bool reversed)
+{
+    if (selector != runningDialog) return;
+    // Exactly one file, or nothing happens (cancelled, failed or several chosen).
+    const std::string chosen = selector->getNumSelectedFiles() == 1 && selector->getSelectedFile(0)
+                                   ? selector->getSelectedFile(0)
+                                   : "";
+    endFileDialog();
+    if (chosen.empty()) return;
+    switch (action)
+    {
+    case FileAction::LoadPreset:
+        loadPresetFile(chosen.c_str(), reversed);
+        break;
+    case FileAction::LoadBank:
+        loadBankFile(chosen.c_str(), reversed);
+        break;
+    case FileAction::SavePreset:
+        savePresetFile(withExtension(chosen, kPresetFileExtension).c_str());
+        break;
+    case FileAction::SaveBank:
+        saveBankFile(withExtension(chosen, kBankFileExtension).c_str());
+        break;
+    }
+}
+
+void CPresetSystemEditor::endFileDialog()
+{
+    if (CNewFileSelector* dialog = runningDialog)
+    {
+        runningDialog = nullptr;
+        dialog->cancel();
+        dialog->forget();
+    }
+}

@@ -1,0 +1,225 @@
+#include "presets/PresetSystemCore.h"
+
+#include "presets/CPresetSystemEffect.h"
+
+#include <cstring>
+#include <unistd.h>
+
+PresetSystemCore::PresetSystemCore(CPresetSystemEffect* effect,
+                                   std::unique_ptr<SettingsStore> store)
+    : presetEffect(effect), settings(std::move(store))
+{
+    if (!settings) settings = openUserSettings();
+    // The working directory until the remembered one is read; a longer one is not kept.
+    if (!::getcwd(currentDirectory, sizeof currentDirectory)) currentDirectory[0] = 0;
+}
+
+PresetSystemCore::~PresetSystemCore()
+{
+    saveCurrentNames();
+}
+
+ProgramRecord* PresetSystemCore::storePrograms() const
+{
+    return presetEffect ? presetEffect->getPrograms() : nullptr;
+}
+
+void PresetSystemCore::programNameChanged(const char*) {}
+
+void PresetSystemCore::loadDefaults()
+{
+    loadDefaultBank();
+    loadDefaultPreset();
+    loadCurrentNames();
+}
+
+void PresetSystemCore::applyProgramName(const char* name)
+{
+    programNameChanged(name);
+    if (presetEffect) presetEffect->renameCurrentProgram(name);
+}
+
+void PresetSystemCore::writePresetData(unsigned char* record)
+{
+    ProgramRecord* programs = storePrograms();
+    if (!programs) return;
+    writePresetRecord(record, presetEffect->getUniqueID(),
+                      programs[presetEffect->getCurrentProgramIndex()]);
+}
+
+void PresetSystemCore::writeBankData(unsigned char* record)
+{
+    if (ProgramRecord* programs = storePrograms())
+        writeBankRecord(record, presetEffect->getUniqueID(), programs);
+}
+
+bool PresetSystemCore::readPresetData(const unsigned char* record, bool reversed)
+{
+    ProgramRecord* programs = storePrograms();
+    if (!programs) return false;
+    const VstInt32 current = presetEffect->getCurrentProgramIndex();
+    ProgramRecord loaded;
+    if (!decodePresetRecord(record, presetEffect->getUniqueID(), reversed, loaded)) return false;
+    programs[current] = loaded;
+
+    char name[kProgramNameLength + 1];
+    std::memcpy(name, loaded.name, kProgramNameLength);
+    name[kProgramNameLength] = 0;
+    applyProgramName(name);
+    presetEffect->selectProgram(current);
+    return true;
+}
+
+bool PresetSystemCore::readBankData(const unsigned char* record, bool reversed)
+{
+    ProgramRecord* programs = storePrograms();
+    if (!programs) return false;
+    // The record is checked as a whole before anything is applied, so a rejected bank leaves
+    // the current program and every program's values as they were.
+    ProgramRecord loaded[kNumPresetPrograms];
+    if (!decodeBankRecord(record, presetEffect->getUniqueID(), reversed, loaded)) return false;
+    presetEffect->selectProgram(0);
+    std::memcpy(programs, loaded, sizeof loaded);
+    bankNamesChanged();
+    presetEffect->selectProgram(0);
+    return true;
+}
+
+bool PresetSystemCore::loadPresetFile(const char* path, bool reversed)
+{
+    const std::string file = resolveChosenPath(path, currentDirectory);
+    if (file.empty()) return false;
+    splitSelectedPath(file.c_str(), currentPresetName, currentDirectory);
+    unsigned char record[kPresetRecordSize] = {};
+    readRecordFile(file, record, sizeof record);
+    const bool applied = readPresetData(record, reversed);
+    redrawAfterLoad();
+    return applied;
+}
+
+bool PresetSystemCore::loadBankFile(const char* path, bool reversed)
+{
+    const std::string file = resolveChosenPath(path, currentDirectory);
+    if (file.empty()) return false;
+    splitSelectedPath(file.c_str(), currentBankName, currentDirectory);
+    unsigned char record[kBankRecordSize] = {};
+    readRecordFile(file, record, sizeof record);
+    const bool applied = readBankData(record, reversed);
+    redrawAfterLoad();
+    return applied;
+}
+
+bool PresetSystemCore::savePresetFile(const char* path)
+{
+    const std::string file = resolveChosenPath(path, currentDirectory);
+    if (file.empty() || !storePrograms()) return false;
+    splitSelectedPath(file.c_str(), currentPresetName, currentDirectory);
+    unsigned char record[kPresetRecordSize] = {};
+    writePresetData(record);
+    return writeRecordFile(file, record, sizeof record);
+}
+
+bool PresetSystemCore::saveBankFile(const char* path)
+{
+    const std::string file = resolveChosenPath(path, currentDirectory);
+    if (file.empty() || !storePrograms()) return false;
+    splitSelectedPath(file.c_str(), currentBankName, currentDirectory);
+    unsigned char record[kBankRecordSize] = {};
+    writeBankData(record);
+    return writeRecordFile(file, record, sizeof record);
+}
+
+void PresetSystemCore::storeRecord(const char* name, size_t size, bool bank)
+{
+    unsigned char record[kBankRecordSize] = {};
+    if (bank)
+        writeBankData(record);
+    else
+        writePresetData(record);
+    settings->writeBinary(name, record, size);
+}
+
+// A missing or damaged value leaves the record zeroed, which the reader rejects.
+void PresetSystemCore::readRecord(const char* name, size_t size, bool bank)
+{
+    unsigned char record[kBankRecordSize] = {};
+    settings->readBinary(name, record, size);
+    if (bank)
+        readBankData(record, false);
+    else
+        readPresetData(record, false);
+}
+
+void PresetSystemCore::storeDefaultPreset()
+{
+    storeRecord(kSettingDefaultPreset, kPresetRecordSize, false);
+}
+
+void PresetSystemCore::clearDefaultPreset()
+{
+    settings->remove(kSettingDefaultPreset);
+}
+
+void PresetSystemCore::loadDefaultPreset()
+{
+    readRecord(kSettingDefaultPreset, kPresetRecordSize, false);
+}
+
+void PresetSystemCore::storeDefaultBank()
+{
+    storeRecord(kSettingDefaultBank, kBankRecordSize, true);
+}
+
+void PresetSystemCore::clearDefaultBank()
+{
+    settings->remove(kSettingDefaultBank);
+}
+
+void PresetSystemCore::loadDefaultBank()
+{
+    readRecord(kSettingDefaultBank, kBankRecordSize, true);
+}
+
+void PresetSystemCore::storeMemoA()
+{
+    storeRecord(kSettingMemoA, kPresetRecordSize, false);
+}
+
+void PresetSystemCore::storeMemoB()
+{
+    storeRecord(kSettingMemoB, kPresetRecordSize, false);
+}
+
+void PresetSystemCore::recallMemoA()
+{
+    readRecord(kSettingMemoA, kPresetRecordSize, false);
+}
+
+void PresetSystemCore::recallMemoB()
+{
+    readRecord(kSettingMemoB, kPresetRecordSize, false);
+}
+
+// A missing or damaged value leaves its name empty.
+void PresetSystemCore::loadCurrentNames()
+{
+    const struct
+    {
+        const char* setting;
+        char* text;
+    } names[] = {{kSettingCurrentDirectory, currentDirectory},
+                 {kSettingCurrentBank, currentBankName},
+                 {kSettingCurrentPreset, currentPresetName}};
+    for (const auto& n : names)
+    {
+        n.text[0] = 0;
+        settings->readText(n.setting, n.text, kPresetPathCapacity);
+    }
+}
+
+void PresetSystemCore::saveCurrentNames()
+{
+    settings->writeText(kSettingCurrentDirectory, currentDirectory);
+    settings->writeText(kSettingCurrentBank, currentBankName);
+    settings->writeText(kSettingCurrentPreset, currentPresetName);
+}
