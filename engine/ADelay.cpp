@@ -1,4 +1,5 @@
 #include "engine/ADelay.h"
+#include "editor/ADEditor.h"
 
 #include "engine/EditorParameterLink.h"
 #include "engine/ParameterTable.h"
@@ -66,8 +67,10 @@ ADelay::ADelay(audioMasterCallback audioMaster) : CPresetSystemEffect(audioMaste
     // bypassed, its twelve string buffers allocated. Every other engine value is set when
     // program 0 is applied below.
 
-    // Seam: the editor object is created here; it exists for the effect's whole life.
+    // The editor object exists for the effect's whole life; its window only while the host has it
+    // open. Its base attaches it to the effect (and announces the editor to the host).
     editor = nullptr;
+    editor = new ADEditor(this);
 
     installFactoryPrograms();
     loadEditorDefaults();

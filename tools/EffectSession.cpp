@@ -55,6 +55,12 @@ bool EffectSession::open(const std::string& pluginPath, std::string& error)
     return true;
 }
 
+void EffectSession::adopt(AEffect* effect)
+{
+    record = effect;
+    dispatch(record, effOpen);
+}
+
 std::string EffectSession::askText(VstInt32 opcode, VstInt32 index) const
 {
     char buffer[256] = {};

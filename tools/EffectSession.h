@@ -16,6 +16,8 @@ public:
     EffectSession& operator=(const EffectSession&) = delete;
 
     bool open(const std::string& pluginPath, std::string& error);
+    // Takes over an effect made in this process (closed with effClose when the session ends).
+    void adopt(AEffect* effect);
 
     // Finds a parameter by its name (case and surrounding blanks ignored) or its index.
     int findParameter(const std::string& nameOrIndex) const;

@@ -69,7 +69,11 @@ bool takeEffectOptions(Arguments& args, EffectSettings& settings, std::string& e
 bool openConfiguredEffect(const EffectSettings& settings, EffectSession& session,
                           std::string& error)
 {
-    if (!session.open(settings.pluginPath, error)) return false;
+    return session.open(settings.pluginPath, error) && configureEffect(settings, session, error);
+}
+
+bool configureEffect(const EffectSettings& settings, EffectSession& session, std::string& error)
+{
     if (settings.program)
     {
         const int program = session.findProgram(*settings.program);

@@ -24,6 +24,8 @@ bool takeEffectOptions(Arguments& args, EffectSettings& settings, std::string& e
 // for an unknown program or parameter.
 bool openConfiguredEffect(const EffectSettings& settings, EffectSession& session,
                           std::string& error);
+// Applies the program and the parameter values to an effect already in the session.
+bool configureEffect(const EffectSettings& settings, EffectSession& session, std::string& error);
 
 // A progress bar on stderr, drawn only when stderr is a terminal.
 class ProgressBar

@@ -22,6 +22,8 @@ const char* const kUsage =
     "  demo OUT [--plugin PATH]\n"
     "                  render a built-in phrase of plucked notes and a drum hit through each\n"
     "                  stored program in turn\n"
+    "  shot OUT.png [--program NAME|N] [--set NAME=VALUE]... [--about]\n"
+    "                  draw the editor as a user sees it (with --about: the about screen open)\n"
     "  help            show this text\n";
 } // namespace
 
@@ -53,6 +55,7 @@ int main(int argc, char** argv)
     if (command == "info") return runInfo(args);
     if (command == "render") return runRender(args);
     if (command == "demo") return runDemo(args);
+    if (command == "shot") return runShot(args);
     std::fprintf(stderr, "orv-host: unknown command '%s' (try 'orv-host help')\n", command.c_str());
     return 2;
 }

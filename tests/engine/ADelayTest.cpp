@@ -35,7 +35,14 @@ class TestableDelay : public ADelay
 {
 public:
     TestableDelay() : ADelay(quietHost) {}
-    void attach(AEffEditor* e) { editor = e; }
+    // Puts a recording editor in place of the effect's own.
+    void attach(AEffEditor* e)
+    {
+        delete editor;
+        editor = e;
+    }
+    // Lets go of an editor the test owns.
+    void detach() { editor = nullptr; }
     ProgramRecord* store() { return programs; }
     bool applying() const { return isApplyingProgram; }
 };
@@ -102,7 +109,7 @@ TEST(ADelayEngine, ChangesAreStoredIntoTheCurrentProgramAndShownInTheEditor)
     ASSERT_EQ(editor.updates.size(), 3u);
     EXPECT_EQ(editor.updates[0], std::make_pair(int32_t{kDamp}, 0.61f));
     EXPECT_EQ(editor.updates[2], std::make_pair(9, 0.5f));
-    effect.attach(nullptr);
+    effect.detach();
 }
 
 TEST(ADelayEngine, TranspositionChangesClearTheStringsAtTheNextBlock)
