@@ -7,7 +7,12 @@
 namespace VSTGUI
 {
 
+#if defined(__linux__)
 std::unique_ptr<IFileDialogRunner> createPlatformFileDialogRunner();
+#else
+// No dialog on this platform yet: every run fails cleanly.
+std::unique_ptr<IFileDialogRunner> createPlatformFileDialogRunner() { return nullptr; }
+#endif
 
 namespace
 {
