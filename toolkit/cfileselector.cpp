@@ -11,7 +11,10 @@ namespace VSTGUI
 std::unique_ptr<IFileDialogRunner> createPlatformFileDialogRunner();
 #else
 // No dialog on this platform yet: every run fails cleanly.
-std::unique_ptr<IFileDialogRunner> createPlatformFileDialogRunner() { return nullptr; }
+std::unique_ptr<IFileDialogRunner> createPlatformFileDialogRunner()
+{
+    return nullptr;
+}
 #endif
 
 namespace
