@@ -65,8 +65,7 @@ bool ADelay::getProductString(char* text)
 
 void ADelay::installFactoryPrograms()
 {
-    if (!programs)
-        return;
+    if (!programs) return;
     for (int i = 0; i < kNumPresetPrograms; ++i)
     {
         ProgramRecord& program = programs[i];
@@ -78,7 +77,6 @@ void ADelay::installFactoryPrograms()
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
 {
-    if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
-        return nullptr;
+    if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     return new ADelay(audioMaster);
 }

@@ -85,30 +85,24 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         close();
         return 0;
     case effSetProgram:
-        if (value < numPrograms)
-            setProgram(static_cast<VstInt32>(value));
+        if (value < numPrograms) setProgram(static_cast<VstInt32>(value));
         return 0;
     case effGetProgram:
         return getProgram();
     case effSetProgramName:
-        if (ptr)
-            setProgramName(static_cast<char*>(ptr));
+        if (ptr) setProgramName(static_cast<char*>(ptr));
         return 0;
     case effGetProgramName:
-        if (ptr)
-            getProgramName(static_cast<char*>(ptr));
+        if (ptr) getProgramName(static_cast<char*>(ptr));
         return 0;
     case effGetParamLabel:
-        if (ptr)
-            getParameterLabel(index, static_cast<char*>(ptr));
+        if (ptr) getParameterLabel(index, static_cast<char*>(ptr));
         return 0;
     case effGetParamDisplay:
-        if (ptr)
-            getParameterDisplay(index, static_cast<char*>(ptr));
+        if (ptr) getParameterDisplay(index, static_cast<char*>(ptr));
         return 0;
     case effGetParamName:
-        if (ptr)
-            getParameterName(index, static_cast<char*>(ptr));
+        if (ptr) getParameterName(index, static_cast<char*>(ptr));
         return 0;
     case effSetSampleRate:
         setSampleRate(opt);
@@ -127,12 +121,10 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     case effEditOpen:
         return editor && editor->open(ptr) ? 1 : 0;
     case effEditClose:
-        if (editor)
-            editor->close();
+        if (editor) editor->close();
         return 0;
     case effEditIdle:
-        if (editor)
-            editor->idle();
+        if (editor) editor->idle();
         return 0;
     case effIdentify:
         return fourCharCode("NvEf");
@@ -219,8 +211,7 @@ VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
 
 VstInt32 AudioEffect::getMasterVersion()
 {
-    if (!audioMaster)
-        return 1;
+    if (!audioMaster) return 1;
     const VstInt32 version = static_cast<VstInt32>(callHost(audioMasterVersion));
     return version ? version : 1;
 }
@@ -252,8 +243,7 @@ void AudioEffect::float2string(float value, char* text, VstInt32 maxLen)
     // Eight characters, sign and point included, never an exponent; fraction digits are cut,
     // not rounded.
     constexpr int kWidth = 8;
-    if (maxLen < 0)
-        return;
+    if (maxLen < 0) return;
     if (std::isnan(value))
     {
         vst_strncpy(text, "NaN", maxLen);
@@ -289,11 +279,9 @@ void AudioEffect::float2string(float value, char* text, VstInt32 maxLen)
         integer /= 10.0;
         ++count;
     } while (integer >= 1.0 && count < kWidth);
-    if (negative)
-        *--s = '-';
+    if (negative) *--s = '-';
     vst_strncpy(text, s, maxLen);
-    if (count >= kWidth)
-        return;
+    if (count >= kWidth) return;
 
     char fraction[kWidth + 1];
     const int fractionDigits = kWidth - count;
@@ -316,16 +304,14 @@ void AudioEffect::float2string(float value, char* text, VstInt32 maxLen)
 
 void vst_strncpy(char* dst, const char* src, VstInt32 maxLen)
 {
-    if (maxLen < 0)
-        return;
+    if (maxLen < 0) return;
     std::strncpy(dst, src, static_cast<size_t>(maxLen));
     dst[maxLen] = 0;
 }
 
 void vst_strncat(char* dst, const char* src, VstInt32 maxLen)
 {
-    if (maxLen < 0)
-        return;
+    if (maxLen < 0) return;
     size_t used = std::strlen(dst);
     const size_t limit = static_cast<size_t>(maxLen);
     while (used < limit && *src)

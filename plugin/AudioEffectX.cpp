@@ -11,8 +11,7 @@ namespace
 // an integer carries no modifier.
 unsigned char modifierFromOpt(float opt)
 {
-    if (!(std::fabs(opt) < static_cast<float>(std::numeric_limits<VstInt32>::max())))
-        return 0;
+    if (!(std::fabs(opt) < static_cast<float>(std::numeric_limits<VstInt32>::max()))) return 0;
     return static_cast<unsigned char>(static_cast<VstInt32>(opt));
 }
 
@@ -69,9 +68,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effGetTailSize:
         return getGetTailSize();
     case effGetParameterProperties:
-        return ptr && getParameterProperties(index, static_cast<VstParameterProperties*>(ptr))
-                   ? 1
-                   : 0;
+        return ptr && getParameterProperties(index, static_cast<VstParameterProperties*>(ptr)) ? 1
+                                                                                               : 0;
     case effGetVstVersion:
         return getVstVersion();
     case effEditKeyDown:
@@ -103,10 +101,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effGetSpeakerArrangement:
         // No arrangement of its own: both answers are null (where the host gave somewhere to
         // put them).
-        if (value)
-            *reinterpret_cast<VstSpeakerArrangement**>(value) = nullptr;
-        if (ptr)
-            *static_cast<VstSpeakerArrangement**>(ptr) = nullptr;
+        if (value) *reinterpret_cast<VstSpeakerArrangement**>(value) = nullptr;
+        if (ptr) *static_cast<VstSpeakerArrangement**>(ptr) = nullptr;
         return 0;
     case effShellGetNextPlugin:
     case effStartProcess:

@@ -26,10 +26,8 @@ ORV_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster)
 {
     // Exported as `main` too: a caller passing a small integer (an argument count) instead of a
     // host callback gets nothing.
-    if (reinterpret_cast<uintptr_t>(audioMaster) < 0x100)
-        return nullptr;
-    if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
-        return nullptr;
+    if (reinterpret_cast<uintptr_t>(audioMaster) < 0x100) return nullptr;
+    if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     // No exception may cross into the host: when memory for the effect cannot be had, the host
     // simply gets no effect.
     try

@@ -12,17 +12,18 @@ using VstIntPtr = intptr_t; // pointer-sized on every target; never `long`
 
 struct AEffect;
 
-extern "C" {
-using audioMasterCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                          VstIntPtr value, void* ptr, float opt);
-using AEffectDispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                            VstIntPtr value, void* ptr, float opt);
-using AEffectProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs,
-                                    VstInt32 sampleFrames);
-using AEffectProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs,
-                                          VstInt32 sampleFrames);
-using AEffectSetParameterProc = void (*)(AEffect* effect, VstInt32 index, float parameter);
-using AEffectGetParameterProc = float (*)(AEffect* effect, VstInt32 index);
+extern "C"
+{
+    using audioMasterCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                              VstIntPtr value, void* ptr, float opt);
+    using AEffectDispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                                VstIntPtr value, void* ptr, float opt);
+    using AEffectProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs,
+                                        VstInt32 sampleFrames);
+    using AEffectProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs,
+                                              VstInt32 sampleFrames);
+    using AEffectSetParameterProc = void (*)(AEffect* effect, VstInt32 index, float parameter);
+    using AEffectGetParameterProc = float (*)(AEffect* effect, VstInt32 index);
 }
 
 // Four-character codes are integers with the first character in the most significant byte.

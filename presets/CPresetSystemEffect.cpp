@@ -64,8 +64,7 @@ void CPresetSystemEffect::setProgramName(char* name)
     char text[kProgramNameLength + 1];
     vst_strncpy(text, name, kProgramNameLength);
     storeProgramName(programs[currentProgramIndex], text);
-    if (PresetEditorLink* link = presetEditor())
-        link->programNameChanged(text);
+    if (PresetEditorLink* link = presetEditor()) link->programNameChanged(text);
 }
 
 void CPresetSystemEffect::getProgramName(char* name)
@@ -76,8 +75,7 @@ void CPresetSystemEffect::getProgramName(char* name)
 
 bool CPresetSystemEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
 {
-    if (static_cast<uint32_t>(index) >= kNumPresetPrograms)
-        return false;
+    if (static_cast<uint32_t>(index) >= kNumPresetPrograms) return false;
     std::memcpy(text, programs[index].name, kProgramNameLength);
     text[kProgramNameLength] = 0;
     return true;
@@ -97,21 +95,18 @@ void CPresetSystemEffect::selectProgram(VstInt32 index)
 void CPresetSystemEffect::renameCurrentProgram(const char* name)
 {
     curProgram = 0;
-    if (name)
-        storeProgramName(programs[currentProgramIndex], name);
+    if (name) storeProgramName(programs[currentProgramIndex], name);
     updateDisplay();
 }
 
 void CPresetSystemEffect::loadEditorDefaults()
 {
-    if (PresetEditorLink* link = presetEditor())
-        link->loadDefaults();
+    if (PresetEditorLink* link = presetEditor()) link->loadDefaults();
 }
 
 VstInt32 CPresetSystemEffect::getChunk(void** data, bool)
 {
-    if (!chunkBuffer)
-        return 0;
+    if (!chunkBuffer) return 0;
     std::memset(chunkBuffer, 0, kPresetChunkSize);
     writeInt32(chunkBuffer + kChunkVersionOffset, kPresetChunkVersion);
     writeInt32(chunkBuffer + kChunkIdOffset, getUniqueID());
@@ -125,8 +120,7 @@ VstInt32 CPresetSystemEffect::getChunk(void** data, bool)
 
 VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool)
 {
-    if (!chunkBuffer || !data || byteSize != kPresetChunkSize)
-        return -1;
+    if (!chunkBuffer || !data || byteSize != kPresetChunkSize) return -1;
     // Work on a copy: the host's data may be our own chunk buffer from getChunk, and a rejected
     // chunk must leave the last chunk handed out intact.
     unsigned char copy[kPresetChunkSize];
@@ -136,8 +130,7 @@ VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool)
     const uint32_t chunkId = static_cast<uint32_t>(readInt32(copy + kChunkIdOffset));
     if (chunkId != id)
     {
-        if (chunkId != byteSwapped32(id))
-            return -1;
+        if (chunkId != byteSwapped32(id)) return -1;
         // Written in the other byte order: every 32-bit field and float is reversed; names are
         // byte strings and stay as they are.
         byteSwap32(copy + kChunkVersionOffset);
@@ -152,15 +145,12 @@ VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool)
         }
     }
     // A version we do not know is rejected like any other unreadable chunk.
-    if (readInt32(copy + kChunkVersionOffset) != kPresetChunkVersion)
-        return -1;
-    if (readInt32(copy + kChunkCountOffset) != kNumPresetPrograms)
-        return -1;
+    if (readInt32(copy + kChunkVersionOffset) != kPresetChunkVersion) return -1;
+    if (readInt32(copy + kChunkCountOffset) != kNumPresetPrograms) return -1;
 
     std::memcpy(chunkBuffer, copy, kPresetChunkSize);
     std::memcpy(programs, copy + kChunkProgramsOffset, kNumPresetPrograms * sizeof(ProgramRecord));
     const int32_t current = readInt32(copy + kChunkCurrentOffset);
-    if (current >= 0 && current < kNumPresetPrograms)
-        selectProgram(current);
+    if (current >= 0 && current < kNumPresetPrograms) selectProgram(current);
     return 0;
 }

@@ -8,6 +8,8 @@
 using Arguments = std::vector<std::string>;
 
 int runInfo(const Arguments& args);
+int runRender(const Arguments& args);
+int runDemo(const Arguments& args);
 
 // Prints "orv-host: <message>" on stderr and returns the failure exit code.
 int fail(const std::string& message);

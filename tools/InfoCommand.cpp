@@ -45,8 +45,7 @@ std::string flagNames(VstInt32 flags)
     for (const Flag& f : kFlags)
     {
         known |= f.bit;
-        if (flags & f.bit)
-            text += (text.empty() ? "" : " ") + std::string(f.name);
+        if (flags & f.bit) text += (text.empty() ? "" : " ") + std::string(f.name);
     }
     if (flags & ~known)
     {
@@ -72,17 +71,14 @@ std::string askText(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstInt
 
 int runInfo(const Arguments& args)
 {
-    if (args.size() > 1)
-        return fail("info takes at most one argument, the plug-in path");
+    if (args.size() > 1) return fail("info takes at most one argument, the plug-in path");
     const std::string path = args.empty() ? defaultPluginPath() : args[0];
 
     PluginLibrary library;
     std::string error;
-    if (!library.load(path, error))
-        return fail(error);
+    if (!library.load(path, error)) return fail(error);
     AEffect* effect = library.instantiate(orvHostCallback, error);
-    if (!effect)
-        return fail(error);
+    if (!effect) return fail(error);
 
     dispatch(effect, effOpen);
     std::printf("Plug-in      %s\n", path.c_str());
@@ -117,8 +113,7 @@ int runInfo(const Arguments& args)
     for (VstInt32 i = 0; i < 1024; ++i)
     {
         char name[256] = {};
-        if (dispatch(effect, effGetProgramNameIndexed, i, 0, name) == 0)
-            break;
+        if (dispatch(effect, effGetProgramNameIndexed, i, 0, name) == 0) break;
         name[sizeof name - 1] = 0;
         std::printf("  %2d  \"%s\"\n", i, name);
     }

@@ -16,7 +16,9 @@ PluginLibrary::~PluginLibrary()
 bool PluginLibrary::load(const std::string& path, std::string& error)
 {
     unload();
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (stat(path.c_str(), &info) != 0)
     {
         error = "cannot open plug-in '" + path + "': " + std::strerror(errno);
@@ -37,11 +39,11 @@ bool PluginLibrary::load(const std::string& path, std::string& error)
         return false;
     }
     entry = reinterpret_cast<EntryPoint>(dlsym(handle, "VSTPluginMain"));
-    if (!entry)
-        entry = reinterpret_cast<EntryPoint>(dlsym(handle, "main"));
+    if (!entry) entry = reinterpret_cast<EntryPoint>(dlsym(handle, "main"));
     if (!entry)
     {
-        error = "'" + path + "' is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main";
+        error =
+            "'" + path + "' is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main";
         unload();
         return false;
     }
@@ -72,8 +74,7 @@ AEffect* PluginLibrary::instantiate(audioMasterCallback host, std::string& error
 
 void PluginLibrary::unload()
 {
-    if (handle)
-        dlclose(handle);
+    if (handle) dlclose(handle);
     handle = nullptr;
     entry = nullptr;
     libraryPath.clear();

@@ -35,8 +35,8 @@ private:
 std::string defaultPluginPath();
 
 // Sends one dispatcher request to an effect.
-inline VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0,
-                          VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f)
+inline VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                          void* ptr = nullptr, float opt = 0.0f)
 {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }

@@ -13,6 +13,15 @@ const char* const kUsage =
     "commands:\n"
     "  info [PLUGIN]   print the effect record, identity, parameters and programs of a plug-in\n"
     "                  (default: the OrvSympharon.so built beside orv-host)\n"
+    "  render IN OUT [--program NAME|N] [--set NAME=VALUE]... [--block N] [--tail SECONDS]\n"
+    "                  [--plugin PATH]\n"
+    "                  process an audio file (mono feeds both inputs) into OUT; the format "
+    "follows\n"
+    "                  OUT's extension (32-bit float WAV by default); --tail adds seconds of\n"
+    "                  silence for the strings to ring out (default 2)\n"
+    "  demo OUT [--plugin PATH]\n"
+    "                  render a built-in phrase of plucked notes and a drum hit through each\n"
+    "                  stored program in turn\n"
     "  help            show this text\n";
 } // namespace
 
@@ -41,9 +50,9 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (command == "info")
-        return runInfo(args);
-    std::fprintf(stderr, "orv-host: unknown command '%s' (try 'orv-host help')\n",
-                 command.c_str());
+    if (command == "info") return runInfo(args);
+    if (command == "render") return runRender(args);
+    if (command == "demo") return runDemo(args);
+    std::fprintf(stderr, "orv-host: unknown command '%s' (try 'orv-host help')\n", command.c_str());
     return 2;
 }

@@ -22,8 +22,7 @@ struct TouchedBuffer
     {
         size_t last = 0;
         for (size_t i = 0; i < sizeof bytes; ++i)
-            if (bytes[i] != 0x5A)
-                last = i + 1;
+            if (bytes[i] != 0x5A) last = i + 1;
         return last;
     }
     std::string text() const { return std::string(bytes, strnlen(bytes, sizeof bytes)); }
@@ -122,9 +121,10 @@ TEST(Identity, StringsAndTheBytesWritten)
         VstInt32 opcode;
         const char* text;
     };
-    for (const Expected& x : {Expected{effGetEffectName, "Orv Sympharon"},
-                              Expected{effGetVendorString, "www.orvatone.com"},
-                              Expected{effGetProductString, "Orv Sympharon - string rezonator plug-in"}})
+    for (const Expected& x :
+         {Expected{effGetEffectName, "Orv Sympharon"},
+          Expected{effGetVendorString, "www.orvatone.com"},
+          Expected{effGetProductString, "Orv Sympharon - string rezonator plug-in"}})
     {
         TouchedBuffer buffer;
         EXPECT_EQ(plugin.dispatch(x.opcode, 0, 0, buffer.bytes), 1);
@@ -146,19 +146,59 @@ TEST(Dispatcher, NeutralAnswers)
     const auto chunkBefore = plugin.chunk();
 
     // Opcodes that do nothing and answer 0, asked with harmless arguments.
-    for (VstInt32 opcode : std::initializer_list<VstInt32>
-         {effOpen, effGetVu, effEditDraw, effEditMouse, effEditKey, effEditTop, effEditSleep,
-          effProcessEvents, effString2Parameter, effGetNumProgramCategories, effCopyProgram,
-          effConnectInput, effConnectOutput, effGetInputProperties, effGetOutputProperties,
-          effGetCurrentPosition, effGetDestinationBuffer, effOfflineNotify, effOfflinePrepare,
-          effOfflineRun, effProcessVarIo, effSetSpeakerArrangement, effSetBlockSizeAndSampleRate,
-          effSetBypass, effGetErrorText, effVendorSpecific, effGetTailSize, effIdle, effGetIcon,
-          effSetViewPosition, effKeysRequired, effGetMidiProgramName, effGetMidiProgramCategory,
-          effHasMidiProgramsChanged, effGetMidiKeyName, effBeginSetProgram, effEndSetProgram,
-          effShellGetNextPlugin, effStartProcess, effStopProcess, effSetPanLaw, effBeginLoadBank,
-          effBeginLoadProgram, effSetProcessPrecision, effGetNumMidiInputChannels,
-          effGetNumMidiOutputChannels, effSetBlockSize, effMainsChanged, 80, 81, 1000, -1,
-          -1000})
+    for (VstInt32 opcode : std::initializer_list<VstInt32>{effOpen,
+                                                           effGetVu,
+                                                           effEditDraw,
+                                                           effEditMouse,
+                                                           effEditKey,
+                                                           effEditTop,
+                                                           effEditSleep,
+                                                           effProcessEvents,
+                                                           effString2Parameter,
+                                                           effGetNumProgramCategories,
+                                                           effCopyProgram,
+                                                           effConnectInput,
+                                                           effConnectOutput,
+                                                           effGetInputProperties,
+                                                           effGetOutputProperties,
+                                                           effGetCurrentPosition,
+                                                           effGetDestinationBuffer,
+                                                           effOfflineNotify,
+                                                           effOfflinePrepare,
+                                                           effOfflineRun,
+                                                           effProcessVarIo,
+                                                           effSetSpeakerArrangement,
+                                                           effSetBlockSizeAndSampleRate,
+                                                           effSetBypass,
+                                                           effGetErrorText,
+                                                           effVendorSpecific,
+                                                           effGetTailSize,
+                                                           effIdle,
+                                                           effGetIcon,
+                                                           effSetViewPosition,
+                                                           effKeysRequired,
+                                                           effGetMidiProgramName,
+                                                           effGetMidiProgramCategory,
+                                                           effHasMidiProgramsChanged,
+                                                           effGetMidiKeyName,
+                                                           effBeginSetProgram,
+                                                           effEndSetProgram,
+                                                           effShellGetNextPlugin,
+                                                           effStartProcess,
+                                                           effStopProcess,
+                                                           effSetPanLaw,
+                                                           effBeginLoadBank,
+                                                           effBeginLoadProgram,
+                                                           effSetProcessPrecision,
+                                                           effGetNumMidiInputChannels,
+                                                           effGetNumMidiOutputChannels,
+                                                           effSetBlockSize,
+                                                           effMainsChanged,
+                                                           80,
+                                                           81,
+                                                           1000,
+                                                           -1,
+                                                           -1000})
     {
         EXPECT_EQ(plugin.dispatch(opcode, 0, 0, nullptr, 0.0f), 0) << "opcode " << opcode;
     }
@@ -176,9 +216,9 @@ TEST(Dispatcher, NeutralAnswers)
 
     void* input = reinterpret_cast<void*>(0x1234);
     void* output = reinterpret_cast<void*>(0x5678);
-    EXPECT_EQ(plugin.dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input),
-                              &output),
-              0);
+    EXPECT_EQ(
+        plugin.dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input), &output),
+        0);
     EXPECT_EQ(input, nullptr);
     EXPECT_EQ(output, nullptr);
 

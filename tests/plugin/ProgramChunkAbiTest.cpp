@@ -76,8 +76,7 @@ State stateOf(const LoadedPlugin& plugin)
 
 VstIntPtr setChunk(const LoadedPlugin& plugin, Bytes data, VstIntPtr size = -2)
 {
-    if (size == -2)
-        size = static_cast<VstIntPtr>(data.size());
+    if (size == -2) size = static_cast<VstIntPtr>(data.size());
     return plugin.dispatch(effSetChunk, 0, size, data.data());
 }
 } // namespace

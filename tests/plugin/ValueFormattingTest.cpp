@@ -20,8 +20,7 @@ struct GuardedText
     bool guardIntactFrom(int offset) const
     {
         for (size_t i = static_cast<size_t>(offset); i < sizeof bytes; ++i)
-            if (bytes[i] != 0x5A)
-                return false;
+            if (bytes[i] != 0x5A) return false;
         return true;
     }
 };

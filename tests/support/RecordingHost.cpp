@@ -19,12 +19,11 @@ RecordingHost::~RecordingHost()
     activeHost.compare_exchange_strong(self, nullptr);
 }
 
-VstIntPtr RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                  VstIntPtr value, void*, float opt)
+VstIntPtr RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                  void*, float opt)
 {
     RecordingHost* host = activeHost.load();
-    if (!host)
-        return 0;
+    if (!host) return 0;
     {
         std::lock_guard<std::mutex> lock(host->mutex);
         host->recorded.push_back({effect, opcode, index, value, opt});
@@ -53,8 +52,7 @@ std::vector<HostCall> RecordingHost::callsWith(VstInt32 opcode) const
 {
     std::vector<HostCall> matching;
     for (const HostCall& call : calls())
-        if (call.opcode == opcode)
-            matching.push_back(call);
+        if (call.opcode == opcode) matching.push_back(call);
     return matching;
 }
 
@@ -67,11 +65,9 @@ void RecordingHost::clear()
 LoadedPlugin::LoadedPlugin(RecordingHost&, const std::string& path)
 {
     std::string error;
-    if (!library.load(path, error))
-        throw std::runtime_error(error);
+    if (!library.load(path, error)) throw std::runtime_error(error);
     record = library.instantiate(&RecordingHost::callback, error);
-    if (!record)
-        throw std::runtime_error(error);
+    if (!record) throw std::runtime_error(error);
 }
 
 LoadedPlugin::~LoadedPlugin()
@@ -89,16 +85,14 @@ std::vector<unsigned char> LoadedPlugin::chunk() const
 {
     void* data = nullptr;
     const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
-    if (size <= 0 || !data)
-        return {};
+    if (size <= 0 || !data) return {};
     const auto* bytes = static_cast<const unsigned char*>(data);
     return {bytes, bytes + size};
 }
 
 VstIntPtr LoadedPlugin::close()
 {
-    if (!record)
-        return 0;
+    if (!record) return 0;
     const VstIntPtr result = record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
     record = nullptr;
     return result;

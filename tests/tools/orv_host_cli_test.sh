@@ -1,9 +1,9 @@
 #!/bin/sh
 # orv-host's command line as a user meets it: a working info listing, and one clear line on
 # stderr with a non-zero exit for each kind of bad input.
-#   orv_host_cli_test.sh ORV_HOST NULL_ENTRY_LIB NO_ENTRY_LIB
+#   orv_host_cli_test.sh ORV_HOST NULL_ENTRY_LIB NO_ENTRY_LIB MAKE_TEST_AUDIO
 set -u
-host=$1 null_entry=$2 no_entry=$3
+host=$1 null_entry=$2 no_entry=$3 make_audio=$4
 failures=0
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -34,6 +34,36 @@ expect_failure "no entry point" "exports neither VSTPluginMain nor main" "$host"
 expect_failure "entry point returns null" "returned no effect" "$host" info "$null_entry"
 expect_failure "unknown command" "unknown command" "$host" frobnicate
 expect_failure "too many arguments" "at most one argument" "$host" info a b
+
+# render and demo
+"$make_audio" "$tmp/mono.wav" 1 22050 && "$make_audio" "$tmp/stereo.wav" 2 22050 &&
+    "$make_audio" "$tmp/three.wav" 3 100 || { echo "FAIL making test audio"; failures=$((failures + 1)); }
+check_ok() { # name, file that must exist, command...
+    name=$1 file=$2
+    shift 2
+    if "$@" >"$tmp/out" 2>"$tmp/err" && [ -s "$file" ]; then echo "ok   $name"; else
+        echo "FAIL $name"; cat "$tmp/err"; failures=$((failures + 1)); fi
+}
+check_ok "render mono" "$tmp/out-mono.wav" "$host" render "$tmp/mono.wav" "$tmp/out-mono.wav" --tail 0.5
+check_ok "render stereo to flac with options" "$tmp/out.flac" "$host" render "$tmp/stereo.wav" "$tmp/out.flac" \
+    --program "low & dark" --set 2=0.9 --set 1=1 --block 7 --tail 0
+check_ok "render by program number" "$tmp/out2.wav" "$host" render "$tmp/stereo.wav" "$tmp/out2.wav" --program 4 --block 4096
+check_ok "demo" "$tmp/demo.wav" "$host" demo "$tmp/demo.wav"
+expect_failure "unreadable input" "cannot read" "$host" render "$tmp/absent.wav" "$tmp/x.wav"
+expect_failure "three channels" "3 channels" "$host" render "$tmp/three.wav" "$tmp/x.wav"
+expect_failure "unknown parameter" "unknown parameter 'Volume'" "$host" render "$tmp/mono.wav" "$tmp/x.wav" --set Volume=0.5
+expect_failure "unknown program" "unknown program 'Nope'" "$host" render "$tmp/mono.wav" "$tmp/x.wav" --program Nope
+expect_failure "program number out of range" "unknown program '6'" "$host" render "$tmp/mono.wav" "$tmp/x.wav" --program 6
+expect_failure "value above 1" "from 0 to 1" "$host" render "$tmp/mono.wav" "$tmp/x.wav" --set Mix=1.5
+expect_failure "value not a number" "from 0 to 1" "$host" render "$tmp/mono.wav" "$tmp/x.wav" --set Mix=nan
+expect_failure "unwritable output" "cannot write" "$host" render "$tmp/mono.wav" "$tmp/no/such/dir/x.wav"
+expect_failure "unknown output format" "unknown output format" "$host" render "$tmp/mono.wav" "$tmp/x.xyz"
+expect_failure "bad block size" "--block" "$host" render "$tmp/mono.wav" "$tmp/x.wav" --block 0
+expect_failure "missing output" "needs an input and an output" "$host" render "$tmp/mono.wav"
+expect_failure "demo without output" "needs one output" "$host" demo
+[ -e "$tmp/x.wav" ] && { echo "FAIL a failed render left x.wav behind"; failures=$((failures + 1)); }
+leftovers=$(ls -A "$tmp" | grep partial || true)
+[ -n "$leftovers" ] && { echo "FAIL temporary files left: $leftovers"; failures=$((failures + 1)); }
 
 echo "$failures failed"
 [ $failures -eq 0 ]

@@ -1,0 +1,23 @@
+#pragma once
+#include "vstgui.h"
+
+class CAbout;
+
+// The about view: the about picture with the version text; a left click closes it.
+class CSplashScreenMyView : public CControl
+{
+public:
+    CSplashScreenMyView(const CRect& size, CAbout* about, const CPoint& textPosition);
+    CSplashScreenMyView(const CSplashScreenMyView& other);
+    ~CSplashScreenMyView() override;
+
+    void draw(CDrawContext* context) override;
+    CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
+
+    CLASS_METHODS(CSplashScreenMyView, CControl)
+
+private:
+    friend class CAbout;
+    CAbout* about;
+    CPoint textPosition;
+};

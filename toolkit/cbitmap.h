@@ -1,0 +1,67 @@
+#pragma once
+// Bitmaps loaded from the plug-in's embedded PNG resources by integer id.
+#include "cbaseobject.h"
+#include "cgeometry.h"
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace VSTGUI
+{
+
+class CDrawContext;
+class IPlatformBitmap;
+
+class CResourceDescription
+{
+public:
+    enum Type : int32_t
+    {
+        kIntegerType = 0,
+        kStringType = 1,
+        kUnknownType = 2
+    };
+    CResourceDescription() = default;
+    CResourceDescription(int32_t id) : type(kIntegerType), resourceId(id) {}
+    CResourceDescription(const char* n) : type(kStringType), name(n) {}
+
+    Type type = kUnknownType;
+    int32_t resourceId = 0;
+    const char* name = nullptr;
+};
+
+// Where the toolkit finds the bytes of resource `id`; returns false when there is none. The
+// plug-in installs its own lookup; the toolkit knows nothing of what is embedded.
+using BitmapResourceProvider = bool (*)(int32_t id, const uint8_t** data, size_t* size);
+void setBitmapResourceProvider(BitmapResourceProvider provider);
+BitmapResourceProvider getBitmapResourceProvider();
+
+class CBitmap : public CBaseObject
+{
+public:
+    // Loads at once. A missing or undecodable resource gives an unloaded bitmap: size 0 x 0,
+    // drawing does nothing.
+    explicit CBitmap(const CResourceDescription& desc);
+    CBitmap(CCoord width, CCoord height);
+    // Takes ownership of an already decoded platform bitmap (may be null).
+    explicit CBitmap(std::unique_ptr<IPlatformBitmap> platformBitmap);
+    ~CBitmap() override;
+    CBitmap(const CBitmap&) = delete;
+    CBitmap& operator=(const CBitmap&) = delete;
+
+    void draw(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint(0, 0),
+              float alpha = 1.f);
+    CCoord getWidth() const;
+    CCoord getHeight() const;
+    bool isLoaded() const { return platformBitmap != nullptr; }
+    const CResourceDescription& getResourceDescription() const { return resourceDesc; }
+    IPlatformBitmap* getPlatformBitmap() const { return platformBitmap.get(); }
+
+    CLASS_METHODS_NOCOPY(CBitmap, CBaseObject)
+
+private:
+    CResourceDescription resourceDesc;
+    std::unique_ptr<IPlatformBitmap> platformBitmap;
+};
+
+} // namespace VSTGUI

@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+
+namespace VSTGUI
+{
+
+struct CColor
+{
+    uint8_t red = 255;
+    uint8_t green = 255;
+    uint8_t blue = 255;
+    uint8_t alpha = 255;
+
+    constexpr CColor() = default;
+    constexpr CColor(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255)
+        : red(r), green(g), blue(b), alpha(a)
+    {
+    }
+    constexpr bool operator==(const CColor& o) const
+    {
+        return red == o.red && green == o.green && blue == o.blue && alpha == o.alpha;
+    }
+    constexpr bool operator!=(const CColor& o) const { return !(*this == o); }
+    uint8_t getLuma() const { return static_cast<uint8_t>(0.3 * red + 0.59 * green + 0.11 * blue); }
+};
+
+inline constexpr CColor kTransparentCColor{255, 255, 255, 0};
+inline constexpr CColor kBlackCColor{0, 0, 0, 255};
+inline constexpr CColor kWhiteCColor{255, 255, 255, 255};
+inline constexpr CColor kGreyCColor{127, 127, 127, 255};
+inline constexpr CColor kRedCColor{255, 0, 0, 255};
+inline constexpr CColor kGreenCColor{0, 255, 0, 255};
+inline constexpr CColor kBlueCColor{0, 0, 255, 255};
+inline constexpr CColor kYellowCColor{255, 255, 0, 255};
+inline constexpr CColor kMagentaCColor{255, 0, 255, 255};
+inline constexpr CColor kCyanCColor{0, 255, 255, 255};
+
+} // namespace VSTGUI

@@ -1,0 +1,142 @@
+#pragma once
+// Points and rectangles in double-precision pixel coordinates.
+#include <algorithm>
+#include <cmath>
+
+namespace VSTGUI
+{
+
+using CCoord = double;
+
+struct CPoint
+{
+    CCoord x = 0;
+    CCoord y = 0;
+
+    CPoint() = default;
+    CPoint(CCoord x_, CCoord y_) : x(x_), y(y_) {}
+
+    CPoint& operator()(CCoord x_, CCoord y_)
+    {
+        x = x_;
+        y = y_;
+        return *this;
+    }
+    CPoint& offset(CCoord dx, CCoord dy)
+    {
+        x += dx;
+        y += dy;
+        return *this;
+    }
+    bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
+    bool operator!=(const CPoint& o) const { return !(*this == o); }
+};
+
+// The constructor stores the edges as given; operator() normalises them.
+struct CRect
+{
+    CCoord left = 0;
+    CCoord top = 0;
+    CCoord right = 0;
+    CCoord bottom = 0;
+
+    CRect() = default;
+    CRect(CCoord l, CCoord t, CCoord r, CCoord b) : left(l), top(t), right(r), bottom(b) {}
+    CRect(const CPoint& origin, const CPoint& size)
+        : left(origin.x), top(origin.y), right(origin.x + size.x), bottom(origin.y + size.y)
+    {
+    }
+
+    CRect& operator()(CCoord l, CCoord t, CCoord r, CCoord b)
+    {
+        left = std::min(l, r);
+        right = std::max(l, r);
+        top = std::min(t, b);
+        bottom = std::max(t, b);
+        return *this;
+    }
+    bool operator==(const CRect& o) const
+    {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+    bool operator!=(const CRect& o) const { return !(*this == o); }
+
+    CCoord getWidth() const { return right - left; }
+    CCoord getHeight() const { return bottom - top; }
+    CRect& setWidth(CCoord w)
+    {
+        right = left + w;
+        return *this;
+    }
+    CRect& setHeight(CCoord h)
+    {
+        bottom = top + h;
+        return *this;
+    }
+    CPoint getTopLeft() const { return {left, top}; }
+    CPoint getSize() const { return {getWidth(), getHeight()}; }
+    CPoint getCenter() const { return {left + getWidth() / 2, top + getHeight() / 2}; }
+
+    CRect& offset(CCoord dx, CCoord dy)
+    {
+        left += dx;
+        right += dx;
+        top += dy;
+        bottom += dy;
+        return *this;
+    }
+    CRect& moveTo(CCoord x, CCoord y) { return offset(x - left, y - top); }
+    CRect& originize() { return offset(-left, -top); }
+    CRect& inset(CCoord dx, CCoord dy)
+    {
+        left += dx;
+        right -= dx;
+        top += dy;
+        bottom -= dy;
+        return *this;
+    }
+    CRect& extend(CCoord dx, CCoord dy) { return inset(-dx, -dy); }
+    CRect& normalize() { return (*this)(left, top, right, bottom); }
+    CRect& makeIntegral()
+    {
+        left = std::floor(left + 0.5);
+        top = std::floor(top + 0.5);
+        right = std::floor(right + 0.5);
+        bottom = std::floor(bottom + 0.5);
+        return *this;
+    }
+
+    // Right and bottom edges lie outside.
+    bool pointInside(const CPoint& p) const
+    {
+        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
+    }
+    // Touching rectangles overlap; only strictly separated ones do not.
+    bool rectOverlap(const CRect& r) const
+    {
+        return !(right < r.left || left > r.right || bottom < r.top || top > r.bottom);
+    }
+    bool isEmpty() const { return getWidth() <= 0 || getHeight() <= 0; }
+
+    // Intersection; collapses to zero size (never negative) when disjoint.
+    CRect& bound(const CRect& r)
+    {
+        left = std::max(left, r.left);
+        top = std::max(top, r.top);
+        right = std::min(right, r.right);
+        bottom = std::min(bottom, r.bottom);
+        if (right < left) right = left;
+        if (bottom < top) bottom = top;
+        return *this;
+    }
+    CRect& unite(const CRect& r)
+    {
+        left = std::min(left, r.left);
+        top = std::min(top, r.top);
+        right = std::max(right, r.right);
+        bottom = std::max(bottom, r.bottom);
+        return *this;
+    }
+};
+
+} // namespace VSTGUI

@@ -1,0 +1,81 @@
+#pragma once
+// The cairo implementation of the toolkit's drawing surface and bitmaps, shared by the offscreen
+// and the X11 backends (both draw into an image back buffer, so their pixels are the same).
+#include "../../cdrawcontext.h"
+#include "../../cframe.h"
+#include <cairo.h>
+#include <memory>
+
+namespace VSTGUI
+{
+
+class CairoBitmap : public IPlatformBitmap
+{
+public:
+    explicit CairoBitmap(cairo_surface_t* s) : surface(s) {}
+    ~CairoBitmap() override { cairo_surface_destroy(surface); }
+    CPoint getSize() const override;
+    cairo_surface_t* getSurface() const { return surface; }
+
+    // Decodes PNG bytes (any PNG colour type; stored as 32-bit ARGB). Null on any error.
+    static std::unique_ptr<CairoBitmap> fromPng(const uint8_t* data, size_t size);
+
+private:
+    cairo_surface_t* surface;
+};
+
+class CairoDrawContext : public CDrawContext
+{
+public:
+    // Draws into `surface`, whose top-left pixel is (0, 0) of the frame.
+    explicit CairoDrawContext(cairo_surface_t* surface);
+    ~CairoDrawContext() override;
+
+    void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked) override;
+    void drawEllipse(const CRect& rect, CDrawStyle style = kDrawStroked) override;
+    void drawLine(const CPoint& from, const CPoint& to) override;
+    void drawPolygon(const std::vector<CPoint>& points, CDrawStyle style = kDrawStroked) override;
+    void clearRect(const CRect& rect) override;
+    void drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset, float alpha) override;
+    void drawString(const char* utf8, const CRect& rect, CHoriTxtAlign align = kCenterText,
+                    bool antialias = true) override;
+    void drawString(const char* utf8, const CPoint& baseline, bool antialias = true) override;
+    CCoord getStringWidth(const char* utf8) override;
+
+protected:
+    void applyClip() override;
+
+private:
+    void setSourceColor(const CColor& c);
+    void fillAndStroke(CDrawStyle style);
+    // Selects the current font; returns its cap height in pixels (0 if unknown).
+    double selectFont(bool antialias);
+    cairo_t* cr;
+};
+
+// An RGB24 image of the whole frame plus the region that needs redrawing.
+class CairoBackBuffer
+{
+public:
+    CairoBackBuffer(int width, int height);
+    ~CairoBackBuffer();
+    CairoBackBuffer(const CairoBackBuffer&) = delete;
+    CairoBackBuffer& operator=(const CairoBackBuffer&) = delete;
+
+    void invalidate(const CRect& rect);
+    // Draws every invalid rectangle through the frame; returns the region drawn (caller owns
+    // it, may be empty).
+    cairo_region_t* render(IPlatformFrameCallback* callback);
+    void readPixels(PixelImage& out);
+    cairo_surface_t* getSurface() const { return surface; }
+    int getWidth() const { return width; }
+    int getHeight() const { return height; }
+
+private:
+    int width;
+    int height;
+    cairo_surface_t* surface;
+    cairo_region_t* dirtyRegion;
+};
+
+} // namespace VSTGUI

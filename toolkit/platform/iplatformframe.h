@@ -1,0 +1,99 @@
+#pragma once
+// The one interface between the portable toolkit and a window system: a window (or an image
+// standing in for one), its drawing surface, its input events and a clock. Every backend
+// (offscreen, X11, later Win32) implements IPlatformFrame; the frame implements the callback.
+#include "../cbuttonstate.h"
+#include "../cgeometry.h"
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace VSTGUI
+{
+
+class CDrawContext;
+
+enum PlatformType : int32_t
+{
+    kHWND = 0,
+    kX11EmbedWindowID = 5,
+    // No window: an image in memory (tests, screenshots).
+    kOffscreen = 100,
+    kDefaultNative = -1
+};
+
+// What a backend calls on its frame. Positions are window pixels.
+class IPlatformFrameCallback
+{
+public:
+    virtual ~IPlatformFrameCallback() = default;
+    virtual void platformDrawRect(CDrawContext* context, const CRect& rect) = 0;
+    virtual CMouseEventResult platformOnMouseDown(CPoint& where, const CButtonState& buttons) = 0;
+    virtual CMouseEventResult platformOnMouseMoved(CPoint& where, const CButtonState& buttons) = 0;
+    virtual CMouseEventResult platformOnMouseUp(CPoint& where, const CButtonState& buttons) = 0;
+    virtual CMouseEventResult platformOnMouseExited(CPoint& where, const CButtonState& buttons) = 0;
+    virtual bool platformOnMouseWheel(const CPoint& where, const CMouseWheelAxis& axis,
+                                      const float& distance, const CButtonState& buttons) = 0;
+    virtual int32_t platformOnKeyDown(VstKeyCode& key) = 0;
+    virtual int32_t platformOnKeyUp(VstKeyCode& key) = 0;
+    // The window lost the keyboard focus that text input asked for.
+    virtual void platformOnFocusLost() = 0;
+};
+
+// Pixels read back from a frame: 0xRRGGBB per pixel (alpha dropped), row-major.
+struct PixelImage
+{
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+class IPlatformFrame
+{
+public:
+    virtual ~IPlatformFrame() = default;
+    // Marks a rectangle for redrawing at the next update().
+    virtual void invalidRect(const CRect& rect) = 0;
+    // Handles the window system's pending events without blocking (they reach the callback).
+    virtual void processEvents() = 0;
+    // Redraws what is invalid through the callback and shows it.
+    virtual void update() = 0;
+    // Keyboard input is listened to only while a text field edits.
+    virtual void setTextInputActive(bool active) = 0;
+    // Milliseconds of a monotonic clock.
+    virtual uint32_t getTicks() const = 0;
+    // What the window shows now.
+    virtual bool readPixels(PixelImage& out) = 0;
+    // The native window (X11 window id, HWND), or null.
+    virtual void* getNativeWindow() const = 0;
+};
+
+// A decoded image in the platform's own form.
+class IPlatformBitmap
+{
+public:
+    virtual ~IPlatformBitmap() = default;
+    virtual CPoint getSize() const = 0;
+};
+
+// Decodes PNG bytes; null on any error.
+std::unique_ptr<IPlatformBitmap> createPlatformBitmapFromPng(const uint8_t* data, size_t size);
+// A transparent bitmap of the given size.
+std::unique_ptr<IPlatformBitmap> createPlatformBitmap(int width, int height);
+
+// A drawing context on a scratch surface, for measuring text (caller forgets it).
+CDrawContext* createMeasureContext();
+
+// Makes the backend for `type` (kDefaultNative: the platform's own); null when it cannot be
+// made (no parent window, no X server).
+std::unique_ptr<IPlatformFrame> createPlatformFrame(PlatformType type,
+                                                    IPlatformFrameCallback* callback,
+                                                    const CRect& size, void* parentWindow);
+
+// The type kDefaultNative stands for. Tests and screenshot tools set kOffscreen.
+void setDefaultPlatformType(PlatformType type);
+PlatformType getDefaultPlatformType();
+
+} // namespace VSTGUI

@@ -1,0 +1,31 @@
+#pragma once
+// A frame without a window: it draws into an image in memory. Input comes from the caller,
+// through the frame's own mouse and key methods.
+#include "../cairo/cairocontext.h"
+
+namespace VSTGUI
+{
+
+class OffscreenFrame : public IPlatformFrame
+{
+public:
+    OffscreenFrame(IPlatformFrameCallback* callback, const CRect& size);
+
+    void invalidRect(const CRect& rect) override { buffer.invalidate(rect); }
+    void processEvents() override {}
+    void update() override;
+    void setTextInputActive(bool active) override { textInput = active; }
+    uint32_t getTicks() const override;
+    bool readPixels(PixelImage& out) override;
+    void* getNativeWindow() const override { return nullptr; }
+
+    bool isTextInputActive() const { return textInput; }
+    cairo_surface_t* getSurface() const { return buffer.getSurface(); }
+
+private:
+    IPlatformFrameCallback* callback;
+    CairoBackBuffer buffer;
+    bool textInput = false;
+};
+
+} // namespace VSTGUI

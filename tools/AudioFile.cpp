@@ -1,0 +1,144 @@
+#include "tools/AudioFile.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+bool readAudioFile(const std::string& path, AudioData& data, std::string& error)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+    {
+        error = "cannot read '" + path + "': " + sf_strerror(nullptr);
+        return false;
+    }
+    if (info.channels < 1 || info.channels > 2)
+    {
+        error = "'" + path + "' has " + std::to_string(info.channels) +
+                " channels; only mono and stereo input is supported";
+        sf_close(file);
+        return false;
+    }
+    if (info.samplerate <= 0 || info.frames < 0)
+    {
+        error = "'" + path + "' has no usable sample rate";
+        sf_close(file);
+        return false;
+    }
+    data.sampleRate = info.samplerate;
+    data.channels = info.channels;
+    data.samples.assign(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels),
+                        0.0f);
+    const sf_count_t got = sf_readf_float(file, data.samples.data(), info.frames);
+    data.samples.resize(static_cast<size_t>(std::max<sf_count_t>(got, 0)) *
+                        static_cast<size_t>(info.channels));
+    sf_close(file);
+    return true;
+}
+
+int outputFormatFor(const std::string& path, std::string& error)
+{
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext.empty() || ext == ".wav") return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    if (ext == ".flac") return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+    if (ext == ".ogg" || ext == ".oga") return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    if (ext == ".aif" || ext == ".aiff") return SF_FORMAT_AIFF | SF_FORMAT_FLOAT;
+    if (ext == ".au") return SF_FORMAT_AU | SF_FORMAT_FLOAT;
+    if (ext == ".caf") return SF_FORMAT_CAF | SF_FORMAT_FLOAT;
+    if (ext == ".w64") return SF_FORMAT_W64 | SF_FORMAT_FLOAT;
+    error = "unknown output format '" + ext + "' (use .wav, .flac, .ogg, .aiff, .au, .caf or .w64)";
+    return 0;
+}
+
+AudioFileWriter::~AudioFileWriter()
+{
+    abandon();
+}
+
+bool AudioFileWriter::open(const std::string& path, int sampleRate, int channels,
+                           std::string& error)
+{
+    const int format = outputFormatFor(path, error);
+    if (!format) return false;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+    {
+        error = "cannot write '" + path + "': it is a folder";
+        return false;
+    }
+    target = path;
+    const auto fsTarget = std::filesystem::path(path);
+    // Same folder as the target, so the final rename cannot cross file systems.
+    temporary = (fsTarget.parent_path() /
+                 ("." + fsTarget.filename().string() + ".partial-" + std::to_string(getpid())))
+                    .string();
+    SF_INFO info{};
+    info.samplerate = sampleRate;
+    info.channels = channels;
+    info.format = format;
+    if (!sf_format_check(&info))
+    {
+        error = "cannot write '" + path +
+                "': the format does not take this sample rate or channel count";
+        return false;
+    }
+    file = sf_open(temporary.c_str(), SFM_WRITE, &info);
+    if (!file)
+    {
+        error = "cannot write '" + path + "': " + sf_strerror(nullptr);
+        temporary.clear();
+        return false;
+    }
+    return true;
+}
+
+bool AudioFileWriter::write(const float* interleaved, long long frames, std::string& error)
+{
+    if (sf_writef_float(file, interleaved, frames) != frames)
+    {
+        error = "cannot write '" + target + "': " + sf_strerror(file);
+        return false;
+    }
+    return true;
+}
+
+bool AudioFileWriter::commit(std::string& error)
+{
+    if (!file)
+    {
+        error = "cannot write '" + target + "': not open";
+        return false;
+    }
+    const int closed = sf_close(file);
+    file = nullptr;
+    if (closed != 0)
+    {
+        error = "cannot write '" + target + "': " + sf_error_number(closed);
+        abandon();
+        return false;
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0)
+    {
+        error = "cannot write '" + target + "': " + std::strerror(errno);
+        abandon();
+        return false;
+    }
+    temporary.clear();
+    return true;
+}
+
+void AudioFileWriter::abandon()
+{
+    if (file) sf_close(file);
+    file = nullptr;
+    if (!temporary.empty()) std::remove(temporary.c_str());
+    temporary.clear();
+}
