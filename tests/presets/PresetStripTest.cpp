@@ -429,3 +429,27 @@ TEST_F(PresetStripTest, ACancelledDialogChangesNothing)
     editor->close();
     EXPECT_FALSE(editor->isFileDialogRunning());
 }
+
+// The library's own pictures fit the strip: every bitmap loads, is as wide as its control and
+// stacks whole images of the control's height.
+TEST_F(PresetTest, EmbeddedArtworkFitsTheStrip)
+{
+    setBitmapResourceProvider(nullptr); // the editor installs the library's own
+    TestEffect effect(makeStripEditor);
+    auto* editor = static_cast<StripEditor*>(effect.getEditor());
+    ASSERT_TRUE(editor->open(nullptr));
+    for (int32_t tag : {kTagProgramStep, kTagLoadBank, kTagSaveBank, kTagDefaultBank,
+                        kTagLoadPreset, kTagSavePreset, kTagDefaultPreset, kTagRecallMemoA,
+                        kTagStoreMemoA, kTagRecallMemoB, kTagStoreMemoB})
+    {
+        CControl* control = editor->getStripControl(tag);
+        CBitmap* bitmap = control->getBackground();
+        ASSERT_TRUE(bitmap && bitmap->isLoaded()) << tag;
+        const auto* images = dynamic_cast<IMultiBitmapControl*>(control);
+        const int count = tag == kTagProgramStep ? 5 : 3;
+        EXPECT_EQ(bitmap->getWidth(), control->getViewSize().getWidth()) << tag;
+        EXPECT_EQ(bitmap->getHeight(), count * images->getHeightOfOneImage()) << tag;
+        EXPECT_GE(images->getHeightOfOneImage(), control->getViewSize().getHeight()) << tag;
+    }
+    editor->close();
+}
