@@ -346,11 +346,16 @@ TEST_F(PresetStripTest, MenuAndNameFieldSelectAndRenamePrograms)
     editor->valueChanged(editor->getProgramMenu());
     EXPECT_EQ(effect->getCurrentProgramIndex(), 3);
     EXPECT_STREQ(editor->getNameField()->getText(), "Program 3");
+    // A name set by the host shows in the field and the current entry.
+    char hostName[] = "From the host";
+    effect->setProgramName(hostName);
+    EXPECT_STREQ(editor->getNameField()->getText(), "From the host");
+    EXPECT_STREQ(editor->getProgramMenu()->getEntry(3)->getTitle(), "From the host");
 
     // Type a 30-character name into the field and commit it with Return.
     CPoint field = centreOf(kTagProgramName);
     frame->onMouseDown(field, kLButton);
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < 30; ++i)
     {
         VSTGUI::VstKeyCode back{0, VKEY_BACK, 0};
         frame->onKeyDown(back);
