@@ -4,6 +4,6 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" release -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=OFF
+"$root/scripts/build.sh" release orv-host OrvSympharon
 "$root/build/orv-host" info "$root/build/OrvSympharon.so"
 "$root/build/orv-host" demo "$root/build/demo.wav"

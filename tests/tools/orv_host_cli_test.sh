@@ -46,7 +46,7 @@ check_ok() { # name, file that must exist, command...
 }
 check_ok "render mono" "$tmp/out-mono.wav" "$host" render "$tmp/mono.wav" "$tmp/out-mono.wav" --tail 0.5
 check_ok "render stereo to flac with options" "$tmp/out.flac" "$host" render "$tmp/stereo.wav" "$tmp/out.flac" \
-    --program "low & dark" --set 2=0.9 --set 1=1 --block 7 --tail 0
+    --program "low & dark" --set Decay=0.9 --set " Mix "=1 --block 7 --tail 0
 check_ok "render by program number" "$tmp/out2.wav" "$host" render "$tmp/stereo.wav" "$tmp/out2.wav" --program 4 --block 4096
 check_ok "demo" "$tmp/demo.wav" "$host" demo "$tmp/demo.wav"
 expect_failure "unreadable input" "cannot read" "$host" render "$tmp/absent.wav" "$tmp/x.wav"

@@ -1,0 +1,258 @@
+// The engine against the plain reference model, bit for bit: every output float and, at the end,
+// the whole running state, for each factory program at four sample rates, in blocks of 1 to 4096
+// frames with parameter changes between blocks and a reset in the middle.
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <tuple>
+
+namespace
+{
+
+using namespace enginetest;
+
+struct Event
+{
+    int64_t at;    // sample position; applied before the first block starting at or after it
+    int32_t index; // parameter index, or kReset
+    float value;
+};
+constexpr int32_t kReset = -1;
+constexpr int32_t kProgramValue = -2; // value: restore the program's own value for `index`
+
+const std::vector<Event>& scenario()
+{
+    static const std::vector<Event> events{
+        {20000, kDecay, 0.9f},
+        {30000, kDamp, 0.0f},
+        {40000, kDamp, 1.0f},
+        {45000, kTune, 0.0f}, // a Tune sweep, changed again mid-glide
+        {50000, kTune, 0.3f},
+        {52000, kTune, 1.0f},
+        {60000, kDetune, 1.0f}, // Detune 0 to 1 while Tune still glides
+        {70000, kTune, 0.5f},
+        {75000, kDetune, 0.3f},
+        {85000, kTranspose, 0.75f}, // a new step: strings cleared at the next block
+        {90000, kTranspose, 0.76f}, // same step: nothing happens
+        {95000, kTranspose, 0.0f},
+        {100000, kTranspose, std::numeric_limits<float>::quiet_NaN()},
+        {102000, kBypass, 1.0f},
+        {110000, kBypass, 0.0f},
+        {113000, kMix, 0.0f},
+        {116000, kMix, 1.0f},
+        {119000, kOutput, 0.0f},
+        {121000, kOutput, 1.0f},
+        {123000, kDecay, -3.0f},
+        {125000, kReset, 0.0f},
+        {126000, kTune, 0.9f}, // changed, then reset at once: the glide jumps
+        {126000, kReset, 0.0f},
+        {127000, kDetune, 2.5f},
+        {131000, kDamp, std::numeric_limits<float>::infinity()},
+        {134000, kMix, kProgramValue},
+        {134000, kOutput, kProgramValue},
+        {134000, kDecay, kProgramValue},
+        {134000, kDamp, kProgramValue},
+        {134000, kTranspose, kProgramValue},
+        {134000, kTune, kProgramValue},
+        {134000, kDetune, kProgramValue},
+    };
+    return events;
+}
+constexpr int64_t kScenarioLength = 140000;
+
+class BlockSizes
+{
+public:
+    explicit BlockSizes(uint32_t seed) : state_(seed) {}
+    int32_t next()
+    {
+        state_ = state_ * 1664525u + 1013904223u;
+        static const int32_t kFixed[] = {1, 1, 2, 3, 7, 31, 64, 100, 511, 512, 1024, 4096};
+        const uint32_t r = state_ >> 8;
+        if (r % 3 == 0) return kFixed[(r / 3) % 12];
+        return 1 + static_cast<int32_t>((r / 3) % 4096);
+    }
+
+private:
+    uint32_t state_;
+};
+
+class ResonatorMatch : public ::testing::TestWithParam<std::tuple<int, float, bool>>
+{
+};
+
+TEST_P(ResonatorMatch, EngineMatchesModelBitForBit)
+{
+    const auto [programIndex, sampleRate, inPlace] = GetParam();
+    const FactoryProgram& program = kFactoryPrograms[programIndex];
+    SCOPED_TRACE(std::string(program.name) + " at " + std::to_string(sampleRate) +
+                 (inPlace ? " Hz, in place" : " Hz"));
+
+    // As the plug-in starts: the program applied in index order, then a reset.
+    CoreDriver engine;
+    ReferenceResonator model;
+    for (int32_t i = 0; i < 8; ++i)
+    {
+        engine.set(i, program.values[i]);
+        model.setParameter(i, program.values[i]);
+    }
+    engine.core.reset();
+    model.reset();
+
+    const std::vector<float> left = makeSignal(kScenarioLength, 1 + programIndex);
+    const std::vector<float> right = makeSignal(kScenarioLength, 101 + programIndex, 0.3f);
+    std::vector<float> engineL(4096), engineR(4096), modelL(4096), modelR(4096);
+
+    BlockSizes sizes(static_cast<uint32_t>(programIndex * 7919 + sampleRate));
+    size_t nextEvent = 0;
+    const auto& events = scenario();
+    int64_t pos = 0;
+    while (pos < kScenarioLength)
+    {
+        for (; nextEvent < events.size() && events[nextEvent].at <= pos; ++nextEvent)
+        {
+            const Event& e = events[nextEvent];
+            if (e.index == kReset)
+            {
+                engine.core.reset();
+                model.reset();
+                continue;
+            }
+            const float value = e.value == kProgramValue ? program.values[e.index] : e.value;
+            engine.set(e.index, value);
+            model.setParameter(e.index, value);
+        }
+        const int32_t frames =
+            static_cast<int32_t>(std::min<int64_t>(sizes.next(), kScenarioLength - pos));
+        const float* inL = left.data() + pos;
+        const float* inR = right.data() + pos;
+        if (inPlace)
+        {
+            std::copy(inL, inL + frames, engineL.begin());
+            std::copy(inR, inR + frames, engineR.begin());
+            engine.core.process(engineL.data(), engineR.data(), engineL.data(), engineR.data(),
+                                frames, sampleRate);
+        }
+        else
+        {
+            engine.core.process(inL, inR, engineL.data(), engineR.data(), frames, sampleRate);
+        }
+        model.process(inL, inR, modelL.data(), modelR.data(), frames, sampleRate);
+
+        const long diffL = firstBitDifference(engineL.data(), modelL.data(), frames);
+        const long diffR = firstBitDifference(engineR.data(), modelR.data(), frames);
+        ASSERT_EQ(diffL, -1) << "left output differs at sample " << pos + diffL << ": "
+                             << engineL[diffL] << " vs " << modelL[diffL];
+        ASSERT_EQ(diffR, -1) << "right output differs at sample " << pos + diffR << ": "
+                             << engineR[diffR] << " vs " << modelR[diffR];
+        pos += frames;
+    }
+    EXPECT_EQ(stateDifference(engine.core, model), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(FactoryPrograms, ResonatorMatch,
+                         ::testing::Combine(::testing::Range(0, 6),
+                                            ::testing::Values(44100.0f, 48000.0f, 96000.0f,
+                                                              192000.0f),
+                                            ::testing::Bool()));
+
+// Sample-rate changes take effect at the next sample without clearing, and unusual rates (where
+// string lengths fall outside the ring or on whole numbers) still match the plain algorithm.
+TEST(ResonatorMatchRates, SampleRateChangesAndUnusualRatesMatch)
+{
+    const float rates[] = {44000.0f, 44100.0f, 22050.0f,  8000.0f,
+                           1.0f,     0.0f,     500000.0f, std::numeric_limits<float>::quiet_NaN(),
+                           96000.0f};
+    CoreDriver engine;
+    ReferenceResonator model;
+    for (int32_t i = 0; i < 8; ++i)
+    {
+        engine.set(i, kFactoryPrograms[0].values[i]);
+        model.setParameter(i, kFactoryPrograms[0].values[i]);
+    }
+    // A tuning factor of exactly 1 makes string 0 exactly 400 samples long at 44000 Hz.
+    auto tuneExactly = [&]
+    {
+        engine.core.setTuneTarget(1.0f);
+        model.tuneTarget = 1.0f;
+    };
+    tuneExactly();
+    engine.core.reset();
+    model.reset();
+    const std::vector<float> in = makeSignal(40000, 7);
+    std::vector<float> eL(4000), eR(4000), mL(4000), mR(4000);
+    int64_t pos = 0;
+    for (float rate : rates)
+    {
+        for (int block = 0; block < 10; ++block, pos += 400)
+        {
+            if (block == 5)
+            {
+                engine.set(kTune, 0.2f); // glide at that rate
+                model.setParameter(kTune, 0.2f);
+            }
+            engine.core.process(in.data() + pos, in.data() + pos, eL.data(), eR.data(), 400, rate);
+            model.process(in.data() + pos, in.data() + pos, mL.data(), mR.data(), 400, rate);
+            ASSERT_EQ(firstBitDifference(eL.data(), mL.data(), 400), -1) << "rate " << rate;
+            ASSERT_EQ(firstBitDifference(eR.data(), mR.data(), 400), -1) << "rate " << rate;
+        }
+        tuneExactly();
+    }
+    EXPECT_EQ(stateDifference(engine.core, model), "");
+}
+
+} // namespace
+
+namespace
+{
+
+// Host garbage in the audio (infinities, NaN, huge and subnormal values) goes through the same
+// steps in engine and model. NaNs count as equal whatever their payload.
+TEST(ResonatorMatchInputs, NonFiniteAndExtremeInputsMatch)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const float tiny = std::numeric_limits<float>::denorm_min();
+    for (int32_t glide = 0; glide < 2; ++glide)
+    {
+        CoreDriver engine;
+        ReferenceResonator model;
+        for (int32_t i = 0; i < 8; ++i)
+        {
+            engine.set(i, kFactoryPrograms[1].values[i]);
+            model.setParameter(i, kFactoryPrograms[1].values[i]);
+        }
+        engine.core.reset();
+        model.reset();
+        if (glide)
+        {
+            engine.set(kTune, 1.0f);
+            model.setParameter(kTune, 1.0f);
+        }
+        std::vector<float> inL = makeSignal(3000, 21), inR = makeSignal(3000, 22);
+        inL[1000] = tiny;
+        inR[1000] = -tiny;
+        inL[1001] = -1e-9f;
+        inR[1001] = 1e-9f;
+        inL[1200] = 3e38f;
+        inR[1200] = 3e38f;
+        inL[1500] = inf;
+        inR[1800] = -inf;
+        inL[2500] = nan;
+        std::vector<float> eL(3000), eR(3000), mL(3000), mR(3000);
+        engine.core.process(inL.data(), inR.data(), eL.data(), eR.data(), 3000, 44100.0f);
+        model.process(inL.data(), inR.data(), mL.data(), mR.data(), 3000, 44100.0f);
+        for (size_t i = 0; i < eL.size(); ++i)
+        {
+            auto same = [](float a, float b)
+            { return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0; };
+            ASSERT_TRUE(same(eL[i], mL[i])) << i << ": " << eL[i] << " vs " << mL[i];
+            ASSERT_TRUE(same(eR[i], mR[i])) << i << ": " << eR[i] << " vs " << mR[i];
+        }
+    }
+}
+
+} // namespace
