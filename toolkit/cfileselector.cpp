@@ -131,8 +131,14 @@ bool CNewFileSelector::pollRunner()
 bool CNewFileSelector::runModal()
 {
     if (!startRunner()) return false;
+    // The window keeps showing its controls' state (a pressed button) while the dialog is up;
+    // its input waits until the dialog has ended.
     while (!pollRunner())
+    {
+        if (frame)
+            frame->updateNow();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     return !selected.empty();
 }
 

@@ -192,7 +192,7 @@ TEST_F(X11FrameTest, DragClickTypeAndShowTheSamePixelsAsOffscreen)
     PixelImage screenPixels;
     ASSERT_TRUE(frame->getPlatformFrame()->readPixels(screenPixels));
 
-    OffscreenFrame offscreen(CRect(0, 0, 200, 120), &editor);
+    TestFrame offscreen(CRect(0, 0, 200, 120), &editor);
     build(offscreen.get(), nullptr, 0.6f);
     const PixelImage memoryPixels = offscreen.pixels();
     ASSERT_EQ(screenPixels.pixels.size(), memoryPixels.pixels.size());
