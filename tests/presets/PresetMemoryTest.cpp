@@ -119,3 +119,20 @@ TEST_F(PresetTest, DamagedRememberedValuesAreIgnoredAtStart)
     EXPECT_STREQ(effect.probe().getCurrentDirectory(), "");
     EXPECT_STREQ(effect.probe().getCurrentPresetName(), "ok");
 }
+
+// A layer without a program store must not overwrite what the user remembered with zeros.
+TEST_F(PresetTest, WithoutAProgramStoreNothingIsStored)
+{
+    {
+        TestEffect effect;
+        effect.probe().storeMemoA();
+    }
+    const auto stored = readBytes(valueFolder() + "MemoA");
+    PresetSystemCore orphan(nullptr);
+    orphan.storeMemoA();
+    orphan.storeDefaultBank();
+    EXPECT_FALSE(orphan.savePresetFile((files / "x.orv").c_str()));
+    EXPECT_EQ(readBytes(valueFolder() + "MemoA"), stored);
+    EXPECT_FALSE(std::filesystem::exists(valueFolder() + "DefaultBank"));
+    EXPECT_FALSE(std::filesystem::exists(files / "x.orv"));
+}
