@@ -104,6 +104,19 @@ protected:
         answers.push_back(std::move(paths));
         frame->idle();
     }
+    // What the frame shows of a control now.
+    std::vector<uint32_t> shown(int32_t tag)
+    {
+        frame->idle();
+        PixelImage image;
+        frame->getPlatformFrame()->readPixels(image);
+        const CRect r = editor->getStripControl(tag)->getViewSize();
+        std::vector<uint32_t> pixels;
+        for (auto y = static_cast<int>(r.top); y < r.bottom; ++y)
+            for (auto x = static_cast<int>(r.left); x < r.right; ++x)
+                pixels.push_back(image.at(x, y));
+        return pixels;
+    }
     std::string value(const char* name) const { return XdgSettingsStore::userFolder() + name; }
 
     std::unique_ptr<TestEffect> effect;
@@ -189,13 +202,23 @@ TEST_F(PresetStripTest, MemoryButtonsActOnThePressItself)
     auto* store = dynamic_cast<CPresetKickButton*>(editor->getStripControl(kTagStoreMemoA));
     storeProgramName(effect->getPrograms()[0], "Kept in A");
     CPoint over = centreOf(kTagStoreMemoA);
+    const auto normal = shown(kTagStoreMemoA);
     frame->onMouseMoved(over, 0);
     EXPECT_TRUE(store->isHovered());
+    const auto hovered = shown(kTagStoreMemoA);
     press(kTagStoreMemoA, kLButton);
     EXPECT_TRUE(std::filesystem::exists(value("MemoA"))); // before the release
     EXPECT_TRUE(store->isPressed());
+    const auto pressed = shown(kTagStoreMemoA);
     frame->onMouseUp(over, 0);
     EXPECT_FALSE(store->isPressed());
+    EXPECT_EQ(shown(kTagStoreMemoA), hovered);
+    CPoint outside(5, 5);
+    frame->onMouseMoved(outside, 0);
+    EXPECT_EQ(shown(kTagStoreMemoA), normal);
+    EXPECT_NE(normal, hovered);
+    EXPECT_NE(hovered, pressed);
+    EXPECT_NE(normal, pressed);
 
     effect->selectProgram(4);
     click(kTagRecallMemoA, kLButton);
@@ -229,16 +252,30 @@ TEST_F(PresetStripTest, RockerStepsOneProgramPerPressWithoutWrapping)
         pressAt(left);
     EXPECT_EQ(effect->getCurrentProgramIndex(), 0);
 
-    // The half under the mouse, and the pressed half until the release.
-    frame->onMouseMoved(right, 0);
-    EXPECT_EQ(rocker->getHoverSide(), 1);
-    frame->onMouseDown(right, kLButton);
-    EXPECT_EQ(rocker->getValue(), 1.f);
-    frame->onMouseUp(right, 0);
-    EXPECT_EQ(rocker->getValue(), 0.f);
+    // The half under the mouse, and the pressed half until the release: five different images.
     CPoint outside(5, 5);
     frame->onMouseMoved(outside, 0);
+    std::vector<std::vector<uint32_t>> images{shown(kTagProgramStep)};
+    frame->onMouseMoved(left, 0);
+    EXPECT_EQ(rocker->getHoverSide(), -1);
+    images.push_back(shown(kTagProgramStep));
+    frame->onMouseMoved(right, 0);
+    images.push_back(shown(kTagProgramStep));
+    frame->onMouseDown(left, kLButton);
+    images.push_back(shown(kTagProgramStep));
+    frame->onMouseUp(left, 0);
+    frame->onMouseMoved(right, 0);
+    frame->onMouseDown(right, kLButton);
+    EXPECT_EQ(rocker->getValue(), 1.f);
+    images.push_back(shown(kTagProgramStep));
+    frame->onMouseUp(right, 0);
+    EXPECT_EQ(shown(kTagProgramStep), images[2]);
+    frame->onMouseMoved(outside, 0);
     EXPECT_EQ(rocker->getHoverSide(), 0);
+    EXPECT_EQ(shown(kTagProgramStep), images[0]);
+    for (size_t i = 0; i < images.size(); ++i)
+        for (size_t j = i + 1; j < images.size(); ++j)
+            EXPECT_NE(images[i], images[j]) << i << " " << j;
 }
 
 TEST_F(PresetStripTest, MenuAndNameFieldSelectAndRenamePrograms)
