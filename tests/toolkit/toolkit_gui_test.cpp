@@ -48,10 +48,24 @@ TEST_F(ToolkitDrawing, EmbeddedResourcesAreFoundById)
     EXPECT_EQ(bmp.getHeight(), 4);
     CBitmap missing(CResourceDescription(7778));
     EXPECT_FALSE(missing.isLoaded());
-    // The plug-in's own table answers unknown ids with false.
+    // The plug-in's own pictures decode from the library with their sizes; unknown ids fail.
     const uint8_t* data = nullptr;
     size_t size = 0;
     EXPECT_FALSE(orv_resources_find(-5, &data, &size));
+    setBitmapResourceProvider(&orv_resources_find);
+    const struct
+    {
+        int32_t id;
+        int width, height;
+    } pictures[] = {{1128, 320, 257}, {1129, 9, 9},     {1130, 6, 6},    {1131, 10, 20},
+                    {1132, 62, 56},   {1200, 260, 204}, {19899, 47, 30}, {19990, 37, 30},
+                    {19991, 12, 42},  {19997, 31, 70},  {19999, 12, 42}};
+    for (const auto& p : pictures)
+    {
+        CBitmap picture(CResourceDescription(p.id));
+        EXPECT_EQ(picture.getWidth(), p.width) << p.id;
+        EXPECT_EQ(picture.getHeight(), p.height) << p.id;
+    }
 }
 
 TEST_F(ToolkitDrawing, BackgroundThenViewsInAddingOrderWithOffsets)
