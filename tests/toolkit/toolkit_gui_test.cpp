@@ -265,4 +265,36 @@ TEST_F(ToolkitDrawing, WindowIsRedrawnWhileAModalDialogWaits)
     EXPECT_EQ(seen, kGreen);
 }
 
+TEST_F(ToolkitDrawing, OptionMenuStyleBitsDecideWhatItPaints)
+{
+    TestFrame frame(kFrameRect);
+    frame->setBackgroundColor(kWhiteCColor);
+    auto menuAt = [&](CCoord top, int32_t style)
+    {
+        auto* m = new COptionMenu(CRect(0, top, 80, top + 20), nullptr, 1, nullptr, nullptr, style);
+        m->setBackColor(kYellowCColor);
+        m->setFontColor(kBlackCColor);
+        m->addEntry("Bright");
+        m->addEntry("Dark");
+        m->setCurrent(1);
+        frame->addView(m);
+    };
+    menuAt(0, 0);                                                        // box and current title
+    menuAt(25, kNoTextStyle);                                            // box only
+    menuAt(50, kNoDrawStyle | kNoTextStyle | kCheckStyle | kPopupStyle); // 0x1E00: nothing
+    const PixelImage img = frame.pixels();
+    auto count = [&](CCoord top, uint32_t colour, bool dark)
+    {
+        int n = 0;
+        for (int y = static_cast<int>(top) + 2; y < top + 18; ++y)
+            for (int x = 2; x < 78; ++x)
+                n += dark ? isDark(img.at(x, y)) : img.at(x, y) == colour;
+        return n;
+    };
+    EXPECT_GT(count(0, 0, true), 20);
+    EXPECT_GT(count(25, 0xFFFF00, false), 76 * 16 - 1);
+    EXPECT_EQ(count(25, 0, true), 0);
+    EXPECT_EQ(count(50, 0xFFFFFF, false), 76 * 16);
+}
+
 } // namespace
