@@ -48,10 +48,24 @@ TEST_F(ToolkitDrawing, EmbeddedResourcesAreFoundById)
     EXPECT_EQ(bmp.getHeight(), 4);
     CBitmap missing(CResourceDescription(7778));
     EXPECT_FALSE(missing.isLoaded());
-    // The plug-in's own table answers unknown ids with false.
+    // The plug-in's own pictures decode from the library with their sizes; unknown ids fail.
     const uint8_t* data = nullptr;
     size_t size = 0;
     EXPECT_FALSE(orv_resources_find(-5, &data, &size));
+    setBitmapResourceProvider(&orv_resources_find);
+    const struct
+    {
+        int32_t id;
+        int width, height;
+    } pictures[] = {{1128, 320, 257}, {1129, 9, 9},     {1130, 6, 6},    {1131, 10, 20},
+                    {1132, 62, 56},   {1200, 260, 204}, {19899, 47, 30}, {19990, 37, 30},
+                    {19991, 12, 42},  {19997, 31, 70},  {19999, 12, 42}};
+    for (const auto& p : pictures)
+    {
+        CBitmap picture(CResourceDescription(p.id));
+        EXPECT_EQ(picture.getWidth(), p.width) << p.id;
+        EXPECT_EQ(picture.getHeight(), p.height) << p.id;
+    }
 }
 
 TEST_F(ToolkitDrawing, BackgroundThenViewsInAddingOrderWithOffsets)
@@ -249,6 +263,38 @@ TEST_F(ToolkitDrawing, WindowIsRedrawnWhileAModalDialogWaits)
     selector->forget();
     setFileDialogRunnerFactory(nullptr);
     EXPECT_EQ(seen, kGreen);
+}
+
+TEST_F(ToolkitDrawing, OptionMenuStyleBitsDecideWhatItPaints)
+{
+    TestFrame frame(kFrameRect);
+    frame->setBackgroundColor(kWhiteCColor);
+    auto menuAt = [&](CCoord top, int32_t style)
+    {
+        auto* m = new COptionMenu(CRect(0, top, 80, top + 20), nullptr, 1, nullptr, nullptr, style);
+        m->setBackColor(kYellowCColor);
+        m->setFontColor(kBlackCColor);
+        m->addEntry("Bright");
+        m->addEntry("Dark");
+        m->setCurrent(1);
+        frame->addView(m);
+    };
+    menuAt(0, 0);                                                        // box and current title
+    menuAt(25, kNoTextStyle);                                            // box only
+    menuAt(50, kNoDrawStyle | kNoTextStyle | kCheckStyle | kPopupStyle); // 0x1E00: nothing
+    const PixelImage img = frame.pixels();
+    auto count = [&](CCoord top, uint32_t colour, bool dark)
+    {
+        int n = 0;
+        for (int y = static_cast<int>(top) + 2; y < top + 18; ++y)
+            for (int x = 2; x < 78; ++x)
+                n += dark ? isDark(img.at(x, y)) : img.at(x, y) == colour;
+        return n;
+    };
+    EXPECT_GT(count(0, 0, true), 20);
+    EXPECT_GT(count(25, 0xFFFF00, false), 76 * 16 - 1);
+    EXPECT_EQ(count(25, 0, true), 0);
+    EXPECT_EQ(count(50, 0xFFFFFF, false), 76 * 16);
 }
 
 } // namespace
