@@ -34,6 +34,13 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect)
 
 AEffGUIEditor::~AEffGUIEditor()
 {
+    // A host that closes the effect without closing its window first: the frame, its views and
+    // its window go with the editor instead of staying behind.
+    if (frame)
+    {
+        frame->close();
+        frame = nullptr;
+    }
 #if defined(_WIN32)
     OleUninitialize();
 #endif

@@ -149,39 +149,7 @@ bool CPresetSystemEditor::open(void*)
                                            CPoint(0, 0), row.kind == ButtonKind::DoubleClick);
         frame->addView(button);
         bitmap->forget();
-        switch (row.tag)
-        {
-        case kTagLoadBank:
-            loadBankButton = button;
-            break;
-        case kTagSaveBank:
-            saveBankButton = button;
-            break;
-        case kTagDefaultBank:
-            defaultBankButton = button;
-            break;
-        case kTagLoadPreset:
-            loadPresetButton = button;
-            break;
-        case kTagSavePreset:
-            savePresetButton = button;
-            break;
-        case kTagDefaultPreset:
-            defaultPresetButton = button;
-            break;
-        case kTagRecallMemoA:
-            recallMemoAButton = button;
-            break;
-        case kTagStoreMemoA:
-            storeMemoAButton = button;
-            break;
-        case kTagRecallMemoB:
-            recallMemoBButton = button;
-            break;
-        case kTagStoreMemoB:
-            storeMemoBButton = button;
-            break;
-        }
+        *buttonSlot(row.tag) = button;
     }
     background->forget();
     idleTimer.start(this);
@@ -200,6 +168,35 @@ void CPresetSystemEditor::close()
     recallMemoAButton = storeMemoAButton = recallMemoBButton = storeMemoBButton = nullptr;
 }
 
+VSTGUI::CKickButton** CPresetSystemEditor::buttonSlot(int32_t tag)
+{
+    switch (tag)
+    {
+    case kTagLoadBank:
+        return &loadBankButton;
+    case kTagSaveBank:
+        return &saveBankButton;
+    case kTagDefaultBank:
+        return &defaultBankButton;
+    case kTagLoadPreset:
+        return &loadPresetButton;
+    case kTagSavePreset:
+        return &savePresetButton;
+    case kTagDefaultPreset:
+        return &defaultPresetButton;
+    case kTagRecallMemoA:
+        return &recallMemoAButton;
+    case kTagStoreMemoA:
+        return &storeMemoAButton;
+    case kTagRecallMemoB:
+        return &recallMemoBButton;
+    case kTagStoreMemoB:
+        return &storeMemoBButton;
+    default:
+        return nullptr;
+    }
+}
+
 CControl* CPresetSystemEditor::getStripControl(int32_t tag) const
 {
     switch (tag)
@@ -210,29 +207,11 @@ CControl* CPresetSystemEditor::getStripControl(int32_t tag) const
         return rocker;
     case kTagProgramMenu:
         return programMenu;
-    case kTagLoadBank:
-        return loadBankButton;
-    case kTagSaveBank:
-        return saveBankButton;
-    case kTagDefaultBank:
-        return defaultBankButton;
-    case kTagLoadPreset:
-        return loadPresetButton;
-    case kTagSavePreset:
-        return savePresetButton;
-    case kTagDefaultPreset:
-        return defaultPresetButton;
-    case kTagRecallMemoA:
-        return recallMemoAButton;
-    case kTagStoreMemoA:
-        return storeMemoAButton;
-    case kTagRecallMemoB:
-        return recallMemoBButton;
-    case kTagStoreMemoB:
-        return storeMemoBButton;
     default:
-        return nullptr;
+        break;
     }
+    CKickButton** slot = const_cast<CPresetSystemEditor*>(this)->buttonSlot(tag);
+    return slot ? *slot : nullptr;
 }
 
 void CPresetSystemEditor::programNameChanged(const char* name)

@@ -92,6 +92,8 @@ private:
     void chooseProgram();
     void showProgram(VstInt32 index);
     void endFileDialog();
+    // Where the button with `tag` is kept, or null for other tags.
+    VSTGUI::CKickButton** buttonSlot(int32_t tag);
 
     CPresetSystemEffect* storeEffect() const { return presetEffect; }
 

@@ -129,8 +129,11 @@ bool PresetSystemCore::saveBankFile(const char* path)
     return writeRecordFile(file, record, sizeof record);
 }
 
+// Without a program store there is nothing to remember, and a zero record must not replace a
+// value the user stored earlier.
 void PresetSystemCore::storeRecord(const char* name, size_t size, bool bank)
 {
+    if (!storePrograms()) return;
     unsigned char record[kBankRecordSize] = {};
     if (bank)
         writeBankData(record);

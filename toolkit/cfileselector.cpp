@@ -7,7 +7,15 @@
 namespace VSTGUI
 {
 
+#if defined(__linux__)
 std::unique_ptr<IFileDialogRunner> createPlatformFileDialogRunner();
+#else
+// No dialog on this platform yet: every run fails cleanly.
+std::unique_ptr<IFileDialogRunner> createPlatformFileDialogRunner()
+{
+    return nullptr;
+}
+#endif
 
 namespace
 {
@@ -123,8 +131,14 @@ bool CNewFileSelector::pollRunner()
 bool CNewFileSelector::runModal()
 {
     if (!startRunner()) return false;
+    // The window keeps showing its controls' state (a pressed button) while the dialog is up;
+    // its input waits until the dialog has ended.
     while (!pollRunner())
+    {
+        if (frame)
+            frame->updateNow();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     return !selected.empty();
 }
 

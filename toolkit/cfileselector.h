@@ -88,7 +88,8 @@ public:
     // Only the first call counts.
     void setDefaultExtension(const CFileExtension& extension);
 
-    // Blocks until the dialog ends. True when at least one path was chosen.
+    // Blocks until the dialog ends (the frame's window is redrawn meanwhile, its input waits).
+    // True when at least one path was chosen.
     bool runModal();
     // Starts the dialog and returns; the frame's idle polls it and `done` runs when it ends.
     // The selector keeps itself alive until then.

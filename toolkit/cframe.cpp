@@ -74,6 +74,14 @@ void CFrame::idle()
     if (platformFrame) platformFrame->update();
 }
 
+void CFrame::updateNow()
+{
+    if (!platformFrame)
+        return;
+    invalidateDirtyViews();
+    platformFrame->update();
+}
+
 void CFrame::invalidateDirtyViews()
 {
     if (isDirty())

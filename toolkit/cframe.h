@@ -28,6 +28,9 @@ public:
 
     // Turns dirty views into redraws and lets the platform handle its events and repaint.
     void idle();
+    // Redraws what is dirty and shows it, without handling any input (used while a modal
+    // dialog waits inside an event handler).
+    void updateNow();
 
     // The frame takes over the creator's reference and holds one of its own.
     bool addView(CView* view);

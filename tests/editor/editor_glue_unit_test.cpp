@@ -99,4 +99,22 @@ TEST(EditorGlue, RectangleKnobModeKeysAndGestures)
     otherEditor->setKnobMode(kCircularMode);
 }
 
+TEST(EditorGlue, EffectClosedWithTheWindowOpenReleasesTheFrame)
+{
+    guitest::TestResources resources;
+    resources.add(1, guitest::makeStackedPng(4, 4, {0x123456}));
+    auto* bitmap = new CBitmap(CResourceDescription(1));
+    {
+        AudioEffectX effect(host, 1, 1);
+        auto* editor = new FrameEditor(&effect);
+        int parent = 0;
+        effect.dispatcher(effEditOpen, 0, 0, &parent, 0);
+        editor->getFrame()->setBackground(bitmap);
+        EXPECT_EQ(bitmap->getNbReference(), 2);
+        // No effEditClose: the effect (and with it the editor) simply goes away.
+    }
+    EXPECT_EQ(bitmap->getNbReference(), 1);
+    bitmap->forget();
+}
+
 } // namespace

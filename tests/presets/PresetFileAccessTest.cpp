@@ -123,21 +123,3 @@ TEST_F(PresetTest, AFailedSaveKeepsTheOldFileAndLeavesNothingBehind)
     EXPECT_EQ(readBytes(files / "keep.orb"), old);
     EXPECT_EQ(folderEntries(files.path()), std::vector<std::string>{"keep.orb"});
 }
-
-TEST_F(PresetTest, SavingThroughALinkReplacesTheLinkedFileAndKeepsItsPermissions)
-{
-    TestEffect effect;
-    std::filesystem::create_directory(files / "real");
-    writeBytes(files / "real/target.orv", {1, 2, 3});
-    ::chmod((files / "real/target.orv").c_str(), 0640);
-    std::filesystem::create_symlink(files / "real/target.orv", files / "link.orv");
-
-    ASSERT_TRUE(effect.probe().savePresetFile((files / "link.orv").c_str()));
-    EXPECT_TRUE(std::filesystem::is_symlink(files / "link.orv"));
-    EXPECT_EQ(readBytes(files / "real/target.orv").size(), 61u);
-    struct stat st
-    {
-    };
-    ::stat((files / "real/target.orv").c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-}

@@ -21,18 +21,6 @@ std::string valueFolder()
 }
 } // namespace
 
-TEST_F(PresetTest, FirstRunKeepsTheProgramsAndRemembersNoNames)
-{
-    TestEffect fresh(false);
-    const auto factory = fresh.storeBytes();
-    TestEffect effect;
-    EXPECT_EQ(effect.storeBytes(), factory);
-    EXPECT_EQ(effect.getCurrentProgramIndex(), 0);
-    EXPECT_STREQ(effect.probe().getCurrentDirectory(), "");
-    EXPECT_STREQ(effect.probe().getCurrentPresetName(), "");
-    EXPECT_STREQ(effect.probe().getCurrentBankName(), "");
-}
-
 TEST_F(PresetTest, StoreThenRecallMemoriesIntoTheCurrentProgram)
 {
     TestEffect effect;
@@ -94,7 +82,9 @@ TEST_F(PresetTest, DefaultsApplyToANewInstanceUntilCleared)
 TEST_F(PresetTest, NamesAreRememberedAcrossInstances)
 {
     {
-        TestEffect effect;
+        TestEffect effect; // first run: nothing remembered yet
+        EXPECT_STREQ(effect.probe().getCurrentDirectory(), "");
+        EXPECT_STREQ(effect.probe().getCurrentPresetName(), "");
         ASSERT_TRUE(effect.probe().savePresetFile((files / "p.orv").c_str()));
         ASSERT_TRUE(effect.probe().saveBankFile((files / "b.orb").c_str()));
     }
@@ -128,4 +118,21 @@ TEST_F(PresetTest, DamagedRememberedValuesAreIgnoredAtStart)
     EXPECT_EQ(effect.storeBytes(), reference.storeBytes());
     EXPECT_STREQ(effect.probe().getCurrentDirectory(), "");
     EXPECT_STREQ(effect.probe().getCurrentPresetName(), "ok");
+}
+
+// A layer without a program store must not overwrite what the user remembered with zeros.
+TEST_F(PresetTest, WithoutAProgramStoreNothingIsStored)
+{
+    {
+        TestEffect effect;
+        effect.probe().storeMemoA();
+    }
+    const auto stored = readBytes(valueFolder() + "MemoA");
+    PresetSystemCore orphan(nullptr);
+    orphan.storeMemoA();
+    orphan.storeDefaultBank();
+    EXPECT_FALSE(orphan.savePresetFile((files / "x.orv").c_str()));
+    EXPECT_EQ(readBytes(valueFolder() + "MemoA"), stored);
+    EXPECT_FALSE(std::filesystem::exists(valueFolder() + "DefaultBank"));
+    EXPECT_FALSE(std::filesystem::exists(files / "x.orv"));
 }

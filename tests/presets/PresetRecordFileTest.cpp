@@ -169,24 +169,3 @@ TEST_F(PresetTest, RejectedRecordsChangeNothing)
     EXPECT_TRUE(layer.shownNames.empty());
     EXPECT_EQ(layer.bankShows, 0);
 }
-
-TEST_F(PresetTest, ShortFilesLoadWithZerosAndExtraBytesAreIgnored)
-{
-    TestEffect effect;
-    std::vector<unsigned char> preset(kPresetRecordSize);
-    makeDistinctive(effect.getPrograms()[0], "Cut", 0);
-    effect.probe().writePresetData(preset.data());
-    auto shortFile = std::vector<unsigned char>(preset.begin(), preset.begin() + 29);
-    auto longFile = preset;
-    longFile.resize(kPresetRecordSize + 3, 0x5A);
-    writeBytes(files / "short.orv", shortFile);
-    writeBytes(files / "long.orv", longFile);
-
-    effect.installFactoryPrograms();
-    ASSERT_TRUE(effect.probe().loadPresetFile((files / "long.orv").c_str(), false));
-    EXPECT_EQ(std::memcmp(&effect.getPrograms()[0], preset.data() + 5, 56), 0);
-    ASSERT_TRUE(effect.probe().loadPresetFile((files / "short.orv").c_str(), false));
-    EXPECT_STREQ(effect.getPrograms()[0].name, "Cut");
-    for (float v : effect.getPrograms()[0].values)
-        EXPECT_EQ(v, 0.0f);
-}

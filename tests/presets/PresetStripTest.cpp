@@ -1,11 +1,10 @@
-// The preset strip through an offscreen frame: mouse gestures on its controls, the images they
-// show, the program menu and name field, and the four file dialogs driven by a scripted
-// selector.
+// The preset strip through an offscreen frame: mouse gestures on its controls, the program menu
+// and name field, and the four file dialogs driven by a scripted selector.
 #include "PresetTestSupport.h"
 
+#include "presets/CPresetKickButton.h"
 #include "presets/CPresetRockerSwitch.h"
 #include "presets/CPresetSystemEditor.h"
-#include "presets/PresetRecords.h"
 
 #include "cbitmap.h"
 #include "cfileselector.h"
@@ -13,94 +12,37 @@
 #include "coptionmenu.h"
 #include "ctextedit.h"
 
-#include <cairo.h>
-
 #include <deque>
 #include <filesystem>
-#include <map>
 
 using namespace VSTGUI;
 
 namespace
 {
-// Test pictures: image n of every stacked bitmap is a solid colour that tells n apart.
-uint32_t imageColour(int n)
-{
-    return 0x102030u + static_cast<uint32_t>(n) * 0x301000u;
-}
-
-std::map<int32_t, std::vector<unsigned char>>& pictures()
-{
-    static std::map<int32_t, std::vector<unsigned char>> store;
-    return store;
-}
-
-void addPicture(int32_t id, int width, int height, int images)
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    cairo_t* cr = cairo_create(surface);
-    for (int n = 0; n < images; ++n)
-    {
-        const uint32_t c = imageColour(n);
-        cairo_set_source_rgb(cr, (c >> 16) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0);
-        cairo_rectangle(cr, 0, n * height / images, width, height / images);
-        cairo_fill(cr);
-    }
-    cairo_destroy(cr);
-    auto& bytes = pictures()[id];
-    cairo_surface_write_to_png_stream(
-        surface,
-        [](void* closure, const unsigned char* data, unsigned int length)
-        {
-            auto* out = static_cast<std::vector<unsigned char>*>(closure);
-            out->insert(out->end(), data, data + length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &bytes);
-    cairo_surface_destroy(surface);
-}
-
-bool findPicture(int32_t id, const uint8_t** data, size_t* size)
-{
-    auto it = pictures().find(id);
-    if (it == pictures().end()) return false;
-    *data = it->second.data();
-    *size = it->second.size();
-    return true;
-}
-
-// The file dialog as a script: each dialog records its request and ends with the next answer
-// (a list of paths, or none for a cancelled dialog).
-struct DialogScript
-{
-    std::vector<FileDialogRequest> requests;
-    std::deque<std::vector<std::string>> answers;
-};
-DialogScript& script()
-{
-    static DialogScript s;
-    return s;
-}
+// Each dialog records its request and ends at the next idle with the next answer (no paths:
+// cancelled).
+std::vector<FileDialogRequest> requests;
+std::deque<std::vector<std::string>> answers;
 
 class ScriptedDialog : public IFileDialogRunner
 {
 public:
     bool start(const FileDialogRequest& request) override
     {
-        script().requests.push_back(request);
+        requests.push_back(request);
         return true;
     }
     State poll(std::vector<std::string>& paths) override
     {
-        if (script().answers.empty()) return State::Running;
-        paths = script().answers.front();
-        script().answers.pop_front();
+        if (answers.empty()) return State::Running;
+        paths = answers.front();
+        answers.pop_front();
         return paths.empty() ? State::Cancelled : State::Chosen;
     }
     void cancel() override {}
 };
 
-// The concrete editor's part in a test: an offscreen frame of the editor's size around the strip.
+// The concrete editor's part: an offscreen frame of the editor's size around the strip.
 class StripEditor : public CPresetSystemEditor
 {
 public:
@@ -119,28 +61,17 @@ public:
     }
 };
 
-AEffEditor* makeStripEditor(CPresetSystemEffect* effect)
-{
-    return new StripEditor(effect);
-}
-
 class PresetStripTest : public PresetTest
 {
 protected:
     void SetUp() override
     {
         PresetTest::SetUp();
-        pictures().clear();
-        addPicture(kEditorBackgroundBitmap, 320, 257, 1);
-        addPicture(19997, 31, 70, 5);
-        addPicture(19990, 37, 30, 3);
-        addPicture(19899, 47, 30, 3);
-        for (int32_t id : {19991, 19992, 19993, 19994, 19995, 19996, 19998, 19999})
-            addPicture(id, 12, 42, 3);
-        setBitmapResourceProvider(findPicture);
-        script() = {};
+        requests.clear();
+        answers.clear();
         setFileDialogRunnerFactory([] { return std::make_unique<ScriptedDialog>(); });
-        effect = std::make_unique<TestEffect>(makeStripEditor);
+        effect = std::make_unique<TestEffect>([](CPresetSystemEffect* e) -> AEffEditor*
+                                              { return new StripEditor(e); });
         editor = static_cast<StripEditor*>(effect->getEditor());
         ASSERT_TRUE(editor->open(nullptr));
         frame = editor->getFrame();
@@ -152,40 +83,41 @@ protected:
         setFileDialogRunnerFactory(nullptr);
     }
 
-    CMouseEventResult press(int32_t tag, int32_t buttons, CCoord dx = 0)
-    {
-        CPoint where = centreOf(tag);
-        where.x += dx;
-        return frame->onMouseDown(where, buttons);
-    }
-    void release(int32_t tag)
-    {
-        CPoint where = centreOf(tag);
-        frame->onMouseUp(where, 0);
-    }
-    void hover(CPoint where) { frame->onMouseMoved(where, 0); }
     CPoint centreOf(int32_t tag) const
     {
         return editor->getStripControl(tag)->getViewSize().getCenter();
     }
-    // The image a control shows now, by the colour at its centre.
-    int shownImage(int32_t tag)
+    CMouseEventResult press(int32_t tag, int32_t buttons)
+    {
+        CPoint where = centreOf(tag);
+        return frame->onMouseDown(where, buttons);
+    }
+    void click(int32_t tag, int32_t buttons)
+    {
+        press(tag, buttons);
+        CPoint where = centreOf(tag);
+        frame->onMouseUp(where, 0);
+    }
+    // The frame's idle polls the running dialog, which ends with `paths`.
+    void answer(std::vector<std::string> paths)
+    {
+        answers.push_back(std::move(paths));
+        frame->idle();
+    }
+    // What the frame shows of a control now.
+    std::vector<uint32_t> shown(int32_t tag)
     {
         frame->idle();
         PixelImage image;
         frame->getPlatformFrame()->readPixels(image);
-        const CPoint c = centreOf(tag);
-        const uint32_t colour = image.at(static_cast<int>(c.x), static_cast<int>(c.y));
-        for (int n = 0; n < 5; ++n)
-            if (colour == imageColour(n)) return n;
-        return -1;
+        const CRect r = editor->getStripControl(tag)->getViewSize();
+        std::vector<uint32_t> pixels;
+        for (auto y = static_cast<int>(r.top); y < r.bottom; ++y)
+            for (auto x = static_cast<int>(r.left); x < r.right; ++x)
+                pixels.push_back(image.at(x, y));
+        return pixels;
     }
-    // Lets the frame's idle poll the running dialog, with the given answer.
-    void answerDialog(std::vector<std::string> paths)
-    {
-        script().answers.push_back(std::move(paths));
-        frame->idle();
-    }
+    std::string value(const char* name) const { return XdgSettingsStore::userFolder() + name; }
 
     std::unique_ptr<TestEffect> effect;
     StripEditor* editor = nullptr;
@@ -193,151 +125,157 @@ protected:
 };
 } // namespace
 
-TEST_F(PresetStripTest, OpenBuildsTheStripOverTheBackgroundAndCloseForgetsIt)
+// The library's own pictures fit: each is as wide as its control and stacks whole images.
+TEST_F(PresetStripTest, OpenPlacesTheStripWithItsPicturesAndCloseLetsGo)
 {
     EXPECT_EQ(frame->getNbViews(), 13);
     EXPECT_EQ(editor->getNameField()->getViewSize(), CRect(96, 233, 212, 248));
-    EXPECT_STREQ(editor->getNameField()->getText(), "Program 0");
-    EXPECT_EQ(editor->getProgramMenu()->getNbEntries(), 6);
     EXPECT_STREQ(editor->getProgramMenu()->getEntry(5)->getTitle(), "Program 5");
-    EXPECT_EQ(editor->getRocker()->getHeightOfOneImage(), 14);
-    for (int32_t tag : {kTagLoadBank, kTagSaveBank, kTagLoadPreset, kTagSavePreset, kTagStoreMemoA,
-                        kTagStoreMemoB, kTagRecallMemoA, kTagRecallMemoB})
-        EXPECT_EQ(dynamic_cast<CKickButton*>(editor->getStripControl(tag))->getHeightOfOneImage(),
-                  14);
-    EXPECT_EQ(shownImage(kTagLoadPreset), 0);
+    for (int32_t tag : {kTagProgramStep, kTagLoadBank, kTagSaveBank, kTagDefaultBank,
+                        kTagLoadPreset, kTagSavePreset, kTagDefaultPreset, kTagRecallMemoA,
+                        kTagStoreMemoA, kTagRecallMemoB, kTagStoreMemoB})
+    {
+        CControl* control = editor->getStripControl(tag);
+        CBitmap* bitmap = control->getBackground();
+        ASSERT_TRUE(bitmap && bitmap->isLoaded()) << tag;
+        const auto* images = dynamic_cast<IMultiBitmapControl*>(control);
+        EXPECT_EQ(bitmap->getWidth(), control->getViewSize().getWidth()) << tag;
+        EXPECT_EQ(bitmap->getHeight(),
+                  (tag == kTagProgramStep ? 5 : 3) * images->getHeightOfOneImage())
+            << tag;
+    }
     editor->close();
-    EXPECT_EQ(editor->getNameField(), nullptr);
     EXPECT_EQ(editor->getStripControl(kTagStoreMemoB), nullptr);
-    editor->programNameChanged("No window"); // touches no control
+    char name[] = "No window";
+    effect->setProgramName(name); // touches no control
 }
 
-TEST_F(PresetStripTest, LoadAndSaveButtonsReportReversedLoadsOnTheRightButtonAlone)
+TEST_F(PresetStripTest, RightButtonAloneOnALoadButtonLoadsReversed)
 {
-    EXPECT_EQ(press(kTagLoadPreset, kRButton), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
-    EXPECT_EQ(script().requests.back().title, "Load preset (endian-reversed)");
-    answerDialog({});
-    press(kTagLoadPreset, kRButton | kShift);
-    EXPECT_EQ(script().requests.back().title, "Load preset");
-    answerDialog({});
-    press(kTagLoadBank, kLButton);
-    EXPECT_EQ(script().requests.back().title, "Load bank");
-    answerDialog({});
-    press(kTagLoadBank, kRButton);
-    EXPECT_EQ(script().requests.back().title, "Load bank (endian-reversed)");
-    answerDialog({});
-    press(kTagSavePreset, kRButton);
-    EXPECT_EQ(script().requests.back().title, "Save preset");
-    answerDialog({});
-
-    EXPECT_EQ(press(kTagLoadPreset, kMButton), kMouseEventNotHandled);
-    EXPECT_EQ(press(kTagSaveBank, kMButton), kMouseEventNotHandled);
-    EXPECT_EQ(script().requests.size(), 5u);
-}
-
-TEST_F(PresetStripTest, RightClickLoadsThePresetWithReversedFloats)
-{
-    ProgramRecord& program = effect->getPrograms()[0];
-    program.values[1] = 0.25f;
+    effect->getPrograms()[0].values[1] = 0.25f;
     ASSERT_TRUE(editor->savePresetFile((files / "p.orv").c_str()));
     effect->selectProgram(2);
 
-    press(kTagLoadPreset, kRButton);
-    answerDialog({files / "p.orv"});
+    EXPECT_EQ(press(kTagLoadPreset, kRButton), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
+    EXPECT_EQ(requests.back().title, "Load preset (endian-reversed)");
+    answer({files / "p.orv"});
     EXPECT_EQ(bitsOf(effect->getPrograms()[2].values[1]), byteSwapped32(bitsOf(0.25f)));
-    EXPECT_STREQ(editor->getNameField()->getText(), "Program 0");
     EXPECT_STREQ(editor->getProgramMenu()->getCurrent()->getTitle(), "Program 0");
+
+    const std::pair<int32_t, int32_t> presses[] = {{kTagLoadPreset, kRButton | kShift},
+                                                   {kTagLoadBank, kLButton},
+                                                   {kTagLoadBank, kRButton},
+                                                   {kTagSavePreset, kRButton}};
+    for (auto [tag, buttons] : presses)
+    {
+        press(tag, buttons);
+        answer({});
+    }
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_EQ(requests[1].title, "Load preset");
+    EXPECT_EQ(requests[2].title, "Load bank");
+    EXPECT_EQ(requests[3].title, "Load bank (endian-reversed)");
+    EXPECT_EQ(requests[4].title, "Save preset");
+    EXPECT_EQ(press(kTagLoadPreset, kMButton), kMouseEventNotHandled);
+    EXPECT_EQ(requests.size(), 5u);
 }
 
 TEST_F(PresetStripTest, DefaultButtonsActOnDoubleClicksOnlyAndCtrlClears)
 {
-    const std::string value = XdgSettingsStore::userFolder() + "DefaultPreset";
     EXPECT_EQ(press(kTagDefaultPreset, kLButton), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
-    EXPECT_EQ(press(kTagDefaultPreset, kRButton | kDoubleClick),
-              kMouseDownEventHandledButDontNeedMovedOrUpEvents);
-    EXPECT_FALSE(std::filesystem::exists(value));
+    press(kTagDefaultPreset, kRButton | kDoubleClick);
+    EXPECT_FALSE(std::filesystem::exists(value("DefaultPreset")));
 
     EXPECT_EQ(press(kTagDefaultPreset, kLButton | kDoubleClick), kMouseEventHandled);
-    release(kTagDefaultPreset);
-    EXPECT_EQ(readBytes(value).size(), 61u);
-    press(kTagDefaultPreset, kLButton | kControl);
-    EXPECT_TRUE(std::filesystem::exists(value));
-    press(kTagDefaultPreset, kLButton | kDoubleClick | kControl);
-    release(kTagDefaultPreset);
-    EXPECT_FALSE(std::filesystem::exists(value));
+    EXPECT_EQ(readBytes(value("DefaultPreset")).size(), 61u);
+    click(kTagDefaultPreset, kLButton | kControl); // not a double-click: nothing
+    EXPECT_TRUE(std::filesystem::exists(value("DefaultPreset")));
+    click(kTagDefaultPreset, kLButton | kDoubleClick | kControl);
+    EXPECT_FALSE(std::filesystem::exists(value("DefaultPreset")));
 
-    press(kTagDefaultBank, kLButton | kDoubleClick);
-    release(kTagDefaultBank);
-    EXPECT_EQ(readBytes(XdgSettingsStore::userFolder() + "DefaultBank").size(), 341u);
+    click(kTagDefaultBank, kLButton | kDoubleClick);
+    EXPECT_EQ(readBytes(value("DefaultBank")).size(), 341u);
 }
 
-TEST_F(PresetStripTest, MemoryButtonsActOnThePressAndShowItUntilRelease)
+TEST_F(PresetStripTest, MemoryButtonsActOnThePressItself)
 {
-    const std::string value = XdgSettingsStore::userFolder() + "MemoA";
+    auto* store = dynamic_cast<CPresetKickButton*>(editor->getStripControl(kTagStoreMemoA));
     storeProgramName(effect->getPrograms()[0], "Kept in A");
-    hover(centreOf(kTagStoreMemoA));
-    EXPECT_EQ(shownImage(kTagStoreMemoA), 1);
+    CPoint over = centreOf(kTagStoreMemoA);
+    const auto normal = shown(kTagStoreMemoA);
+    frame->onMouseMoved(over, 0);
+    EXPECT_TRUE(store->isHovered());
+    const auto hovered = shown(kTagStoreMemoA);
     press(kTagStoreMemoA, kLButton);
-    EXPECT_TRUE(std::filesystem::exists(value)); // before the release
-    EXPECT_EQ(shownImage(kTagStoreMemoA), 2);
-    release(kTagStoreMemoA);
-    EXPECT_EQ(shownImage(kTagStoreMemoA), 1);
+    EXPECT_TRUE(std::filesystem::exists(value("MemoA"))); // before the release
+    EXPECT_TRUE(store->isPressed());
+    const auto pressed = shown(kTagStoreMemoA);
+    frame->onMouseUp(over, 0);
+    EXPECT_FALSE(store->isPressed());
+    EXPECT_EQ(shown(kTagStoreMemoA), hovered);
+    CPoint outside(5, 5);
+    frame->onMouseMoved(outside, 0);
+    EXPECT_EQ(shown(kTagStoreMemoA), normal);
+    EXPECT_NE(normal, hovered);
+    EXPECT_NE(hovered, pressed);
+    EXPECT_NE(normal, pressed);
 
     effect->selectProgram(4);
-    press(kTagRecallMemoA, kLButton);
-    release(kTagRecallMemoA);
+    click(kTagRecallMemoA, kLButton);
     EXPECT_STREQ(effect->getPrograms()[4].name, "Kept in A");
     EXPECT_STREQ(editor->getNameField()->getText(), "Kept in A");
 }
 
 TEST_F(PresetStripTest, RockerStepsOneProgramPerPressWithoutWrapping)
 {
-    const CRect r = editor->getRocker()->getViewSize();
-    const CCoord centre = (r.left + r.right) / 2;
-    auto pressAt = [&](CCoord x)
+    CPresetRockerSwitch* rocker = editor->getRocker();
+    const CRect r = rocker->getViewSize();
+    CPoint left(r.left + 2, r.top + 5), right(r.right - 2, r.top + 5);
+    auto pressAt = [&](CPoint where)
     {
-        CPoint where(x, r.top + 5);
         frame->onMouseDown(where, kLButton);
-        // Moving with the button held does nothing more.
-        CPoint moved(r.left + 1, r.top + 5);
-        frame->onMouseMoved(moved, kLButton);
-        frame->onMouseUp(moved, 0);
+        frame->onMouseMoved(left, kLButton); // moving while held does nothing more
+        frame->onMouseUp(where, 0);
     };
-    pressAt(centre); // the centre line counts as the right half
+    pressAt(CPoint((r.left + r.right) / 2, r.top + 5)); // the centre line is the right half
     EXPECT_EQ(effect->getCurrentProgramIndex(), 1);
-    for (int i = 0; i < 6; ++i)
-        pressAt(r.right - 2);
+    for (int i = 0; i < 5; ++i)
+        pressAt(right);
     EXPECT_EQ(effect->getCurrentProgramIndex(), 5);
     EXPECT_EQ(editor->getProgramMenu()->getCurrentIndex(), 5);
     EXPECT_STREQ(editor->getNameField()->getText(), "Program 5");
-
-    effect->getPrograms()[5].values[3] = 0.875f;
     effect->applied.clear();
-    displayUpdates() = 0;
-    pressAt(r.right - 2); // at the end it re-applies program 5
+    pressAt(right); // at the end it stays, and applies program 5 again
     EXPECT_EQ(effect->getCurrentProgramIndex(), 5);
     EXPECT_EQ(effect->applied.size(), 8u);
-    EXPECT_GE(displayUpdates(), 1);
-
-    for (int i = 0; i < 7; ++i)
-        pressAt(r.left + 2);
+    for (int i = 0; i < 6; ++i)
+        pressAt(left);
     EXPECT_EQ(effect->getCurrentProgramIndex(), 0);
-}
 
-TEST_F(PresetStripTest, RockerShowsTheHalfUnderTheMouseAndThePressedHalf)
-{
-    const CRect r = editor->getRocker()->getViewSize();
-    CPoint right(r.right - 3, r.top + 5), left(r.left + 3, r.top + 5);
-    hover(left);
-    EXPECT_EQ(shownImage(kTagProgramStep), 1);
-    hover(right);
-    EXPECT_EQ(shownImage(kTagProgramStep), 2);
+    // The half under the mouse, and the pressed half until the release: five different images.
+    CPoint outside(5, 5);
+    frame->onMouseMoved(outside, 0);
+    std::vector<std::vector<uint32_t>> images{shown(kTagProgramStep)};
+    frame->onMouseMoved(left, 0);
+    EXPECT_EQ(rocker->getHoverSide(), -1);
+    images.push_back(shown(kTagProgramStep));
+    frame->onMouseMoved(right, 0);
+    images.push_back(shown(kTagProgramStep));
+    frame->onMouseDown(left, kLButton);
+    images.push_back(shown(kTagProgramStep));
+    frame->onMouseUp(left, 0);
+    frame->onMouseMoved(right, 0);
     frame->onMouseDown(right, kLButton);
-    EXPECT_EQ(shownImage(kTagProgramStep), 4);
+    EXPECT_EQ(rocker->getValue(), 1.f);
+    images.push_back(shown(kTagProgramStep));
     frame->onMouseUp(right, 0);
-    EXPECT_EQ(shownImage(kTagProgramStep), 2);
-    hover(CPoint(5, 5));
-    EXPECT_EQ(shownImage(kTagProgramStep), 0);
+    EXPECT_EQ(shown(kTagProgramStep), images[2]);
+    frame->onMouseMoved(outside, 0);
+    EXPECT_EQ(rocker->getHoverSide(), 0);
+    EXPECT_EQ(shown(kTagProgramStep), images[0]);
+    for (size_t i = 0; i < images.size(); ++i)
+        for (size_t j = i + 1; j < images.size(); ++j)
+            EXPECT_NE(images[i], images[j]) << i << " " << j;
 }
 
 TEST_F(PresetStripTest, MenuAndNameFieldSelectAndRenamePrograms)
@@ -346,11 +284,14 @@ TEST_F(PresetStripTest, MenuAndNameFieldSelectAndRenamePrograms)
     editor->valueChanged(editor->getProgramMenu());
     EXPECT_EQ(effect->getCurrentProgramIndex(), 3);
     EXPECT_STREQ(editor->getNameField()->getText(), "Program 3");
+    char hostName[] = "From the host";
+    effect->setProgramName(hostName);
+    EXPECT_STREQ(editor->getProgramMenu()->getEntry(3)->getTitle(), "From the host");
 
-    // Type a 30-character name into the field and commit it with Return.
+    // Type a 30-character name and commit it with Return: its first 24 characters count.
     CPoint field = centreOf(kTagProgramName);
     frame->onMouseDown(field, kLButton);
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < 13; ++i)
     {
         VSTGUI::VstKeyCode back{0, VKEY_BACK, 0};
         frame->onKeyDown(back);
@@ -370,62 +311,53 @@ TEST_F(PresetStripTest, DialogsLoadAndSaveFilesEndToEnd)
 {
     storeProgramName(effect->getPrograms()[0], "Saved");
     press(kTagSavePreset, kLButton);
-    const FileDialogRequest saveRequest = script().requests.back();
-    EXPECT_EQ(saveRequest.style, CNewFileSelector::kSelectSaveFile);
-    ASSERT_EQ(saveRequest.extensions.size(), 1u);
-    EXPECT_STREQ(saveRequest.extensions[0].getExtension(), "orv");
-    EXPECT_STREQ(saveRequest.extensions[0].getDescription(), "Orv Preset");
-    answerDialog({files / "one"}); // the default extension is added
+    EXPECT_EQ(requests.back().style, CNewFileSelector::kSelectSaveFile);
+    ASSERT_EQ(requests.back().extensions.size(), 1u);
+    EXPECT_STREQ(requests.back().extensions[0].getDescription(), "Orv Preset");
+    answer({files / "one"}); // the default extension is added
     EXPECT_EQ(readBytes(files / "one.orv").size(), 61u);
 
     press(kTagSaveBank, kLButton);
-    EXPECT_EQ(script().requests.back().initialDirectory, files.path());
-    EXPECT_STREQ(script().requests.back().extensions[0].getExtension(), "orb");
-    answerDialog({files / "all.orb"});
-    EXPECT_EQ(readBytes(files / "all.orb").size(), 341u);
+    EXPECT_EQ(requests.back().initialDirectory, files.path());
+    EXPECT_STREQ(requests.back().extensions[0].getExtension(), "orb");
+    answer({files / "all.orb"});
 
     effect->installFactoryPrograms();
     press(kTagLoadBank, kLButton);
-    EXPECT_EQ(script().requests.back().style, CNewFileSelector::kSelectFile);
-    EXPECT_FALSE(script().requests.back().allowMultiple);
-    answerDialog({files / "all.orb"});
+    EXPECT_EQ(requests.back().style, CNewFileSelector::kSelectFile);
+    EXPECT_FALSE(requests.back().allowMultiple);
+    answer({files / "all.orb"});
     EXPECT_STREQ(effect->getPrograms()[0].name, "Saved");
     EXPECT_STREQ(editor->getProgramMenu()->getEntry(0)->getTitle(), "Saved");
 
     effect->selectProgram(1);
     press(kTagLoadPreset, kLButton);
-    answerDialog({files / "one.orv"});
+    answer({files / "one.orv"});
     EXPECT_STREQ(effect->getPrograms()[1].name, "Saved");
-
-    // The next save dialog offers the remembered folder and file name.
-    press(kTagSavePreset, kLButton);
-    EXPECT_EQ(script().requests.back().defaultSaveName, "one.orv");
-    answerDialog({});
+    press(kTagSavePreset, kLButton); // offers the remembered file name
+    EXPECT_EQ(requests.back().defaultSaveName, "one.orv");
+    answer({});
 }
 
 TEST_F(PresetStripTest, ACancelledDialogChangesNothing)
 {
-    std::filesystem::create_directory(files / "elsewhere");
     ASSERT_TRUE(editor->savePresetFile((files / "p.orv").c_str()));
-    const std::string folder = editor->getCurrentDirectory();
     const auto before = effect->storeBytes();
     for (int32_t tag : {kTagLoadPreset, kTagSavePreset, kTagLoadBank, kTagSaveBank})
     {
         press(tag, kLButton);
         EXPECT_TRUE(editor->isFileDialogRunning());
-        answerDialog({});
+        answer({});
         EXPECT_FALSE(editor->isFileDialogRunning());
     }
-    // Several files chosen count as none.
-    press(kTagLoadPreset, kLButton);
-    answerDialog({files / "p.orv", files / "elsewhere/q.orv"});
+    press(kTagLoadPreset, kLButton); // several files count as none
+    answer({"/elsewhere/q.orv", "/elsewhere/r.orv"});
     EXPECT_EQ(effect->storeBytes(), before);
-    EXPECT_EQ(editor->getCurrentDirectory(), folder);
+    EXPECT_STREQ(editor->getCurrentDirectory(), files.path().c_str());
     EXPECT_STREQ(editor->getCurrentPresetName(), "p.orv");
-    EXPECT_EQ(folderEntries(files.path()), (std::vector<std::string>{"elsewhere", "p.orv"}));
+    EXPECT_EQ(folderEntries(files.path()), std::vector<std::string>{"p.orv"});
 
-    // A dialog still running when the window closes ends without any effect.
-    press(kTagLoadPreset, kLButton);
+    press(kTagLoadPreset, kLButton); // still running when the window closes: no effect
     editor->close();
     EXPECT_FALSE(editor->isFileDialogRunning());
 }

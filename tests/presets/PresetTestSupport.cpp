@@ -117,13 +117,6 @@ bool runInChild(const std::function<bool()>& step, long limitFileSize)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-float floatFromBits(uint32_t bits)
-{
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 uint32_t bitsOf(float value)
 {
     uint32_t bits;

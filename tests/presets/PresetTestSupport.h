@@ -83,7 +83,6 @@ std::vector<std::string> folderEntries(const std::string& folder);
 // of any file the child writes, to make a save fail half-way.
 bool runInChild(const std::function<bool()>& step, long limitFileSize = -1);
 
-float floatFromBits(uint32_t bits);
 uint32_t bitsOf(float value);
 
 // A temporary XDG_CONFIG_HOME for the test, so that the user's store lives in the test folder.

@@ -115,16 +115,15 @@ public:
 };
 
 // A frame drawing into memory. Closed (and released) by the destructor unless already closed.
-class OffscreenFrame
+class TestFrame
 {
 public:
-    explicit OffscreenFrame(const VSTGUI::CRect& size,
-                            VSTGUI::VSTGUIEditorInterface* editor = nullptr)
+    explicit TestFrame(const VSTGUI::CRect& size, VSTGUI::VSTGUIEditorInterface* editor = nullptr)
         : frame(new VSTGUI::CFrame(size, editor))
     {
         frame->open(nullptr, VSTGUI::kOffscreen);
     }
-    ~OffscreenFrame() { close(); }
+    ~TestFrame() { close(); }
     void close()
     {
         if (frame) frame->close();

@@ -1,6 +1,7 @@
 // Offscreen drawing: what the toolkit puts into the image, pixel by pixel.
 #include "embedded_resources.h"
 #include "gui_test_support.h"
+#include "platform/offscreen/offscreenframe.h"
 #include <gtest/gtest.h>
 
 bool orv_test_resources_find(int32_t id, const uint8_t** data, size_t* size);
@@ -29,7 +30,7 @@ TEST_F(ToolkitDrawing, MissingOrBrokenBitmapsLoadNothingAndDrawNothing)
         auto* bmp = new CBitmap(CResourceDescription(id));
         EXPECT_FALSE(bmp->isLoaded()) << id;
         EXPECT_EQ(bmp->getWidth(), 0);
-        OffscreenFrame frame(kFrameRect);
+        TestFrame frame(kFrameRect);
         frame->setBackgroundColor(CColor(128, 128, 128));
         frame->setBackground(bmp);
         bmp->forget();
@@ -47,10 +48,24 @@ TEST_F(ToolkitDrawing, EmbeddedResourcesAreFoundById)
     EXPECT_EQ(bmp.getHeight(), 4);
     CBitmap missing(CResourceDescription(7778));
     EXPECT_FALSE(missing.isLoaded());
-    // The plug-in's own table answers unknown ids with false.
+    // The plug-in's own pictures decode from the library with their sizes; unknown ids fail.
     const uint8_t* data = nullptr;
     size_t size = 0;
     EXPECT_FALSE(orv_resources_find(-5, &data, &size));
+    setBitmapResourceProvider(&orv_resources_find);
+    const struct
+    {
+        int32_t id;
+        int width, height;
+    } pictures[] = {{1128, 320, 257}, {1129, 9, 9},     {1130, 6, 6},    {1131, 10, 20},
+                    {1132, 62, 56},   {1200, 260, 204}, {19899, 47, 30}, {19990, 37, 30},
+                    {19991, 12, 42},  {19997, 31, 70},  {19999, 12, 42}};
+    for (const auto& p : pictures)
+    {
+        CBitmap picture(CResourceDescription(p.id));
+        EXPECT_EQ(picture.getWidth(), p.width) << p.id;
+        EXPECT_EQ(picture.getHeight(), p.height) << p.id;
+    }
 }
 
 TEST_F(ToolkitDrawing, BackgroundThenViewsInAddingOrderWithOffsets)
@@ -59,7 +74,7 @@ TEST_F(ToolkitDrawing, BackgroundThenViewsInAddingOrderWithOffsets)
     resources.add(11, makeStackedPng(10, 10, {kRed, kGreen, kBlue})); // three stacked images
     auto* back = new CBitmap(CResourceDescription(10));
     auto* strip = new CBitmap(CResourceDescription(11));
-    OffscreenFrame frame(kFrameRect);
+    TestFrame frame(kFrameRect);
     frame->setBackground(back);
     back->forget();
     auto* kick = new CKickButton(CRect(20, 20, 30, 30), nullptr, 1, 10, strip, CPoint(0, 10));
@@ -87,7 +102,7 @@ TEST_F(ToolkitDrawing, BitmapAlphaIsBlendedOverTheBackground)
                                   cairo_paint(cr);
                               }));
     auto* half = new CBitmap(CResourceDescription(20));
-    OffscreenFrame frame(kFrameRect);
+    TestFrame frame(kFrameRect);
     frame->setBackgroundColor(kWhiteCColor);
     auto* view = new CView(CRect(0, 0, 4, 4));
     view->setBackground(half);
@@ -117,7 +132,7 @@ TEST_F(ToolkitDrawing, PartialRedrawOfADirtyKnobEqualsAFullRedraw)
                                   cairo_set_source_rgba(cr, 0.1, 0.1, 0.1, 1);
                                   cairo_fill(cr);
                               }));
-    auto build = [&](OffscreenFrame& frame, float value)
+    auto build = [&](TestFrame& frame, float value)
     {
         auto* back = new CBitmap(CResourceDescription(30));
         auto* handle = new CBitmap(CResourceDescription(31));
@@ -135,14 +150,14 @@ TEST_F(ToolkitDrawing, PartialRedrawOfADirtyKnobEqualsAFullRedraw)
         handle->forget();
         return std::make_pair(knob, display);
     };
-    OffscreenFrame changed(kFrameRect);
+    TestFrame changed(kFrameRect);
     auto [knob, display] = build(changed, 0.1f);
     changed.pixels();
     knob->setValue(0.8f); // only marks the knob dirty; idle redraws its rectangle alone
     display->setValue(0.8f);
     const PixelImage partial = changed.pixels();
 
-    OffscreenFrame fresh(kFrameRect);
+    TestFrame fresh(kFrameRect);
     build(fresh, 0.8f);
     const PixelImage full = fresh.pixels();
     int differing = 0;
@@ -153,7 +168,7 @@ TEST_F(ToolkitDrawing, PartialRedrawOfADirtyKnobEqualsAFullRedraw)
 
 TEST_F(ToolkitDrawing, ParamDisplayTextStylesAndConversion)
 {
-    OffscreenFrame frame(kFrameRect);
+    TestFrame frame(kFrameRect);
     frame->setBackgroundColor(kWhiteCColor);
     auto* shown = new CParamDisplay(CRect(0, 0, 60, 20));
     shown->setStringConvert([](float v, char* s)
@@ -184,7 +199,7 @@ TEST_F(ToolkitDrawing, ParamDisplayTextStylesAndConversion)
 
 TEST_F(ToolkitDrawing, TextIsClippedToItsRectangle)
 {
-    OffscreenFrame frame(kFrameRect);
+    TestFrame frame(kFrameRect);
     frame->setBackgroundColor(kWhiteCColor);
     struct TextView : CView
     {
@@ -206,6 +221,80 @@ TEST_F(ToolkitDrawing, TextIsClippedToItsRectangle)
                 (CRect(10, 10, 40, 30).pointInside(CPoint(x, y)) ? inside : outside)++;
     EXPECT_GT(inside, 30);
     EXPECT_EQ(outside, 0);
+}
+
+TEST_F(ToolkitDrawing, WindowIsRedrawnWhileAModalDialogWaits)
+{
+    resources.add(40, makeStackedPng(10, 10, {kRed, kGreen}));
+    guitest::TestFrame frame(kFrameRect);
+    auto* bitmap = new CBitmap(CResourceDescription(40));
+    auto* kick = new CKickButton(CRect(0, 0, 10, 10), nullptr, 1, bitmap);
+    bitmap->forget();
+    frame->addView(kick);
+    ASSERT_EQ(frame.pixels().at(5, 5), kRed);
+
+    // What the window shows while the dialog runs, read without drawing anything ourselves.
+    struct Peek : IFileDialogRunner
+    {
+        explicit Peek(CFrame* f, uint32_t* seen) : frame(f), seen(seen) {}
+        bool start(const FileDialogRequest&) override { return true; }
+        State poll(std::vector<std::string>&) override
+        {
+            if (++polls < 3) return State::Running;
+            cairo_surface_t* s =
+                static_cast<VSTGUI::OffscreenFrame*>(frame->getPlatformFrame())->getSurface();
+            cairo_surface_flush(s);
+            *seen =
+                *reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) +
+                                                   5 * cairo_image_surface_get_stride(s) + 5 * 4) &
+                0xFFFFFF;
+            return State::Cancelled;
+        }
+        void cancel() override {}
+        CFrame* frame;
+        uint32_t* seen;
+        int polls = 0;
+    };
+    uint32_t seen = 0;
+    setFileDialogRunnerFactory([&] { return std::make_unique<Peek>(frame.get(), &seen); });
+    kick->setValue(1.f); // pressed, not drawn yet
+    CNewFileSelector* selector = CNewFileSelector::create(frame.get());
+    EXPECT_FALSE(selector->runModal());
+    selector->forget();
+    setFileDialogRunnerFactory(nullptr);
+    EXPECT_EQ(seen, kGreen);
+}
+
+TEST_F(ToolkitDrawing, OptionMenuStyleBitsDecideWhatItPaints)
+{
+    TestFrame frame(kFrameRect);
+    frame->setBackgroundColor(kWhiteCColor);
+    auto menuAt = [&](CCoord top, int32_t style)
+    {
+        auto* m = new COptionMenu(CRect(0, top, 80, top + 20), nullptr, 1, nullptr, nullptr, style);
+        m->setBackColor(kYellowCColor);
+        m->setFontColor(kBlackCColor);
+        m->addEntry("Bright");
+        m->addEntry("Dark");
+        m->setCurrent(1);
+        frame->addView(m);
+    };
+    menuAt(0, 0);                                                        // box and current title
+    menuAt(25, kNoTextStyle);                                            // box only
+    menuAt(50, kNoDrawStyle | kNoTextStyle | kCheckStyle | kPopupStyle); // 0x1E00: nothing
+    const PixelImage img = frame.pixels();
+    auto count = [&](CCoord top, uint32_t colour, bool dark)
+    {
+        int n = 0;
+        for (int y = static_cast<int>(top) + 2; y < top + 18; ++y)
+            for (int x = 2; x < 78; ++x)
+                n += dark ? isDark(img.at(x, y)) : img.at(x, y) == colour;
+        return n;
+    };
+    EXPECT_GT(count(0, 0, true), 20);
+    EXPECT_GT(count(25, 0xFFFF00, false), 76 * 16 - 1);
+    EXPECT_EQ(count(25, 0, true), 0);
+    EXPECT_EQ(count(50, 0xFFFFFF, false), 76 * 16);
 }
 
 } // namespace

@@ -83,7 +83,7 @@ TEST(Frame, OwnsViewsAndReleasesThemOnClose)
 
 TEST(Frame, ModalViewTakesAllMouseInput)
 {
-    OffscreenFrame frame(kFrameRect);
+    TestFrame frame(kFrameRect);
     bool d1 = false, d2 = false;
     auto* under = new TrackedView(CRect(0, 0, 100, 100), &d1);
     auto* modal = new TrackedView(CRect(50, 50, 150, 150), &d2);
@@ -119,7 +119,7 @@ TEST(Control, ValueRangeAndDirtyTracking)
 TEST(Control, NestedEditGesturesReachTheEditorOnce)
 {
     RecordingEditor editor;
-    OffscreenFrame frame(kFrameRect, &editor);
+    TestFrame frame(kFrameRect, &editor);
     auto* c = new CControl(CRect(0, 0, 10, 10), nullptr, 7);
     frame->addView(c);
     c->beginEdit();
@@ -137,7 +137,7 @@ TEST(Knob, LinearDragReportsGestureAndValues)
     editor.knobMode = kLinearMode;
     RecordingListener listener;
     listener.editor = &editor;
-    OffscreenFrame frame(kFrameRect, &editor);
+    TestFrame frame(kFrameRect, &editor);
     auto* knob = new CKnob(CRect(50, 71, 95, 116), &listener, 2, nullptr, nullptr);
     knob->setValue(0.5f);
     frame->addView(knob);
@@ -180,7 +180,7 @@ TEST(Knob, CtrlClickResetsToDefaultAsOneGesture)
     RecordingEditor editor;
     RecordingListener listener;
     listener.editor = &editor;
-    OffscreenFrame frame(kFrameRect, &editor);
+    TestFrame frame(kFrameRect, &editor);
     auto* knob = new CKnob(CRect(0, 0, 40, 40), &listener, 4, nullptr, nullptr);
     knob->setDefaultValue(0.25f);
     knob->setValue(0.9f);
@@ -199,7 +199,7 @@ TEST(Knob, CtrlClickResetsToDefaultAsOneGesture)
 TEST(Knob, CircularModeFollowsTheAngleAndDoesNotWrap)
 {
     RecordingListener listener;
-    OffscreenFrame frame(kFrameRect);
+    TestFrame frame(kFrameRect);
     auto* knob = new CKnob(CRect(0, 0, 40, 40), &listener, 1, nullptr, nullptr);
     knob->setValue(0.1f);
     frame->addView(knob);
@@ -217,7 +217,7 @@ TEST(Knob, CircularModeFollowsTheAngleAndDoesNotWrap)
 TEST(Buttons, ValuesReportedByTheBaseControls)
 {
     RecordingListener listener;
-    OffscreenFrame frame(kFrameRect);
+    TestFrame frame(kFrameRect);
     auto* onOff = new COnOffButton(CRect(0, 0, 20, 20), &listener, 7, nullptr);
     auto* kick = new CKickButton(CRect(30, 0, 50, 20), &listener, 8, nullptr);
     auto* rocker = new CRockerSwitch(CRect(60, 0, 90, 20), &listener, 9, nullptr);
@@ -251,7 +251,7 @@ TEST(Buttons, ValuesReportedByTheBaseControls)
 TEST(TextEdit, TypingCommitsOnReturnAndEscapeRestores)
 {
     RecordingListener listener;
-    OffscreenFrame frame(kFrameRect);
+    TestFrame frame(kFrameRect);
     auto* edit = new CTextEdit(CRect(0, 0, 100, 15), &listener, 1000, "Old");
     frame->addView(edit);
     auto key = [&](int32_t ch, unsigned char virt = 0)
@@ -293,7 +293,7 @@ TEST(OptionMenu, EntriesCurrentEntryAndChoosingFromTheList)
     RecordingEditor editor;
     RecordingListener listener;
     listener.editor = &editor;
-    OffscreenFrame frame(kFrameRect, &editor);
+    TestFrame frame(kFrameRect, &editor);
     auto* menu = new COptionMenu(CRect(214, 237, 224, 251), &listener, 1012, nullptr, nullptr, 0);
     menu->setNbItemsPerColumn(16);
     menu->setStyle(0x1E00);
@@ -336,7 +336,7 @@ TEST(OptionMenu, EntriesCurrentEntryAndChoosingFromTheList)
 TEST(SplashScreen, DefaultViewOpensAndClosesAsModalView)
 {
     RecordingListener listener;
-    OffscreenFrame frame(kFrameRect);
+    TestFrame frame(kFrameRect);
     auto* splash =
         new CSplashScreen(CRect(0, 0, 50, 20), &listener, 10, nullptr, CRect(0, 0, 300, 200));
     frame->addView(splash);
@@ -371,7 +371,7 @@ TEST(Frame, HoverEnterExitAndWheel)
         }
         std::string log;
     };
-    OffscreenFrame frame(kFrameRect);
+    TestFrame frame(kFrameRect);
     auto* v = new HoverView(CRect(0, 0, 20, 20));
     auto* knob = new CKnob(CRect(100, 100, 140, 140), nullptr, 3, nullptr, nullptr);
     frame->addView(v);
@@ -417,7 +417,7 @@ TEST(FileSelector, ExtensionsAndScriptedDialog)
     int polls = 0;
     setFileDialogRunnerFactory([&] { return std::make_unique<Scripted>(&seen, &polls); });
 
-    OffscreenFrame frame(kFrameRect);
+    TestFrame frame(kFrameRect);
     CNewFileSelector* sel =
         CNewFileSelector::create(frame.get(), CNewFileSelector::kSelectSaveFile);
     sel->setTitle("Save preset");

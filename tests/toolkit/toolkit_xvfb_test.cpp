@@ -192,7 +192,7 @@ TEST_F(X11FrameTest, DragClickTypeAndShowTheSamePixelsAsOffscreen)
     PixelImage screenPixels;
     ASSERT_TRUE(frame->getPlatformFrame()->readPixels(screenPixels));
 
-    OffscreenFrame offscreen(CRect(0, 0, 200, 120), &editor);
+    TestFrame offscreen(CRect(0, 0, 200, 120), &editor);
     build(offscreen.get(), nullptr, 0.6f);
     const PixelImage memoryPixels = offscreen.pixels();
     ASSERT_EQ(screenPixels.pixels.size(), memoryPixels.pixels.size());
@@ -256,6 +256,60 @@ TEST_F(X11FrameTest, OpenFailsCleanlyWithoutAParentWindow)
     EXPECT_FALSE(frame->open(nullptr, kX11EmbedWindowID));
     EXPECT_FALSE(frame->open(reinterpret_cast<void*>(uintptr_t{0x7FFFFFF}), kX11EmbedWindowID));
     frame->idle(); // harmless while not open
+    frame->close();
+}
+
+TEST_F(X11FrameTest, HoverAndAMenuChoiceWithRealPointerEvents)
+{
+    struct HoverView : CView
+    {
+        using CView::CView;
+        CMouseEventResult onMouseEntered(CPoint&, const CButtonState&) override
+        {
+            log += "enter ";
+            return kMouseEventHandled;
+        }
+        CMouseEventResult onMouseExited(CPoint&, const CButtonState&) override
+        {
+            log += "exit ";
+            return kMouseEventHandled;
+        }
+        std::string log;
+    };
+    RecordingListener listener;
+    auto* frame = new CFrame(CRect(0, 0, 200, 120), nullptr);
+    ASSERT_TRUE(frame->open(reinterpret_cast<void*>(static_cast<uintptr_t>(parent))));
+    child = static_cast<xcb_window_t>(
+        reinterpret_cast<uintptr_t>(frame->getPlatformFrame()->getNativeWindow()));
+    auto* hover = new HoverView(CRect(10, 10, 40, 40));
+    frame->addView(hover);
+    auto* menu = new COptionMenu(CRect(100, 10, 160, 30), &listener, 1012);
+    for (const char* name : {"First", "Second", "Third"})
+        menu->addEntry(name);
+    menu->setCurrent(0);
+    frame->addView(menu);
+    frame->idle();
+
+    fake(XCB_MOTION_NOTIFY, 0, 20, 20);
+    ASSERT_TRUE(pumpUntil(frame, [&] { return hover->log == "enter "; }));
+    fake(XCB_MOTION_NOTIFY, 0, 300, 200); // out of the window (the parent is larger)
+    ASSERT_TRUE(pumpUntil(frame, [&] { return hover->log == "enter exit "; }));
+
+    fake(XCB_MOTION_NOTIFY, 0, 120, 20);
+    fake(XCB_BUTTON_PRESS, 1);
+    fake(XCB_BUTTON_RELEASE, 1);
+    ASSERT_TRUE(pumpUntil(frame, [&] { return frame->getPopupView() != nullptr; }));
+    const CRect list = frame->getPopupView()->getViewSize();
+    EXPECT_EQ(list.top, 30); // below the menu
+    // The third entry's row.
+    const int x = static_cast<int>(list.left) + 20, y = static_cast<int>(list.top) + 1 + 32 + 8;
+    fake(XCB_MOTION_NOTIFY, 0, x, y);
+    fake(XCB_BUTTON_PRESS, 1);
+    fake(XCB_BUTTON_RELEASE, 1);
+    ASSERT_TRUE(pumpUntil(frame, [&] { return listener.reports.size() == 1; }));
+    EXPECT_FLOAT_EQ(listener.reports[0].value, 2.f);
+    EXPECT_EQ(frame->getPopupView(), nullptr);
+    EXPECT_STREQ(menu->getCurrent()->getTitle(), "Third");
     frame->close();
 }
 
