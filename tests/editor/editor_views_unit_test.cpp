@@ -143,6 +143,29 @@ TEST_F(EditorViews, AboutViewIsReleasedWhenItsHotSpotIsRemoved)
     aboutBitmap->forget();
 }
 
+TEST_F(EditorViews, AboutViewThatCannotBeShownIsReleased)
+{
+    addAboutAndKnob();
+    // Not in a frame: nowhere to show the view.
+    auto* loose = new CAbout(CRect(0, 0, 10, 10), nullptr, 10, aboutBitmap, CRect(0, 0, 50, 50),
+                             CPoint(0, 0), CPoint(1, 1));
+    const int32_t refs = aboutBitmap->getNbReference();
+    CPoint p(5, 5);
+    EXPECT_EQ(loose->onMouseDown(p, kLButton), kMouseEventHandled);
+    EXPECT_EQ(aboutBitmap->getNbReference(), refs);
+    // Another modal view is already shown: this one cannot be.
+    auto* other = new CView(CRect(0, 0, 5, 5));
+    frame->setModalView(other);
+    CPoint q(100, 20);
+    EXPECT_EQ(about->onMouseDown(q, kLButton), kMouseEventHandled);
+    EXPECT_EQ(frame->getModalView(), other);
+    EXPECT_EQ(aboutBitmap->getNbReference(), refs);
+    frame->setModalView(nullptr);
+    other->forget();
+    loose->forget();
+    aboutBitmap->forget();
+}
+
 TEST_F(EditorViews, LedIsDisplayOnlyAndCopiesBalanceTheirBitmapReferences)
 {
     auto* bitmap = new CBitmap(CResourceDescription(kLedBitmap));
