@@ -310,3 +310,12 @@ TEST_F(EditorWindow, OpeningAgainBuildsOneFreshWindow)
     ASSERT_NE(frame()->getModalView(), nullptr);
     editor->close();
 }
+
+TEST_F(EditorWindow, HostKnobModeLastsUntilTheNextOpen)
+{
+    AEffect* record = effect->getAeffect();
+    EXPECT_EQ(record->dispatcher(record, effSetEditKnobMode, 0, 1, nullptr, 0.0f), 1);
+    EXPECT_EQ(editor->getKnobMode(), 1);
+    open();
+    EXPECT_EQ(editor->getKnobMode(), kLinearMode);
+}

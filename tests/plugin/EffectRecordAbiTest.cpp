@@ -76,7 +76,7 @@ TEST(EntryPoint, RecordAsTheHostFindsIt)
     EXPECT_EQ(e->numParams, 8);
     EXPECT_EQ(e->numInputs, 2);
     EXPECT_EQ(e->numOutputs, 2);
-    EXPECT_EQ(e->flags & ~effFlagsHasEditor, effFlagsCanReplacing | effFlagsProgramChunks);
+    EXPECT_EQ(e->flags, effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks);
     EXPECT_EQ(e->initialDelay, 0);
     EXPECT_EQ(e->ioRatio, 1.0f);
     EXPECT_EQ(e->uniqueID, 0x4F725379);
@@ -270,6 +270,15 @@ TEST(Dispatcher, KeysAndKnobModeWithoutAWindowAreNotUsed)
 {
     RecordingHost host;
     LoadedPlugin plugin(host);
+    // The editor's rectangle is there before any window.
+    ERect* rect = nullptr;
+    EXPECT_EQ(plugin.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 257);
+    EXPECT_EQ(rect->right, 320);
+    EXPECT_EQ(plugin.dispatch(effSetEditKnobMode, 0, 1), 1);
     EXPECT_EQ(plugin.dispatch(effEditIdle), 0);
     EXPECT_EQ(plugin.dispatch(effEditKeyDown, 'a', 0, nullptr, 0.0f), 0);
     EXPECT_EQ(plugin.dispatch(effEditKeyUp, 'a', 0, nullptr, 0.0f), 0);
