@@ -4,6 +4,7 @@
 // offscreen in this process.
 #include "editor/ADEditor.h"
 #include "engine/ParameterMapping.h"
+#include "platform/x11/x11frame.h"
 #include "plugin/PluginEntry.h"
 #include "tests/support/RecordingHost.h"
 #include "xvfb_server.h"
@@ -311,4 +312,25 @@ TEST_F(EditorInHost, OpenAndClose100TimesLeavesOneWindowEachTime)
     // And it still works afterwards.
     ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
     EXPECT_TRUE(showsLikeOffscreen());
+}
+
+TEST_F(EditorInHost, OpeningAndClosingCausesNoXError)
+{
+    // The same editor made in this process, in the same kind of window, so that the X errors
+    // its connection receives can be counted.
+    VSTGUI::setDefaultPlatformType(VSTGUI::kDefaultNative);
+    AudioEffect* effect = createEffectInstance(&RecordingHost::callback);
+    auto* editor = dynamic_cast<ADEditor*>(effect->getEditor());
+    const uint32_t before = VSTGUI::X11Frame::errorsSeen();
+    for (int i = 0; i < 100; ++i)
+    {
+        ASSERT_TRUE(editor->open(parentHandle()));
+        ASSERT_NE(editor->getFrame()->getPlatformFrame(), nullptr) << "round " << i;
+        effect->setParameter(kDecay, static_cast<float>(i) / 100.0f);
+        editor->idle();
+        editor->close();
+    }
+    EXPECT_EQ(VSTGUI::X11Frame::errorsSeen(), before);
+    AEffect* record = effect->getAeffect();
+    record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
 }

@@ -117,7 +117,13 @@ X11Frame::~X11Frame()
     {
         // The host may have destroyed the parent already: the error is just an event here.
         if (window) xcb_destroy_window(connection, window);
-        xcb_flush(connection);
+        // One round trip, so that errors caused by the last requests arrive and are counted.
+        free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection))
+        {
+            if ((event->response_type & 0x7F) == 0) ++errorCount;
+            free(event);
+        }
         xcb_disconnect(connection);
     }
     cairo_region_destroy(exposeRegion);
@@ -166,7 +172,8 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
 {
     switch (event->response_type & 0x7F)
     {
-    case 0: // an X error, for example a parent that is already gone: nothing to do
+    case 0: // an X error, for example a parent that is already gone: nothing else to do
+        ++errorCount;
         break;
     case XCB_EXPOSE:
     {

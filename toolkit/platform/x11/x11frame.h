@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 // The editor window on X11: an xcb child window of the host's window. The frame draws into the
 // same image back buffer as offscreen and copies the redrawn parts to the window. Events are
 // drained without blocking from the editor's idle; no threads.
@@ -37,6 +38,10 @@ public:
                                             void* parentWindow);
     ~X11Frame() override;
 
+    // X errors that frames of this process have received (a diagnostic for tests: a well-behaved
+    // editor causes none).
+    static uint32_t errorsSeen() { return errorCount.load(); }
+
     void invalidRect(const CRect& rect) override { buffer.invalidate(rect); }
     void processEvents() override;
     void update() override;
@@ -51,6 +56,8 @@ private:
     void handleEvent(xcb_generic_event_t* event);
     void present(cairo_region_t* region);
     static int32_t modifiers(uint16_t state);
+
+    static inline std::atomic<uint32_t> errorCount{0};
 
     IPlatformFrameCallback* callback;
     CairoBackBuffer buffer;
