@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test suite: the release build with all tests, then the unit
-# and ABI tests under AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded tests under
-# ThreadSanitizer. Installs missing packages first.
+# Builds everything and runs every test suite: the release build with all tests, then the unit,
+# ABI, GUI and X server tests under AddressSanitizer + UndefinedBehaviorSanitizer, then the
+# threaded tests under ThreadSanitizer. Installs missing packages first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -11,10 +11,10 @@ echo "== release build: all tests"
 "$root/scripts/build.sh" release
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 
-echo "== address + undefined sanitizers: unit and ABI tests"
+echo "== address + undefined sanitizers: unit, ABI, GUI and X server tests"
 "$root/scripts/build.sh" asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs" -L 'unit|abi'
+    ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs" -LE 'threads|artwork'
 
 echo "== thread sanitizer: threaded tests"
 "$root/scripts/build.sh" tsan

@@ -135,8 +135,7 @@ bool CNewFileSelector::runModal()
     // its input waits until the dialog has ended.
     while (!pollRunner())
     {
-        if (frame)
-            frame->updateNow();
+        if (frame) frame->updateNow();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return !selected.empty();

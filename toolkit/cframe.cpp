@@ -76,8 +76,7 @@ void CFrame::idle()
 
 void CFrame::updateNow()
 {
-    if (!platformFrame)
-        return;
+    if (!platformFrame) return;
     invalidateDirtyViews();
     platformFrame->update();
 }
