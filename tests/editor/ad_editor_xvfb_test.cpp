@@ -7,6 +7,7 @@
 #include "platform/x11/x11frame.h"
 #include "plugin/PluginEntry.h"
 #include "tests/support/RecordingHost.h"
+#include "x_host_window.h"
 #include "xvfb_server.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <dirent.h>
 #include <filesystem>
 #include <thread>
 
@@ -34,48 +34,19 @@ protected:
                  ("orv-editor-xvfb-" + std::to_string(::getpid()));
         std::filesystem::create_directories(config);
         ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-        conn = xcb_connect(server.name().c_str(), nullptr);
-        ASSERT_FALSE(xcb_connection_has_error(conn));
-        screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
-        parent = xcb_generate_id(conn);
         // Larger than the editor, so the pointer can rest outside it.
-        xcb_create_window(conn, XCB_COPY_FROM_PARENT, parent, screen->root, 0, 0, 400, 300, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-        xcb_map_window(conn, parent);
-        sync();
+        ASSERT_TRUE(x.open(server.name(), 400, 300));
         plugin = std::make_unique<LoadedPlugin>(host);
     }
     void TearDown() override
     {
         plugin.reset();
-        if (conn) xcb_disconnect(conn);
         std::filesystem::remove_all(config);
     }
 
-    void sync() { free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr)); }
-    void* parentHandle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(parent)); }
-
-    std::vector<xcb_window_t> children()
-    {
-        std::vector<xcb_window_t> result;
-        if (auto* t = xcb_query_tree_reply(conn, xcb_query_tree(conn, parent), nullptr))
-        {
-            const xcb_window_t* c = xcb_query_tree_children(t);
-            result.assign(c, c + xcb_query_tree_children_length(t));
-            free(t);
-        }
-        return result;
-    }
-    // The editor talks to the server on its own connection: wait until the server has seen it.
-    template <class F> bool until(F done)
-    {
-        for (int i = 0; i < 300; ++i)
-        {
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    }
+    void* parentHandle() const { return x.handle(); }
+    std::vector<xcb_window_t> children() { return x.children(); }
+    template <class F> bool until(F done) { return guitest::waitFor(done); }
     template <class F> bool idleUntil(F done)
     {
         return until(
@@ -93,21 +64,11 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
-
-    void pointer(int x, int y)
+    void pointer(int px, int py) { x.pointer(px, py); }
+    void button(uint8_t type) { x.button(type); }
+    void click(int px, int py)
     {
-        xcb_test_fake_input(conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, screen->root, x, y,
-                            XCB_NONE);
-        sync();
-    }
-    void button(uint8_t type)
-    {
-        xcb_test_fake_input(conn, type, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, XCB_NONE);
-        sync();
-    }
-    void click(int x, int y)
-    {
-        pointer(x, y);
+        pointer(px, py);
         idleFor(2);
         button(XCB_BUTTON_PRESS);
         idleFor(2);
@@ -119,18 +80,7 @@ protected:
     std::vector<uint32_t> screenPixels()
     {
         const auto kids = children();
-        if (kids.size() != 1) return {};
-        auto* img = xcb_get_image_reply(
-            conn,
-            xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, kids[0], 0, 0, kWidth, kHeight, ~0u),
-            nullptr);
-        if (!img) return {};
-        const auto* px = reinterpret_cast<const uint32_t*>(xcb_get_image_data(img));
-        std::vector<uint32_t> pixels(px, px + kWidth * kHeight);
-        free(img);
-        for (uint32_t& p : pixels)
-            p &= 0xFFFFFF;
-        return pixels;
+        return kids.size() == 1 ? x.pixels(kids[0], kWidth, kHeight) : std::vector<uint32_t>{};
     }
 
     // The same editor made in this process, set to the plug-in's parameter values and current
@@ -187,25 +137,11 @@ protected:
         return gesture;
     }
 
-    static int openFileDescriptors()
-    {
-        int n = 0;
-        if (DIR* d = opendir("/proc/self/fd"))
-        {
-            while (readdir(d))
-                ++n;
-            closedir(d);
-        }
-        return n;
-    }
-
     guitest::XvfbServer server;
     std::filesystem::path config;
+    guitest::XHostWindow x;
     RecordingHost host;
     std::unique_ptr<LoadedPlugin> plugin;
-    xcb_connection_t* conn = nullptr;
-    xcb_screen_t* screen = nullptr;
-    xcb_window_t parent = 0;
 };
 } // namespace
 
@@ -299,7 +235,7 @@ TEST_F(EditorInHost, OpenAndClose100TimesLeavesOneWindowEachTime)
     plugin->dispatch(effEditIdle);
     plugin->dispatch(effEditClose);
     ASSERT_TRUE(until([&] { return children().empty(); }));
-    const int fds = openFileDescriptors();
+    const int fds = guitest::openFileDescriptors();
     for (int i = 0; i < 100; ++i)
     {
         ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
@@ -308,7 +244,7 @@ TEST_F(EditorInHost, OpenAndClose100TimesLeavesOneWindowEachTime)
         plugin->dispatch(effEditClose);
         ASSERT_TRUE(until([&] { return children().empty(); })) << "round " << i;
     }
-    EXPECT_EQ(openFileDescriptors(), fds);
+    EXPECT_EQ(guitest::openFileDescriptors(), fds);
     // And it still works afterwards.
     ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
     EXPECT_TRUE(showsLikeOffscreen());

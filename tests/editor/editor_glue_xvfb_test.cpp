@@ -2,9 +2,9 @@
 // its editor opened with effEditOpen inside a real X window, used with XTest input and pumped
 // with effEditIdle; the host callback records what the editor reports.
 #include "tests/support/RecordingHost.h"
+#include "x_host_window.h"
 #include "xvfb_server.h"
 #include <chrono>
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <malloc.h>
 #include <thread>
@@ -20,60 +20,21 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(server.running()) << "Xvfb did not start (package xvfb)";
-        conn = xcb_connect(server.name().c_str(), nullptr);
-        ASSERT_FALSE(xcb_connection_has_error(conn));
-        screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
-        parent = xcb_generate_id(conn);
-        xcb_create_window(conn, XCB_COPY_FROM_PARENT, parent, screen->root, 0, 0, 400, 300, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-        xcb_map_window(conn, parent);
-        sync();
+        ASSERT_TRUE(x.open(server.name()));
         plugin = std::make_unique<LoadedPlugin>(host, ORV_TEST_EDITOR_PLUGIN);
     }
-    void TearDown() override
-    {
-        plugin.reset();
-        if (conn) xcb_disconnect(conn);
-    }
+    void TearDown() override { plugin.reset(); }
 
-    void sync() { free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr)); }
-    void* parentHandle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(parent)); }
-
-    std::vector<xcb_window_t> children()
-    {
-        std::vector<xcb_window_t> result;
-        if (auto* t = xcb_query_tree_reply(conn, xcb_query_tree(conn, parent), nullptr))
-        {
-            const xcb_window_t* c = xcb_query_tree_children(t);
-            result.assign(c, c + xcb_query_tree_children_length(t));
-            free(t);
-        }
-        return result;
-    }
-
+    void* parentHandle() const { return x.handle(); }
+    std::vector<xcb_window_t> children() { return x.children(); }
     // The editor's requests travel on its own connection: wait until the server has seen them.
     bool childrenGone()
     {
-        for (int i = 0; i < 300; ++i)
-        {
-            if (children().empty()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+        return guitest::waitFor([&] { return children().empty(); });
     }
-
-    void fakeMotion(int x, int y)
-    {
-        // The editor's window is the parent's only child, at the parent's top-left corner.
-        xcb_test_fake_input(conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, screen->root, x, y,
-                            XCB_NONE);
-        sync();
-    }
-    void fakeButton(uint8_t type)
-    {
-        xcb_test_fake_input(conn, type, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, XCB_NONE);
-        sync();
-    }
+    // The editor's window is the parent's only child, at the parent's top-left corner.
+    void fakeMotion(int px, int py) { x.pointer(px, py); }
+    void fakeButton(uint8_t type) { x.button(type); }
 
     // effEditIdle as a host calls it, until `done` holds or 3 s pass.
     template <class F> bool idleUntil(F done)
@@ -87,24 +48,10 @@ protected:
         return false;
     }
 
-    static int openFileDescriptors()
-    {
-        int n = 0;
-        if (DIR* d = opendir("/proc/self/fd"))
-        {
-            while (readdir(d))
-                ++n;
-            closedir(d);
-        }
-        return n;
-    }
-
     guitest::XvfbServer server;
+    guitest::XHostWindow x;
     RecordingHost host;
     std::unique_ptr<LoadedPlugin> plugin;
-    xcb_connection_t* conn = nullptr;
-    xcb_screen_t* screen = nullptr;
-    xcb_window_t parent = 0;
 };
 
 TEST_F(EditorInXWindow, KnobDragAndButtonClickReachTheHost)
@@ -159,18 +106,14 @@ TEST_F(EditorInXWindow, KnobDragAndButtonClickReachTheHost)
     // The button shows its embedded picture (the lit state now), not the frame's background.
     plugin->dispatch(effEditIdle);
     const xcb_window_t editorWindow = children().at(0);
-    auto* img = xcb_get_image_reply(
-        conn, xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, editorWindow, 0, 0, 200, 100, ~0u),
-        nullptr);
-    ASSERT_NE(img, nullptr);
-    const auto* px = reinterpret_cast<const uint32_t*>(xcb_get_image_data(img));
-    const uint32_t background = px[5 * 200 + 5] & 0xFFFFFF;
+    const std::vector<uint32_t> px = x.pixels(editorWindow, 200, 100);
+    ASSERT_EQ(px.size(), 200u * 100u);
+    const uint32_t background = px[5 * 200 + 5];
     EXPECT_EQ(background, 0x282830u);
     int buttonPixels = 0;
-    for (int y = 22; y < 46; ++y)
-        for (int x = 102; x < 160; ++x)
-            buttonPixels += (px[y * 200 + x] & 0xFFFFFF) != background;
-    free(img);
+    for (int py = 22; py < 46; ++py)
+        for (int px0 = 102; px0 < 160; ++px0)
+            buttonPixels += px[static_cast<size_t>(py * 200 + px0)] != background;
     EXPECT_GT(buttonPixels, 58 * 24 / 2);
 
     plugin->dispatch(effEditClose);
@@ -184,7 +127,7 @@ TEST_F(EditorInXWindow, OpenAndClose100TimesLeavesNothingBehind)
     ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
     plugin->dispatch(effEditIdle);
     plugin->dispatch(effEditClose);
-    const int fds = openFileDescriptors();
+    const int fds = guitest::openFileDescriptors();
     const size_t heap = mallinfo2().uordblks;
     for (int i = 0; i < 100; ++i)
     {
@@ -193,7 +136,7 @@ TEST_F(EditorInXWindow, OpenAndClose100TimesLeavesNothingBehind)
         plugin->dispatch(effEditClose);
     }
     EXPECT_TRUE(childrenGone());
-    EXPECT_EQ(openFileDescriptors(), fds); // every X connection closed
+    EXPECT_EQ(guitest::openFileDescriptors(), fds); // every X connection closed
     // Each round builds a frame, views, bitmaps and an X connection; none of it may pile up.
     EXPECT_LT(mallinfo2().uordblks, heap + 64 * 1024);
 }
