@@ -761,17 +761,26 @@ def draw_handle(size, dot_radius):
     return surface
 
 
+def state_cells(ctx, background, origin, width, state_h, count):
+    """Steps through `count` states stacked top to bottom, each `state_h` pixels high: yields
+    the state's number with `ctx` moved to, and clipped to, that state's cell, which already
+    shows the background lying under the control (whose top-left corner is `origin`)."""
+    for state in range(count):
+        ctx.save()
+        ctx.translate(0, state * state_h)
+        ctx.rectangle(0, 0, width, state_h)
+        ctx.clip()
+        ctx.set_source_surface(background, -origin[0], -origin[1])
+        ctx.paint()
+        yield state
+        ctx.restore()
+
+
 def draw_led(background):
     l, t, r, b = LED_RECT
     w, h = r - l, b - t
     surface, ctx = new_surface(w, 2 * h)
-    for state in (0, 1):
-        ctx.save()
-        ctx.translate(0, state * h)
-        ctx.rectangle(0, 0, w, h)
-        ctx.clip()
-        ctx.set_source_surface(background, -l, -t)
-        ctx.paint()
+    for state in state_cells(ctx, background, (l, t), w, h, 2):
         cx, cy = LED_CENTRE[0] - l, LED_CENTRE[1] - t
         if state:
             # Light spilling onto the bezel.
@@ -794,7 +803,6 @@ def draw_led(background):
         ctx.arc(cx - 1.4, cy - 1.5, 1.3, 0, 2 * math.pi)
         ctx.set_source_rgba(1, 1, 1, 0.75 if state else 0.45)
         ctx.fill()
-        ctx.restore()
     surface.flush()
     return surface
 
@@ -803,13 +811,7 @@ def draw_bypass_key(background):
     l, t, r, b = BYPASS_RECT
     w, h = r - l, b - t
     surface, ctx = new_surface(w, 2 * h)
-    for state in (0, 1):
-        ctx.save()
-        ctx.translate(0, state * h)
-        ctx.rectangle(0, 0, w, h)
-        ctx.clip()
-        ctx.set_source_surface(background, -l, -t)
-        ctx.paint()
+    for state in state_cells(ctx, background, (l, t), w, h, 2):
         lit = state == 1
         # A latched key sits half a pixel lower in its well.
         drop = 0.8 if lit else 0.0
@@ -858,7 +860,6 @@ def draw_bypass_key(background):
             show_text(ctx, label, tx, base + 1, track)
             ctx.set_source_rgb(*rgb((206, 204, 198)))
             show_text(ctx, label, tx, base, track)
-        ctx.restore()
     surface.flush()
     return surface
 
@@ -922,18 +923,11 @@ def draw_arrow_glyph(ctx, x0, y0, w, h, direction, top, bottom, glow, glow_rgb):
 def draw_strip_arrow(background, rect, kind):
     w, state_h = 12, 14
     surface, ctx = new_surface(w, 3 * state_h)
-    for state in range(3):
-        ctx.save()
-        ctx.translate(0, state * state_h)
-        ctx.rectangle(0, 0, w, state_h)
-        ctx.clip()
-        ctx.set_source_surface(background, -rect[0], -rect[1])
-        ctx.paint()
+    for state in state_cells(ctx, background, rect, w, state_h, 3):
         top, bottom, glow = ARROW_COLOURS[kind][state]
         # Rows 4..10 keep the arrow inside the 12-pixel rectangles of the B buttons and
         # centre it on the PRESET and BANK words beside it.
         draw_arrow_glyph(ctx, 3.5, 4.0, 5.5, 7.0, +1, top, bottom, glow, GLOW[kind])
-        ctx.restore()
     surface.flush()
     return surface
 
@@ -944,13 +938,7 @@ WORD_COLOURS = [(178, 176, 170), (246, 244, 238), (255, 160, 64)]
 def draw_strip_word(background, rect, word):
     w, state_h = rect[2] - rect[0], 10
     surface, ctx = new_surface(w, 3 * state_h)
-    for state in range(3):
-        ctx.save()
-        ctx.translate(0, state * state_h)
-        ctx.rectangle(0, 0, w, state_h)
-        ctx.clip()
-        ctx.set_source_surface(background, -rect[0], -rect[1])
-        ctx.paint()
+    for state in state_cells(ctx, background, rect, w, state_h, 3):
         set_font(ctx, 8, bold=True)
         track = 1.0
         tw = text_width(ctx, word, track)
@@ -965,7 +953,6 @@ def draw_strip_word(background, rect, word):
             show_text(ctx, word, x, base + 1, track)
         ctx.set_source_rgb(*rgb(WORD_COLOURS[state]))
         show_text(ctx, word, x, base, track)
-        ctx.restore()
     surface.flush()
     return surface
 
@@ -976,13 +963,8 @@ def draw_rocker(background):
     surface, ctx = new_surface(w, 5 * state_h)
     # state -> (highlighted side, pressed)
     states = [(0, False), (-1, False), (+1, False), (-1, True), (+1, True)]
-    for index, (side, pressed) in enumerate(states):
-        ctx.save()
-        ctx.translate(0, index * state_h)
-        ctx.rectangle(0, 0, w, state_h)
-        ctx.clip()
-        ctx.set_source_surface(background, -l, -t)
-        ctx.paint()
+    for index in state_cells(ctx, background, (l, t), w, state_h, len(states)):
+        side, pressed = states[index]
         # Two-way rocker cap.
         rounded_rect(ctx, 0.5, 1.5, w - 1, 12, 4)
         ctx.set_source_rgba(0, 0, 0, 0.6)
@@ -1028,7 +1010,6 @@ def draw_rocker(background):
                 glow = (1.0, 1.0, 1.0)
             dy = 0.5 if (side == s and pressed) else 0.0
             draw_arrow_glyph(ctx, cx - 2.5, 3.0 + dy, 5.0, 7.0, s, colours[0], colours[1], colours[2], glow)
-        ctx.restore()
     surface.flush()
     return surface
 
