@@ -2,6 +2,8 @@
 // stderr ("orv-host: ...") before returning non-zero.
 #pragma once
 
+#include "plugin/vst24.h"
+
 #include <string>
 #include <vector>
 
@@ -15,10 +17,7 @@ int runShot(const Arguments& args);
 // Prints "orv-host: <message>" on stderr and returns the failure exit code.
 int fail(const std::string& message);
 
-// The host callback orv-host gives every effect: it answers the version query and accepts
-// everything else.
 // The host callback orv-host gives every effect: it answers the version query (2400) and
 // acknowledges everything else with 0.
-#include "plugin/vst24.h"
 VstIntPtr orvHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                           void* ptr, float opt);
