@@ -41,7 +41,10 @@ bool takeEffectOptions(Arguments& args, EffectSettings& settings, std::string& e
         }
         const std::string& value = args[++i];
         if (arg == "--plugin")
+        {
             settings.pluginPath = value;
+            settings.pluginGiven = true;
+        }
         else if (arg == "--program")
             settings.program = value;
         else

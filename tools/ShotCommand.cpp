@@ -65,6 +65,9 @@ int runShot(const Arguments& arguments)
     EffectSettings settings;
     std::string error;
     if (!takeEffectOptions(args, settings, error)) return fail(error);
+    if (settings.pluginGiven)
+        return fail(
+            "shot draws the editor built into orv-host; --plugin is for info, render and demo");
     bool showAbout = false;
     Arguments files;
     for (const std::string& arg : args)
