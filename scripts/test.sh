@@ -7,6 +7,10 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 
 jobs="$(nproc)"
+# Instances made by the tests remember names per user: keep that away from the real settings.
+XDG_CONFIG_HOME="$(mktemp -d)"
+export XDG_CONFIG_HOME
+trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 echo "== release build: all tests"
 "$root/scripts/build.sh" release
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
