@@ -166,6 +166,23 @@ private:
     VSTGUI::CFrame* frame;
 };
 
+// A view that logs the mouse entering ("enter ") and leaving ("exit ") it.
+struct HoverView : VSTGUI::CView
+{
+    using VSTGUI::CView::CView;
+    VSTGUI::CMouseEventResult onMouseEntered(VSTGUI::CPoint&, const VSTGUI::CButtonState&) override
+    {
+        log += "enter ";
+        return VSTGUI::kMouseEventHandled;
+    }
+    VSTGUI::CMouseEventResult onMouseExited(VSTGUI::CPoint&, const VSTGUI::CButtonState&) override
+    {
+        log += "exit ";
+        return VSTGUI::kMouseEventHandled;
+    }
+    std::string log;
+};
+
 inline int channel(uint32_t px, int shift)
 {
     return static_cast<int>((px >> shift) & 0xFF);

@@ -356,21 +356,6 @@ TEST(SplashScreen, DefaultViewOpensAndClosesAsModalView)
 
 TEST(Frame, HoverEnterExitAndWheel)
 {
-    struct HoverView : CView
-    {
-        using CView::CView;
-        CMouseEventResult onMouseEntered(CPoint&, const CButtonState&) override
-        {
-            log += "enter ";
-            return kMouseEventHandled;
-        }
-        CMouseEventResult onMouseExited(CPoint&, const CButtonState&) override
-        {
-            log += "exit ";
-            return kMouseEventHandled;
-        }
-        std::string log;
-    };
     TestFrame frame(kFrameRect);
     auto* v = new HoverView(CRect(0, 0, 20, 20));
     auto* knob = new CKnob(CRect(100, 100, 140, 140), nullptr, 3, nullptr, nullptr);

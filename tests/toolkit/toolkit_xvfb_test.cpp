@@ -261,21 +261,6 @@ TEST_F(X11FrameTest, OpenFailsCleanlyWithoutAParentWindow)
 
 TEST_F(X11FrameTest, HoverAndAMenuChoiceWithRealPointerEvents)
 {
-    struct HoverView : CView
-    {
-        using CView::CView;
-        CMouseEventResult onMouseEntered(CPoint&, const CButtonState&) override
-        {
-            log += "enter ";
-            return kMouseEventHandled;
-        }
-        CMouseEventResult onMouseExited(CPoint&, const CButtonState&) override
-        {
-            log += "exit ";
-            return kMouseEventHandled;
-        }
-        std::string log;
-    };
     RecordingListener listener;
     auto* frame = new CFrame(CRect(0, 0, 200, 120), nullptr);
     ASSERT_TRUE(frame->open(reinterpret_cast<void*>(static_cast<uintptr_t>(parent))));
