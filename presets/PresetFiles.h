@@ -11,11 +11,8 @@
 // The remembered folder and file names are 256 characters plus the terminator.
 inline constexpr size_t kPresetPathCapacity = 257;
 
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
+// The platform's folder separator ('/' or '\\'); a remembered folder ends with it.
+extern const char kPathSeparator;
 
 inline constexpr const char* kPresetFileExtension = "orv";
 inline constexpr const char* kPresetFileDescription = "Orv Preset";

@@ -3,7 +3,7 @@
 #include "editor/ADEditor.h"
 #include "editor/CAbout.h"
 #include "editor/CLED.h"
-#include "engine/ADelay.h"
+#include "effect/ADelay.h"
 #include "plugin/PluginEntry.h"
 #include "tests/support/RecordingHost.h"
 

@@ -1,6 +1,6 @@
 // The toolkit-side editor base in-process: rectangle, knob mode, keys and edit gestures.
 #include "gui_test_support.h"
-#include "plugin/AEffGUIEditor.h"
+#include "editorglue/AEffGUIEditor.h"
 #include "plugin/AudioEffectX.h"
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,9 +1,9 @@
 // ADelay in process: the engine values each factory program produces, the order of the setParameter
 // steps (engine, programs, editor) and the lifecycle, seen through the effect object itself.
-#include "engine/ADelay.h"
+#include "effect/ADelay.h"
 #include "EngineTestSupport.h"
-#include "engine/EditorParameterLink.h"
-#include "engine/ParameterTable.h"
+#include "plugin/EditorParameterLink.h"
+#include "effect/ParameterTable.h"
 #include "plugin/AEffEditor.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "engine/ADelay.h"
+#include "effect/ADelay.h"
 #include "editor/ADEditor.h"
 
-#include "engine/EditorParameterLink.h"
-#include "engine/ParameterTable.h"
+#include "plugin/EditorParameterLink.h"
+#include "effect/ParameterTable.h"
 #include "plugin/AEffEditor.h"
 #include "plugin/PluginEntry.h"
 
@@ -69,7 +69,6 @@ ADelay::ADelay(audioMasterCallback audioMaster) : CPresetSystemEffect(audioMaste
 
     // The editor object exists for the effect's whole life; its window only while the host has it
     // open. Its base attaches it to the effect (and announces the editor to the host).
-    editor = nullptr;
     editor = new ADEditor(this);
 
     installFactoryPrograms();

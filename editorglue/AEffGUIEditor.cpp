@@ -1,10 +1,6 @@
-#include "plugin/AEffGUIEditor.h"
+#include "editorglue/AEffGUIEditor.h"
 #include "embedded_resources.h"
 #include "plugin/AudioEffect.h"
-
-#if defined(_WIN32)
-#include <ole2.h>
-#endif
 
 VstInt32 AEffGUIEditor::knobMode = VSTGUI::kCircularMode;
 
@@ -26,10 +22,6 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect)
     // The editor's pictures are the library's own embedded resources.
     if (!VSTGUI::getBitmapResourceProvider())
         VSTGUI::setBitmapResourceProvider(&orv_resources_find);
-#if defined(_WIN32)
-    // The toolkit's window uses OLE drag and drop; the result does not matter.
-    OleInitialize(nullptr);
-#endif
 }
 
 AEffGUIEditor::~AEffGUIEditor()
@@ -41,9 +33,6 @@ AEffGUIEditor::~AEffGUIEditor()
         frame->close();
         frame = nullptr;
     }
-#if defined(_WIN32)
-    OleUninitialize();
-#endif
 }
 
 bool AEffGUIEditor::getRect(ERect** r)

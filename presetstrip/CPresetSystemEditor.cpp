@@ -1,9 +1,9 @@
-#include "presets/CPresetSystemEditor.h"
+#include "presetstrip/CPresetSystemEditor.h"
 
-#include "presets/CPresetKickButton.h"
-#include "presets/CPresetRockerSwitch.h"
+#include "presetstrip/CPresetKickButton.h"
+#include "presetstrip/CPresetRockerSwitch.h"
 #include "presets/CPresetSystemEffect.h"
-#include "presets/CSaveLoadButton.h"
+#include "presetstrip/CSaveLoadButton.h"
 
 #include "cbitmap.h"
 #include "cfileselector.h"

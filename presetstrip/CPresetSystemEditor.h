@@ -5,7 +5,7 @@
 // from it, builds its frame, calls open and close, and passes every control change here first.
 #pragma once
 
-#include "plugin/AEffGUIEditor.h"
+#include "editorglue/AEffGUIEditor.h"
 #include "presets/PresetSystemCore.h"
 
 #include "ccontrol.h"

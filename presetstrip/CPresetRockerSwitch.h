@@ -3,9 +3,11 @@
 // more, and the release tells nobody. The half under the mouse is highlighted.
 #pragma once
 
+#include "presetstrip/HoverHighlight.h"
+
 #include "cbuttons.h"
 
-class CPresetRockerSwitch : public VSTGUI::CRockerSwitch
+class CPresetRockerSwitch : public HoverHighlight<VSTGUI::CRockerSwitch>
 {
 public:
     CPresetRockerSwitch(const VSTGUI::CRect& size, VSTGUI::CControlListener* listener, int32_t tag,
@@ -20,16 +22,11 @@ public:
                                         const VSTGUI::CButtonState& buttons) override;
     VSTGUI::CMouseEventResult onMouseMoved(VSTGUI::CPoint& where,
                                            const VSTGUI::CButtonState& buttons) override;
-    VSTGUI::CMouseEventResult onMouseEntered(VSTGUI::CPoint& where,
-                                             const VSTGUI::CButtonState& buttons) override;
-    VSTGUI::CMouseEventResult onMouseExited(VSTGUI::CPoint& where,
-                                            const VSTGUI::CButtonState& buttons) override;
 
     // -1 over the left half, +1 over the right half, 0 not over the control.
-    int32_t getHoverSide() const { return hoverSide; }
+    int32_t getHoverSide() const { return hoverPart; }
 
 protected:
-    int32_t sideOf(const VSTGUI::CPoint& where) const;
-
-    int32_t hoverSide = 0;
+    // The centre line itself belongs to the right half.
+    int32_t partAt(const VSTGUI::CPoint& where) const override;
 };

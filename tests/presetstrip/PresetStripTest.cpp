@@ -2,9 +2,9 @@
 // and name field, and the four file dialogs driven by a scripted selector.
 #include "PresetTestSupport.h"
 
-#include "presets/CPresetKickButton.h"
-#include "presets/CPresetRockerSwitch.h"
-#include "presets/CPresetSystemEditor.h"
+#include "presetstrip/CPresetKickButton.h"
+#include "presetstrip/CPresetRockerSwitch.h"
+#include "presetstrip/CPresetSystemEditor.h"
 
 #include "cbitmap.h"
 #include "cfileselector.h"

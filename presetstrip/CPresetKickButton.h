@@ -3,9 +3,11 @@
 // clear the default instead of storing it (value 1.0). Releasing the mouse tells nobody.
 #pragma once
 
+#include "presetstrip/HoverHighlight.h"
+
 #include "cbuttons.h"
 
-class CPresetKickButton : public VSTGUI::CKickButton
+class CPresetKickButton : public HoverHighlight<VSTGUI::CKickButton>
 {
 public:
     CPresetKickButton(const VSTGUI::CRect& size, VSTGUI::CControlListener* listener, int32_t tag,
@@ -18,16 +20,11 @@ public:
                                           const VSTGUI::CButtonState& buttons) override;
     VSTGUI::CMouseEventResult onMouseUp(VSTGUI::CPoint& where,
                                         const VSTGUI::CButtonState& buttons) override;
-    VSTGUI::CMouseEventResult onMouseEntered(VSTGUI::CPoint& where,
-                                             const VSTGUI::CButtonState& buttons) override;
-    VSTGUI::CMouseEventResult onMouseExited(VSTGUI::CPoint& where,
-                                            const VSTGUI::CButtonState& buttons) override;
 
-    bool isHovered() const { return hovered; }
+    bool isHovered() const { return hoverPart != 0; }
     bool isPressed() const { return pressed; }
 
 protected:
-    bool hovered = false;
     bool needsDoubleClick;
     bool pressed = false;
 };

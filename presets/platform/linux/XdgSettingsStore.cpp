@@ -1,6 +1,6 @@
-#include "presets/XdgSettingsStore.h"
+#include "presets/platform/linux/XdgSettingsStore.h"
 
-#include "presets/AtomicFile.h"
+#include "presets/platform/linux/AtomicFile.h"
 
 #include <cerrno>
 #include <cstdlib>

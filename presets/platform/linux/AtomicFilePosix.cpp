@@ -1,4 +1,4 @@
-#include "presets/AtomicFile.h"
+#include "presets/platform/linux/AtomicFile.h"
 
 #include <atomic>
 #include <cerrno>

@@ -3,6 +3,7 @@
 // effect (and so to the host). It is also the toolkit's editor interface of its frame.
 #pragma once
 
+#include "editorglue/EditorPlatform.h"
 #include "plugin/AEffEditor.h"
 #include "vstgui.h"
 
@@ -38,5 +39,6 @@ protected:
 
 private:
     static VstInt32 knobMode;
+    EditorPlatformScope platform;
     bool inIdle = false;
 };

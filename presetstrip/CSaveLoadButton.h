@@ -4,9 +4,11 @@
 // during the press; the value is back at 0 afterwards.
 #pragma once
 
+#include "presetstrip/HoverHighlight.h"
+
 #include "cbuttons.h"
 
-class CSaveLoadButton : public VSTGUI::CKickButton
+class CSaveLoadButton : public HoverHighlight<VSTGUI::CKickButton>
 {
 public:
     CSaveLoadButton(const VSTGUI::CRect& size, VSTGUI::CControlListener* listener, int32_t tag,
@@ -17,13 +19,6 @@ public:
     void draw(VSTGUI::CDrawContext* context) override;
     VSTGUI::CMouseEventResult onMouseDown(VSTGUI::CPoint& where,
                                           const VSTGUI::CButtonState& buttons) override;
-    VSTGUI::CMouseEventResult onMouseEntered(VSTGUI::CPoint& where,
-                                             const VSTGUI::CButtonState& buttons) override;
-    VSTGUI::CMouseEventResult onMouseExited(VSTGUI::CPoint& where,
-                                            const VSTGUI::CButtonState& buttons) override;
 
-    bool isHovered() const { return hovered; }
-
-protected:
-    bool hovered = false;
+    bool isHovered() const { return hoverPart != 0; }
 };
