@@ -1,9 +1,9 @@
 #include "effect/ADelay.h"
 #include "editor/ADEditor.h"
 
-#include "plugin/EditorParameterLink.h"
 #include "effect/ParameterTable.h"
 #include "plugin/AEffEditor.h"
+#include "plugin/EditorParameterLink.h"
 #include "plugin/PluginEntry.h"
 
 #include <array>

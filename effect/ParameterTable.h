@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ParameterMapping.h"
+#include "engine/ParameterMapping.h"
 
 #include <array>
 

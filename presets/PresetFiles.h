@@ -30,6 +30,10 @@ bool splitSelectedPath(const char* path, char* fileName, char* folder);
 // bare file name inside `folder` (the remembered folder). Empty when there is no folder to use.
 std::string resolveChosenPath(const char* path, const char* folder);
 
+// The process's working directory as text, or an empty text when it does not fit in `capacity`
+// bytes with its terminator. Only read, never changed: it belongs to the host.
+void readWorkingDirectory(char* folder, size_t capacity);
+
 // Reads at most `size` bytes of the regular file at `path` into `record`, read-only, and answers
 // the number of bytes read, or -1 when the file cannot be opened or is not a regular file. The
 // rest of `record` is left as it was (the caller zeroes it); bytes past `size` are ignored.

@@ -1,8 +1,8 @@
 #include "presetstrip/CPresetSystemEditor.h"
 
+#include "presets/CPresetSystemEffect.h"
 #include "presetstrip/CPresetKickButton.h"
 #include "presetstrip/CPresetRockerSwitch.h"
-#include "presets/CPresetSystemEffect.h"
 #include "presetstrip/CSaveLoadButton.h"
 
 #include "cbitmap.h"
@@ -52,6 +52,14 @@ const StripButton kStripButtons[] = {
     {ButtonKind::Kick, kTagStoreMemoB, CRect(269, 241, 281, 253), 19996, 3},
 };
 
+// The row of the button with `tag`, or -1 for other tags.
+int buttonRow(int32_t tag)
+{
+    for (size_t row = 0; row < std::size(kStripButtons); ++row)
+        if (kStripButtons[row].tag == tag) return static_cast<int>(row);
+    return -1;
+}
+
 constexpr int32_t kRockerBitmap = 19997;
 constexpr int32_t kRockerSubImages = 5;
 const CRect kRockerRect(230, 234, 261, 248);
@@ -99,7 +107,7 @@ CPresetSystemEditor::~CPresetSystemEditor()
 
 bool CPresetSystemEditor::open(void*)
 {
-    CPresetSystemEffect* store = storeEffect();
+    CPresetSystemEffect* store = presetEffect;
     if (!frame || !store || !store->getPrograms()) return false;
     const VstInt32 current = store->getCurrentProgramIndex();
     auto* background = new CBitmap(CResourceDescription(kEditorBackgroundBitmap));
@@ -136,8 +144,10 @@ bool CPresetSystemEditor::open(void*)
     frame->addView(rocker);
     rockerBitmap->forget();
 
-    for (const StripButton& row : kStripButtons)
+    static_assert(std::size(kStripButtons) == kNumStripButtons);
+    for (size_t i = 0; i < kNumStripButtons; ++i)
     {
+        const StripButton& row = kStripButtons[i];
         auto* bitmap = new CBitmap(CResourceDescription(row.bitmap));
         const CCoord imageHeight = std::floor(bitmap->getHeight() / row.subImages);
         CKickButton* button;
@@ -149,7 +159,7 @@ bool CPresetSystemEditor::open(void*)
                                            CPoint(0, 0), row.kind == ButtonKind::DoubleClick);
         frame->addView(button);
         bitmap->forget();
-        *buttonSlot(row.tag) = button;
+        buttons[i] = button;
     }
     background->forget();
     idleTimer.start(this);
@@ -163,38 +173,7 @@ void CPresetSystemEditor::close()
     nameField = nullptr;
     programMenu = nullptr;
     rocker = nullptr;
-    loadBankButton = saveBankButton = defaultBankButton = nullptr;
-    loadPresetButton = savePresetButton = defaultPresetButton = nullptr;
-    recallMemoAButton = storeMemoAButton = recallMemoBButton = storeMemoBButton = nullptr;
-}
-
-VSTGUI::CKickButton** CPresetSystemEditor::buttonSlot(int32_t tag)
-{
-    switch (tag)
-    {
-    case kTagLoadBank:
-        return &loadBankButton;
-    case kTagSaveBank:
-        return &saveBankButton;
-    case kTagDefaultBank:
-        return &defaultBankButton;
-    case kTagLoadPreset:
-        return &loadPresetButton;
-    case kTagSavePreset:
-        return &savePresetButton;
-    case kTagDefaultPreset:
-        return &defaultPresetButton;
-    case kTagRecallMemoA:
-        return &recallMemoAButton;
-    case kTagStoreMemoA:
-        return &storeMemoAButton;
-    case kTagRecallMemoB:
-        return &recallMemoBButton;
-    case kTagStoreMemoB:
-        return &storeMemoBButton;
-    default:
-        return nullptr;
-    }
+    buttons.fill(nullptr);
 }
 
 CControl* CPresetSystemEditor::getStripControl(int32_t tag) const
@@ -210,8 +189,8 @@ CControl* CPresetSystemEditor::getStripControl(int32_t tag) const
     default:
         break;
     }
-    CKickButton** slot = const_cast<CPresetSystemEditor*>(this)->buttonSlot(tag);
-    return slot ? *slot : nullptr;
+    const int row = buttonRow(tag);
+    return row < 0 ? nullptr : buttons[static_cast<size_t>(row)];
 }
 
 void CPresetSystemEditor::programNameChanged(const char* name)
@@ -223,7 +202,7 @@ void CPresetSystemEditor::programNameChanged(const char* name)
 
 void CPresetSystemEditor::bankNamesChanged()
 {
-    CPresetSystemEffect* store = storeEffect();
+    CPresetSystemEffect* store = presetEffect;
     if (programMenu)
     {
         for (VstInt32 i = 0; i < kNumPresetPrograms; ++i)
@@ -241,7 +220,7 @@ void CPresetSystemEditor::redrawAfterLoad()
 
 void CPresetSystemEditor::valueChanged(CControl* control)
 {
-    if (!storeEffect() || !control) return;
+    if (!presetEffect || !control) return;
     const float value = control->getValue();
     switch (control->getTag())
     {
@@ -298,7 +277,7 @@ void CPresetSystemEditor::valueChanged(CControl* control)
 
 void CPresetSystemEditor::showProgram(VstInt32 index)
 {
-    CPresetSystemEffect* store = storeEffect();
+    CPresetSystemEffect* store = presetEffect;
     const std::string name = programName(store, index);
     if (programMenu) programMenu->setCurrent(index, false);
     if (nameField) nameField->setText(name.c_str());
@@ -309,7 +288,7 @@ void CPresetSystemEditor::showProgram(VstInt32 index)
 // One program back or forward; the ends do not wrap, and pressing there re-applies the program.
 void CPresetSystemEditor::stepProgram(float direction)
 {
-    VstInt32 k = storeEffect()->getCurrentProgramIndex();
+    VstInt32 k = presetEffect->getCurrentProgramIndex();
     if (direction > 0)
         k = std::min<VstInt32>(k + 1, kNumPresetPrograms - 1);
     else if (direction < 0)
@@ -326,9 +305,9 @@ void CPresetSystemEditor::chooseProgram()
     if (k < 0 || k >= kNumPresetPrograms) return;
     programMenu->setCurrent(k, false);
     CMenuItem* entry = programMenu->getCurrent();
-    const std::string title = entry ? entry->getTitle() : programName(storeEffect(), k);
-    storeEffect()->selectProgram(k);
-    storeEffect()->renameCurrentProgram(title.c_str());
+    const std::string title = entry ? entry->getTitle() : programName(presetEffect, k);
+    presetEffect->selectProgram(k);
+    presetEffect->renameCurrentProgram(title.c_str());
     if (nameField) nameField->setText(title.c_str());
 }
 

@@ -6,9 +6,12 @@
 #pragma once
 
 #include "editorglue/AEffGUIEditor.h"
+#include "editorglue/EditorPlatform.h"
 #include "presets/PresetSystemCore.h"
 
 #include "ccontrol.h"
+
+#include <array>
 
 namespace VSTGUI
 {
@@ -92,33 +95,18 @@ private:
     void chooseProgram();
     void showProgram(VstInt32 index);
     void endFileDialog();
-    // Where the button with `tag` is kept, or null for other tags.
-    VSTGUI::CKickButton** buttonSlot(int32_t tag);
-
-    CPresetSystemEffect* storeEffect() const { return presetEffect; }
 
     VSTGUI::CTextEdit* nameField = nullptr;
     VSTGUI::COptionMenu* programMenu = nullptr;
     CPresetRockerSwitch* rocker = nullptr;
-    VSTGUI::CKickButton* loadBankButton = nullptr;
-    VSTGUI::CKickButton* saveBankButton = nullptr;
-    VSTGUI::CKickButton* defaultBankButton = nullptr;
-    VSTGUI::CKickButton* loadPresetButton = nullptr;
-    VSTGUI::CKickButton* savePresetButton = nullptr;
-    VSTGUI::CKickButton* defaultPresetButton = nullptr;
-    VSTGUI::CKickButton* recallMemoAButton = nullptr;
-    VSTGUI::CKickButton* storeMemoAButton = nullptr;
-    VSTGUI::CKickButton* recallMemoBButton = nullptr;
-    VSTGUI::CKickButton* storeMemoBButton = nullptr;
+    // The ten load, save, default and memory buttons, in the order of the strip's button table.
+    static constexpr size_t kNumStripButtons = 10;
+    std::array<VSTGUI::CKickButton*, kNumStripButtons> buttons{};
 
     // The file dialog in progress (one at a time), remembered until it ends or the window closes.
     VSTGUI::CNewFileSelector* runningDialog = nullptr;
 
-    // Windows drives the frame's idle with a 50 ms timer on the editor window while it is open;
-    // on Linux the host's effEditIdle does, so there is no timer.
-    struct IdleTimer
-    {
-        void start(AEffGUIEditor*) {}
-        void stop() {}
-    } idleTimer;
+    // Drives the frame's idle while the window is open where the platform has a window timer
+    // (Windows, every 50 ms); on Linux the host's effEditIdle does.
+    EditorIdleTimer idleTimer;
 };

@@ -4,8 +4,7 @@
 
 #include "ccontrol.h"
 
-template <class Control>
-class HoverHighlight : public Control
+template <class Control> class HoverHighlight : public Control
 {
 public:
     using Control::Control;

@@ -9,6 +9,6 @@ inline void drawSubImage(VSTGUI::CBitmap* bitmap, VSTGUI::CDrawContext* context,
                          VSTGUI::CCoord heightOfOneImage, int image)
 {
     if (bitmap)
-        bitmap->draw(context, size,
-                     VSTGUI::CPoint(offset.x, offset.y + image * heightOfOneImage), 1.f);
+        bitmap->draw(context, size, VSTGUI::CPoint(offset.x, offset.y + image * heightOfOneImage),
+                     1.f);
 }

@@ -11,6 +11,11 @@
 
 const char kPathSeparator = '/';
 
+void readWorkingDirectory(char* folder, size_t capacity)
+{
+    if (!::getcwd(folder, capacity) && capacity > 0) folder[0] = 0;
+}
+
 long readRecordFile(const std::string& path, unsigned char* record, size_t size)
 {
     // Read-only, and without blocking: a named pipe chosen by mistake must not hang the host.

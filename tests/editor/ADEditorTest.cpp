@@ -7,7 +7,7 @@
 #include "plugin/PluginEntry.h"
 #include "tests/support/RecordingHost.h"
 
-#include "gui_test_support.h"
+#include "GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The toolkit's logic through its public operations and synthetic mouse events on an offscreen
 // frame: ownership, dispatch, and what controls report to listeners and the editor.
-#include "gui_test_support.h"
+#include "GuiTestSupport.h"
 #include "platform/x11/x11frame.h"
 #include <cstdio>
 #include <cstdlib>

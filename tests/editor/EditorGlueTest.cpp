@@ -1,5 +1,5 @@
 // The toolkit-side editor base in-process: rectangle, knob mode, keys and edit gestures.
-#include "gui_test_support.h"
+#include "GuiTestSupport.h"
 #include "editorglue/AEffGUIEditor.h"
 #include "plugin/AudioEffectX.h"
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "CLED.h"
 #include "CSplashScreenMyView.h"
 #include "MyFrame.h"
-#include "gui_test_support.h"
+#include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
 using namespace guitest;

@@ -2,7 +2,7 @@
 #include "CAbout.h"
 #include "CLED.h"
 #include "MyFrame.h"
-#include "gui_test_support.h"
+#include "GuiTestSupport.h"
 #include "platform/cairo/cairocontext.h"
 #include <gtest/gtest.h>
 #include <set>

@@ -2,8 +2,8 @@
 // its editor opened with effEditOpen inside a real X window, used with XTest input and pumped
 // with effEditIdle; the host callback records what the editor reports.
 #include "tests/support/RecordingHost.h"
-#include "x_host_window.h"
-#include "xvfb_server.h"
+#include "XHostWindow.h"
+#include "XvfbServer.h"
 #include <chrono>
 #include <gtest/gtest.h>
 #include <malloc.h>

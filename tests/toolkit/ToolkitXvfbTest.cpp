@@ -1,7 +1,7 @@
 // The X11 backend against a real X server: a frame opened inside a parent window, driven by
 // XTest input (indistinguishable from a real mouse and keyboard) and read back from the screen.
-#include "gui_test_support.h"
-#include "xvfb_server.h"
+#include "GuiTestSupport.h"
+#include "XvfbServer.h"
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>

@@ -7,8 +7,8 @@
 #include "platform/x11/x11frame.h"
 #include "plugin/PluginEntry.h"
 #include "tests/support/RecordingHost.h"
-#include "x_host_window.h"
-#include "xvfb_server.h"
+#include "XHostWindow.h"
+#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>

@@ -1,6 +1,6 @@
 // Offscreen drawing: what the toolkit puts into the image, pixel by pixel.
 #include "embedded_resources.h"
-#include "gui_test_support.h"
+#include "GuiTestSupport.h"
 #include "platform/offscreen/offscreenframe.h"
 #include <gtest/gtest.h>
 
