@@ -5,9 +5,6 @@
 #include <cstdint>
 #include <new>
 
-// Set by the platform's library entry where there is one (Windows); null elsewhere.
-void* hInstance = nullptr;
-
 // ORV_ENTRY_VISIBILITY comes from the build: the ELF visibility that exports the symbol on Linux,
 // nothing on Windows, where the module-definition file names the exports.
 extern "C" ORV_ENTRY_VISIBILITY AEffect* VSTPluginMain(audioMasterCallback audioMaster)

@@ -7,15 +7,8 @@
 namespace VSTGUI
 {
 
-#if defined(__linux__)
+// The platform's own dialog (platform/linux/processfiledialog.cpp, platform/win32/...).
 std::unique_ptr<IFileDialogRunner> createPlatformFileDialogRunner();
-#else
-// No dialog on this platform yet: every run fails cleanly.
-std::unique_ptr<IFileDialogRunner> createPlatformFileDialogRunner()
-{
-    return nullptr;
-}
-#endif
 
 namespace
 {

@@ -1,7 +1,7 @@
 #pragma once
 // The one interface between the portable toolkit and a window system: a window (or an image
 // standing in for one), its drawing surface, its input events and a clock. Every backend
-// (offscreen, X11, later Win32) implements IPlatformFrame; the frame implements the callback.
+// (offscreen, X11, Win32) implements IPlatformFrame; the frame implements the callback.
 #include "../cbuttonstate.h"
 #include "../cgeometry.h"
 #include <cstddef>
@@ -95,5 +95,11 @@ std::unique_ptr<IPlatformFrame> createPlatformFrame(PlatformType type,
 // The type kDefaultNative stands for. Tests and screenshot tools set kOffscreen.
 void setDefaultPlatformType(PlatformType type);
 PlatformType getDefaultPlatformType();
+
+// The module (Windows: the HINSTANCE of the plug-in library) whose window class the backend
+// registers and creates its windows with. Given by the library that embeds the toolkit; when it
+// was never set, the backend uses the module its own code was linked into.
+void setPlatformModuleHandle(void* module);
+void* getPlatformModuleHandle();
 
 } // namespace VSTGUI

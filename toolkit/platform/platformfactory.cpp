@@ -1,16 +1,15 @@
-// Chooses the backend at run time among those built for this platform.
-#include "cairo/cairocontext.h"
-#include "offscreen/offscreenframe.h"
-#if defined(ORV_TOOLKIT_X11)
-#include "x11/x11frame.h"
-#endif
+// The platform choices every backend shares: which backend kDefaultNative stands for, and the
+// module the toolkit's code lives in. The backends themselves are made in the platform's own
+// factory file (linux/ or win32/).
+#include "iplatformframe.h"
 
 namespace VSTGUI
 {
 namespace
 {
 PlatformType defaultType = kDefaultNative;
-}
+void* moduleHandle = nullptr;
+} // namespace
 
 void setDefaultPlatformType(PlatformType type)
 {
@@ -21,40 +20,13 @@ PlatformType getDefaultPlatformType()
     return defaultType;
 }
 
-std::unique_ptr<IPlatformFrame> createPlatformFrame(PlatformType type,
-                                                    IPlatformFrameCallback* callback,
-                                                    const CRect& size, void* parentWindow)
+void setPlatformModuleHandle(void* module)
 {
-    if (type == kDefaultNative) type = defaultType;
-    if (size.getWidth() <= 0 || size.getHeight() <= 0) return nullptr;
-    if (type == kOffscreen) return std::make_unique<OffscreenFrame>(callback, size);
-#if defined(ORV_TOOLKIT_X11)
-    if (type == kDefaultNative || type == kX11EmbedWindowID)
-        return X11Frame::create(callback, size, parentWindow);
-#else
-    (void)parentWindow;
-#endif
-    return nullptr;
+    moduleHandle = module;
 }
-
-std::unique_ptr<IPlatformBitmap> createPlatformBitmapFromPng(const uint8_t* data, size_t size)
+void* getPlatformModuleHandle()
 {
-    return CairoBitmap::fromPng(data, size);
-}
-
-CDrawContext* createMeasureContext()
-{
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
-    auto* context = new CairoDrawContext(s);
-    cairo_surface_destroy(s); // the context's cairo_t keeps the surface alive
-    return context;
-}
-
-std::unique_ptr<IPlatformBitmap> createPlatformBitmap(int width, int height)
-{
-    if (width <= 0 || height <= 0) return nullptr;
-    return std::make_unique<CairoBitmap>(
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    return moduleHandle;
 }
 
 } // namespace VSTGUI

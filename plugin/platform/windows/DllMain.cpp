@@ -1,5 +1,5 @@
-// Windows library entry: the module instance handle is all the library keeps; the toolkit needs
-// it to find resources and register its window class.
+// Windows library entry: the module instance handle is all the library keeps; the editor hands it
+// to the toolkit, which registers its window class and creates its windows with it.
 #include "plugin/PluginEntry.h"
 
 #include <windows.h>

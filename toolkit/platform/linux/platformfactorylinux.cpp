@@ -1,0 +1,41 @@
+// Linux backends: an xcb child window or an offscreen image, both drawn with cairo.
+#include "../cairo/cairocontext.h"
+#include "../offscreen/offscreenframe.h"
+#include "../x11/x11frame.h"
+
+namespace VSTGUI
+{
+
+std::unique_ptr<IPlatformFrame> createPlatformFrame(PlatformType type,
+                                                    IPlatformFrameCallback* callback,
+                                                    const CRect& size, void* parentWindow)
+{
+    if (type == kDefaultNative) type = getDefaultPlatformType();
+    if (size.getWidth() <= 0 || size.getHeight() <= 0) return nullptr;
+    if (type == kOffscreen) return std::make_unique<OffscreenFrame>(callback, size);
+    if (type == kDefaultNative || type == kX11EmbedWindowID)
+        return X11Frame::create(callback, size, parentWindow);
+    return nullptr;
+}
+
+std::unique_ptr<IPlatformBitmap> createPlatformBitmapFromPng(const uint8_t* data, size_t size)
+{
+    return CairoBitmap::fromPng(data, size);
+}
+
+CDrawContext* createMeasureContext()
+{
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+    auto* context = new CairoDrawContext(s);
+    cairo_surface_destroy(s); // the context's cairo_t keeps the surface alive
+    return context;
+}
+
+std::unique_ptr<IPlatformBitmap> createPlatformBitmap(int width, int height)
+{
+    if (width <= 0 || height <= 0) return nullptr;
+    return std::make_unique<CairoBitmap>(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+}
+
+} // namespace VSTGUI
