@@ -16,6 +16,11 @@ public:
     ~EditorPlatformScope();
     EditorPlatformScope(const EditorPlatformScope&) = delete;
     EditorPlatformScope& operator=(const EditorPlatformScope&) = delete;
+
+private:
+    // Where the platform's set-up succeeded, and on which thread: only that is undone.
+    bool initialized = false;
+    unsigned long thread = 0;
 };
 
 // Calls the editor's idle every 50 ms on the window's thread while it runs, where the platform
@@ -31,8 +36,11 @@ public:
 
     void start(AEffGUIEditor* editor);
     void stop();
+    // One period has passed: the editor's idle.
+    void tick();
 
 private:
     AEffGUIEditor* editor = nullptr;
+    void* window = nullptr;
     uintptr_t timerId = 0;
 };

@@ -13,5 +13,8 @@ void EditorIdleTimer::start(AEffGUIEditor* owner)
 void EditorIdleTimer::stop()
 {
     editor = nullptr;
+    window = nullptr;
     timerId = 0;
 }
+
+void EditorIdleTimer::tick() {}
