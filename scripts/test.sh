@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test suite: the release build with all tests, then the unit,
 # ABI, GUI and X server tests under AddressSanitizer + UndefinedBehaviorSanitizer, then the
-# threaded tests under ThreadSanitizer. Installs missing packages first.
+# threaded tests under ThreadSanitizer, then the Windows DLL cross-built and its tests under Wine.
+# Installs missing packages first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -23,3 +24,6 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 echo "== thread sanitizer: threaded tests"
 "$root/scripts/build.sh" tsan
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$root/build-tsan" --output-on-failure -j "$jobs" -L threads
+
+echo "== Windows DLL: cross build, tests under Wine"
+"$root/scripts/test-windows.sh"

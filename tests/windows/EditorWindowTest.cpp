@@ -1,0 +1,351 @@
+// The built DLL's editor in a Win32 host window, as a Windows host shows it: effEditOpen into a
+// window of this program, real mouse and key input through SendInput, and never effEditIdle: the
+// editor's own 50 ms window timer keeps it drawn and live. What the window shows is compared
+// with the same editor drawn offscreen in this process. Runs under Wine with an X server.
+#include "RegistryTestSupport.h"
+#include "editor/ADEditor.h"
+#include "engine/ParameterMapping.h"
+#include "plugin/PluginEntry.h"
+#include "tests/support/RecordingHost.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <windows.h>
+
+namespace
+{
+constexpr int kWidth = 320;
+constexpr int kHeight = 257;
+// Where the pointer rests when it must not hover over any control.
+constexpr POINT kOutside{390, 290};
+
+LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// Handles this thread's messages for `ms` milliseconds, as a host's message loop does.
+void pump(int ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;)
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              end - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+    }
+}
+
+template <class F> bool pumpUntil(F done, int timeoutMs = 5000)
+{
+    for (int waited = 0; waited < timeoutMs; waited += 20)
+    {
+        if (done()) return true;
+        pump(20);
+    }
+    return done();
+}
+
+class EditorInWindowsHost : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        clearProductKey();
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = hostWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        wc.lpszClassName = L"OrvTestHost";
+        RegisterClassW(&wc);
+        // Larger than the editor, so the pointer can rest outside it.
+        host = CreateWindowExW(0, L"OrvTestHost", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
+                               nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(host, nullptr);
+        SetForegroundWindow(host);
+        pump(50);
+        plugin = std::make_unique<LoadedPlugin>(recording);
+    }
+    void TearDown() override
+    {
+        plugin.reset();
+        if (host) DestroyWindow(host);
+        pump(20);
+        clearProductKey();
+    }
+
+    HWND editorWindow() const { return GetWindow(host, GW_CHILD); }
+    int childCount() const
+    {
+        int n = 0;
+        for (HWND w = GetWindow(host, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            ++n;
+        return n;
+    }
+
+    // Real input, as the mouse gives it: absolute moves and button events.
+    void send(DWORD flags, POINT at)
+    {
+        POINT screen = at;
+        ClientToScreen(host, &screen);
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        SendInput(1, &input, sizeof input);
+        pump(30);
+    }
+    void moveTo(POINT at) { send(0, at); }
+    void click(POINT at, int times = 1)
+    {
+        moveTo(at);
+        for (int i = 0; i < times; ++i)
+        {
+            send(MOUSEEVENTF_LEFTDOWN, at);
+            send(MOUSEEVENTF_LEFTUP, at);
+        }
+    }
+    void type(const wchar_t* text)
+    {
+        for (const wchar_t* c = text; *c; ++c)
+            for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}})
+            {
+                INPUT input{};
+                input.type = INPUT_KEYBOARD;
+                input.ki.wScan = *c;
+                input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+                SendInput(1, &input, sizeof input);
+            }
+        pump(50);
+    }
+    void pressKey(WORD vk)
+    {
+        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}})
+        {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = vk;
+            input.ki.dwFlags = up;
+            SendInput(1, &input, sizeof input);
+        }
+        pump(50);
+    }
+
+    // The editor window's pixels as the screen shows them (0xRRGGBB).
+    std::vector<uint32_t> windowPixels()
+    {
+        std::vector<uint32_t> out;
+        HWND child = editorWindow();
+        HDC dc = child ? GetDC(child) : nullptr;
+        if (!dc) return out;
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HBITMAP copy = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(memory, copy);
+        if (BitBlt(memory, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY))
+        {
+            GdiFlush();
+            const auto* p = static_cast<const uint32_t*>(bits);
+            for (int i = 0; i < kWidth * kHeight; ++i)
+                out.push_back(p[i] & 0xFFFFFF);
+        }
+        SelectObject(memory, old);
+        DeleteDC(memory);
+        DeleteObject(copy);
+        ReleaseDC(child, dc);
+        return out;
+    }
+
+    // The same editor made in this process, set to the plug-in's values and programs, drawn
+    // offscreen.
+    std::vector<uint32_t> offscreenPixels()
+    {
+        VSTGUI::setDefaultPlatformType(VSTGUI::kOffscreen);
+        AudioEffect* twin = createEffectInstance(&RecordingHost::callback);
+        AEffect* record = twin->getAeffect();
+        const auto chunk = plugin->chunk();
+        twin->setChunk(const_cast<unsigned char*>(chunk.data()),
+                       static_cast<VstInt32>(chunk.size()));
+        for (VstInt32 i = 0; i < 8; ++i)
+            twin->setParameter(i, plugin->getParameter(i));
+        auto* editor = dynamic_cast<ADEditor*>(twin->getEditor());
+        editor->open(nullptr);
+        editor->idle();
+        VSTGUI::PixelImage image;
+        editor->getFrame()->getPlatformFrame()->readPixels(image);
+        record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
+        return image.pixels;
+    }
+
+    // Waits (pumping messages, no effEditIdle) until the window shows the offscreen drawing.
+    ::testing::AssertionResult showsLikeOffscreen()
+    {
+        moveTo(kOutside);
+        const auto expected = offscreenPixels();
+        std::vector<uint32_t> shown;
+        if (pumpUntil(
+                [&]
+                {
+                    shown = windowPixels();
+                    return shown == expected;
+                }))
+            return ::testing::AssertionSuccess();
+        size_t differing = 0;
+        for (size_t i = 0; i < std::min(shown.size(), expected.size()); ++i)
+            differing += shown[i] != expected[i];
+        return ::testing::AssertionFailure() << differing << " of " << expected.size()
+                                             << " pixels differ (" << shown.size() << " read)";
+    }
+
+    std::vector<HostCall> gestureCalls(VstInt32 index)
+    {
+        std::vector<HostCall> gesture;
+        for (const HostCall& c : recording.calls())
+            if ((c.opcode == audioMasterBeginEdit || c.opcode == audioMasterAutomate ||
+                 c.opcode == audioMasterEndEdit) &&
+                c.index == index)
+                gesture.push_back(c);
+        return gesture;
+    }
+
+    std::vector<unsigned char> currentPresetRecord()
+    {
+        const auto chunk = plugin->chunk();
+        int32_t current;
+        std::memcpy(&current, chunk.data() + 12, 4);
+        std::vector<unsigned char> record(61);
+        const unsigned char head[5] = {0x79, 0x53, 0x72, 0x4F, '!'};
+        std::memcpy(record.data(), head, 5);
+        std::memcpy(record.data() + 5, chunk.data() + 32 + 56 * current, 56);
+        return record;
+    }
+
+    HWND host = nullptr;
+    RecordingHost recording;
+    std::unique_ptr<LoadedPlugin> plugin;
+};
+
+} // namespace
+
+TEST_F(EditorInWindowsHost, DrawsInAChildWindowAndFollowsTheHostWithoutIdle)
+{
+    ERect* rect = nullptr;
+    ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right - rect->left, kWidth);
+    EXPECT_EQ(rect->bottom - rect->top, kHeight);
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, host), 1);
+    HWND child = editorWindow();
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(childCount(), 1);
+    EXPECT_TRUE(GetWindowLongPtrW(child, GWL_STYLE) & WS_CHILD);
+    RECT client;
+    GetClientRect(child, &client);
+    EXPECT_EQ(client.right, kWidth);
+    EXPECT_EQ(client.bottom, kHeight);
+    EXPECT_TRUE(showsLikeOffscreen());
+
+    // The program name is drawn (dark text on the light field), never silently left out.
+    const auto pixels = windowPixels();
+    int dark = 0;
+    for (int y = 233; y < 248; ++y)
+        for (int x = 96; x < 212; ++x)
+            dark += (pixels[static_cast<size_t>(y) * kWidth + x] & 0xFF) < 0x60;
+    EXPECT_GT(dark, 20);
+
+    // Values the host sets reach the window through the editor's own timer.
+    plugin->setParameter(kOutput, 1.0f);
+    plugin->setParameter(kBypass, 0.7f);
+    EXPECT_TRUE(showsLikeOffscreen());
+    plugin->dispatch(effEditClose);
+    EXPECT_EQ(childCount(), 0);
+}
+
+TEST_F(EditorInWindowsHost, MouseAndKeysWorkWithoutHostIdle)
+{
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, host), 1);
+    pump(100);
+
+    // Dragging the Decay knob up: begin, automation, end, all for index 2.
+    recording.clear();
+    moveTo({72, 93});
+    send(MOUSEEVENTF_LEFTDOWN, {72, 93});
+    for (LONG y = 88; y >= 63; y -= 5)
+        moveTo({72, y});
+    // Outside the editor's window the drag goes on: the window holds the mouse capture.
+    moveTo({360, 40});
+    send(MOUSEEVENTF_LEFTUP, {360, 40});
+    ASSERT_TRUE(pumpUntil([&] { return !recording.callsWith(audioMasterEndEdit).empty(); }));
+    const auto gesture = gestureCalls(kDecay);
+    ASSERT_GE(gesture.size(), 3u);
+    EXPECT_EQ(gesture.front().opcode, audioMasterBeginEdit);
+    EXPECT_EQ(gesture.back().opcode, audioMasterEndEdit);
+    for (size_t i = 1; i + 1 < gesture.size(); ++i)
+        EXPECT_EQ(gesture[i].opcode, audioMasterAutomate);
+    EXPECT_GT(plugin->getParameter(kDecay), 0.25f);
+    EXPECT_EQ(gesture[gesture.size() - 2].opt, plugin->getParameter(kDecay));
+
+    // The bypass key.
+    recording.clear();
+    click({160, 175});
+    ASSERT_TRUE(pumpUntil([&] { return !recording.callsWith(audioMasterAutomate).empty(); }));
+    EXPECT_EQ(recording.callsWith(audioMasterAutomate).at(0).index, kBypass);
+    EXPECT_EQ(plugin->getParameter(kBypass), 1.0f);
+
+    // A double click on PRESET remembers the current program in the registry; store A too.
+    click({50, 234}, 2);
+    ASSERT_TRUE(pumpUntil([&] { return hasProductValue(L"DefaultPreset"); }));
+    EXPECT_EQ(productValue(L"DefaultPreset"), RegistryValue(REG_BINARY, currentPresetRecord()));
+    click({275, 233});
+    ASSERT_TRUE(pumpUntil([&] { return hasProductValue(L"MemoA"); }));
+    EXPECT_EQ(productValue(L"MemoA"), RegistryValue(REG_BINARY, currentPresetRecord()));
+
+    // Typing in the name field renames the program.
+    click({154, 240});
+    pressKey(VK_END);
+    for (int i = 0; i < 30; ++i)
+        pressKey(VK_BACK);
+    type(L"Saiten \u00FC");
+    pressKey(VK_RETURN);
+    char name[kVstMaxProgNameLen + 1] = {};
+    ASSERT_TRUE(pumpUntil(
+        [&]
+        {
+            plugin->dispatch(effGetProgramName, 0, 0, name);
+            return std::strcmp(name, "Saiten \xC3\xBC") == 0;
+        }))
+        << name;
+    EXPECT_TRUE(showsLikeOffscreen());
+}
+
+TEST_F(EditorInWindowsHost, OpensAndClosesAgainAndClosesWithTheEffect)
+{
+    for (int i = 0; i < 30; ++i)
+    {
+        ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, host), 1) << "round " << i;
+        ASSERT_EQ(childCount(), 1) << "round " << i;
+        pump(i % 5 == 0 ? 60 : 0); // now and then long enough for the timer to draw
+        plugin->dispatch(effEditClose);
+        ASSERT_EQ(childCount(), 0) << "round " << i;
+    }
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, host), 1);
+    EXPECT_TRUE(showsLikeOffscreen());
+    // The host closes the effect with its editor still open: the window goes with it.
+    HWND child = editorWindow();
+    EXPECT_EQ(plugin->close(), 1);
+    EXPECT_FALSE(IsWindow(child));
+    pump(100); // no timer of the closed editor fires into freed memory
+    EXPECT_EQ(childCount(), 0);
+}
