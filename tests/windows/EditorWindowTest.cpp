@@ -10,8 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 #include <windows.h>
 
 namespace
@@ -54,6 +58,32 @@ template <class F> bool pumpUntil(F done, int timeoutMs = 5000)
         pump(20);
     }
     return done();
+}
+
+// A window's pixels as the screen shows them (0xRRGGBB).
+std::vector<uint32_t> pixelsOf(HWND child)
+{
+    std::vector<uint32_t> out;
+    HDC dc = child ? GetDC(child) : nullptr;
+    if (!dc) return out;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP copy = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, copy);
+    if (BitBlt(memory, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY))
+    {
+        GdiFlush();
+        const auto* p = static_cast<const uint32_t*>(bits);
+        for (int i = 0; i < kWidth * kHeight; ++i)
+            out.push_back(p[i] & 0xFFFFFF);
+    }
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(copy);
+    ReleaseDC(child, dc);
+    return out;
 }
 
 class EditorInWindowsHost : public ::testing::Test
@@ -142,33 +172,7 @@ protected:
         pump(50);
     }
 
-    // The editor window's pixels as the screen shows them (0xRRGGBB).
-    std::vector<uint32_t> windowPixels()
-    {
-        std::vector<uint32_t> out;
-        HWND child = editorWindow();
-        HDC dc = child ? GetDC(child) : nullptr;
-        if (!dc) return out;
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP copy = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(memory, copy);
-        if (BitBlt(memory, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY))
-        {
-            GdiFlush();
-            const auto* p = static_cast<const uint32_t*>(bits);
-            for (int i = 0; i < kWidth * kHeight; ++i)
-                out.push_back(p[i] & 0xFFFFFF);
-        }
-        SelectObject(memory, old);
-        DeleteDC(memory);
-        DeleteObject(copy);
-        ReleaseDC(child, dc);
-        return out;
-    }
-
+    std::vector<uint32_t> windowPixels() { return pixelsOf(editorWindow()); }
     // The same editor made in this process, set to the plug-in's values and programs, drawn
     // offscreen.
     std::vector<uint32_t> offscreenPixels()
@@ -328,6 +332,129 @@ TEST_F(EditorInWindowsHost, MouseAndKeysWorkWithoutHostIdle)
         }))
         << name;
     EXPECT_TRUE(showsLikeOffscreen());
+}
+
+namespace
+{
+// The area of one control in a whole-window image.
+std::vector<uint32_t> area(const std::vector<uint32_t>& image, RECT r)
+{
+    std::vector<uint32_t> out;
+    for (LONG y = r.top; y < r.bottom && !image.empty(); ++y)
+        for (LONG x = r.left; x < r.right; ++x)
+            out.push_back(image[static_cast<size_t>(y) * kWidth + x]);
+    return out;
+}
+
+// Plays the user in a file dialog from another thread (this one is inside the dialog's own
+// message loop): waits for the dialog, takes a picture of the editor meanwhile, then types a
+// file name and confirms, or cancels.
+struct DialogUser
+{
+    DialogUser(const wchar_t* t, const wchar_t* name, HWND window)
+        : title(t), fileName(name), editor(window)
+    {
+    }
+    const wchar_t* title;
+    const wchar_t* fileName; // null: Cancel
+    HWND editor;
+    std::atomic<bool> seen{false};
+    std::vector<uint32_t> editorWhileOpen;
+    std::thread thread;
+
+    void start()
+    {
+        thread = std::thread(
+            [this]
+            {
+                HWND dialog = nullptr;
+                for (int i = 0; i < 500 && !dialog; ++i, Sleep(20))
+                    dialog = FindWindowW(nullptr, title);
+                if (!dialog) return;
+                seen = true;
+                Sleep(300); // the editor's timer redraws it meanwhile
+                editorWhileOpen = pixelsOf(editor);
+                if (fileName)
+                {
+                    SetDlgItemTextW(dialog, 0x47C, fileName); // the file name box
+                    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                }
+                else
+                    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            });
+    }
+    void join()
+    {
+        if (thread.joinable()) thread.join();
+    }
+};
+} // namespace
+
+TEST_F(EditorInWindowsHost, FileDialogsRunInsideTheClickWithTheArrowPressed)
+{
+    // A preset file in a folder the editor remembers, so the dialog opens there.
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() /
+                            (L"Orv dialog f\u00FCr " + std::to_wstring(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    std::vector<unsigned char> preset(61, 0);
+    const unsigned char head[5] = {0x79, 0x53, 0x72, 0x4F, '!'};
+    std::memcpy(preset.data(), head, 5);
+    std::memcpy(preset.data() + 5, "From disk", 9);
+    for (int k = 0; k < 8; ++k)
+    {
+        const float v = 0.0625f * static_cast<float>(k + 1);
+        std::memcpy(preset.data() + 29 + 4 * k, &v, 4);
+    }
+    std::ofstream(folder / L"bright.orv", std::ios::binary)
+        .write(reinterpret_cast<const char*>(preset.data()), 61);
+    plugin.reset();
+    const std::wstring remembered = folder.wstring() + L"\\";
+    writeRegistryValue(kProductKey, L"CurrDir", REG_SZ, remembered.c_str(),
+                       (remembered.size() + 1) * sizeof(wchar_t));
+    plugin = std::make_unique<LoadedPlugin>(recording);
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, host), 1);
+    pump(100);
+
+    const RECT arrow{76, 226, 88, 240}; // load preset
+    moveTo(kOutside);
+    pump(100);
+    const auto normal = area(windowPixels(), arrow);
+    moveTo({82, 233});
+    pump(100);
+    const auto hovered = area(windowPixels(), arrow);
+
+    // Cancel: nothing changes.
+    DialogUser cancel{L"Load preset", nullptr, editorWindow()};
+    cancel.start();
+    click({82, 233});
+    cancel.join();
+    ASSERT_TRUE(cancel.seen);
+    const auto pressed = area(cancel.editorWhileOpen, arrow);
+    EXPECT_NE(pressed, normal);
+    EXPECT_NE(pressed, hovered);
+    char name[kVstMaxProgNameLen + 1] = {};
+    plugin->dispatch(effGetProgramName, 0, 0, name);
+    EXPECT_STREQ(name, "Default");
+
+    // A file chosen in the remembered folder loads into the current program.
+    DialogUser choose{L"Load preset", L"bright.orv", editorWindow()};
+    choose.start();
+    click({82, 233});
+    choose.join();
+    ASSERT_TRUE(choose.seen);
+    EXPECT_TRUE(pumpUntil(
+        [&]
+        {
+            plugin->dispatch(effGetProgramName, 0, 0, name);
+            return std::strcmp(name, "From disk") == 0;
+        }))
+        << name;
+    EXPECT_EQ(plugin->getParameter(kDecay), 0.1875f);
+    plugin.reset();
+    // Closing wrote back the folder the file came from.
+    EXPECT_EQ(productValue(L"CurrDir"), RegistryValue(REG_SZ, wideTextBytes(remembered)));
+    fs::remove_all(folder);
 }
 
 TEST_F(EditorInWindowsHost, OpensAndClosesAgainAndClosesWithTheEffect)
