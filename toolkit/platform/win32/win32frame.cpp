@@ -68,16 +68,17 @@ int32_t modifiersNow()
     return m;
 }
 
-// Buttons and modifiers as the mouse messages report them (Alt is not among them).
+// The buttons a mouse message reports, and the modifiers as this thread's key state has them at
+// that message (the message's own MK_SHIFT and MK_CONTROL do not always follow keys that were
+// sent as input, and it has no bit for Alt).
 int32_t mouseState(WPARAM wParam)
 {
-    int32_t b = 0;
+    int32_t b = modifiersNow();
     if (wParam & MK_LBUTTON) b |= kLButton;
     if (wParam & MK_MBUTTON) b |= kMButton;
     if (wParam & MK_RBUTTON) b |= kRButton;
     if (wParam & MK_SHIFT) b |= kShift;
     if (wParam & MK_CONTROL) b |= kControl;
-    if (GetKeyState(VK_MENU) < 0) b |= kAlt;
     return b;
 }
 
@@ -364,6 +365,12 @@ struct Win32Frame::Window : std::enable_shared_from_this<Win32Frame::Window>
             return 0;
         case WM_ERASEBKGND:
             return 1; // the back buffer covers every pixel
+        case WM_PRINTCLIENT:
+            // PrintWindow and other captures of the window: the whole picture into their DC.
+            buffer.render(callback);
+            present(reinterpret_cast<HDC>(wParam),
+                    {CRect(0, 0, buffer.getWidth(), buffer.getHeight())});
+            return 0;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             mouseDown(kLButton, wParam, lParam, message == WM_LBUTTONDBLCLK);
