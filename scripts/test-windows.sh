@@ -20,19 +20,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own: Wine's desktop and the editor's window need an X server.
-for n in $(seq 90 140); do
-    [[ -e "/tmp/.X11-unix/X$n" || -e "/tmp/.X$n-lock" ]] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do [[ -e "/tmp/.X11-unix/X$n" ]] && break; sleep 0.1; done
-    if kill -0 "$xvfb_pid" 2>/dev/null && [[ -e "/tmp/.X11-unix/X$n" ]]; then
-        export DISPLAY=":$n"
-        break
-    fi
-    xvfb_pid=""
-done
-[[ -n "${DISPLAY:-}" ]] || { echo "test-windows: no X server could be started" >&2; exit 1; }
+# A display of our own (Xvfb picks a free number and writes it to fd 3): Wine's desktop and the
+# editor's window need an X server.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+[[ -s "$work/display" ]] || { echo "test-windows: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
 
 mkdir -p "$WINEPREFIX"
 # A persistent server, and Wine's services started with nothing attached: a first Wine process

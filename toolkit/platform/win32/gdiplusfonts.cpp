@@ -136,7 +136,16 @@ GdiplusFace gdiplusFaceFor(const char* name, int32_t style)
     }
     // The built-in face: regular only, but underline and strike-out are drawn by GDI+ itself.
     const Gdiplus::FontFamily* f = embeddedFamily();
-    if (!f) return {nullptr, 0, 0, 0.8};
+    if (!f)
+    {
+        // Should the built-in face ever fail to load, any installed sans face is better than
+        // no text at all.
+        for (const char* fallback : {"Arial", "Tahoma", "Microsoft Sans Serif", "DejaVu Sans"})
+            if (const Gdiplus::FontFamily* g = installedFamily(fallback);
+                g && g->IsStyleAvailable(Gdiplus::FontStyleRegular))
+                return {g, Gdiplus::FontStyleRegular, 0, ascentOf(g, Gdiplus::FontStyleRegular)};
+        return {nullptr, 0, 0, 0.8};
+    }
     int s = wanted & (Gdiplus::FontStyleUnderline | Gdiplus::FontStyleStrikeout);
     if (!f->IsStyleAvailable(s)) s = Gdiplus::FontStyleRegular;
     return {f, s, cache().embeddedCapHeight, ascentOf(f, s)};
