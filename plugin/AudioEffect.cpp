@@ -211,13 +211,6 @@ VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
     return audioMaster ? audioMaster(&cEffect, opcode, index, value, ptr, opt) : 0;
 }
 
-VstInt32 AudioEffect::getMasterVersion()
-{
-    if (!audioMaster) return 1;
-    const VstInt32 version = static_cast<VstInt32>(callHost(audioMasterVersion));
-    return version ? version : 1;
-}
-
 bool AudioEffect::beginEdit(VstInt32 index)
 {
     return audioMaster ? callHost(audioMasterBeginEdit, index) != 0 : false;
