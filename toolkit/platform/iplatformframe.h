@@ -80,8 +80,6 @@ public:
 
 // Decodes PNG bytes; null on any error.
 std::unique_ptr<IPlatformBitmap> createPlatformBitmapFromPng(const uint8_t* data, size_t size);
-// A transparent bitmap of the given size.
-std::unique_ptr<IPlatformBitmap> createPlatformBitmap(int width, int height);
 
 // A drawing context on a scratch surface, for measuring text (caller forgets it).
 CDrawContext* createMeasureContext();
@@ -94,6 +92,5 @@ std::unique_ptr<IPlatformFrame> createPlatformFrame(PlatformType type,
 
 // The type kDefaultNative stands for. Tests and screenshot tools set kOffscreen.
 void setDefaultPlatformType(PlatformType type);
-PlatformType getDefaultPlatformType();
 
 } // namespace VSTGUI
