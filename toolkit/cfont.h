@@ -27,11 +27,6 @@ public:
     double getSize() const { return fontSize; }
     int32_t getStyle() const { return fontStyle; }
 
-    bool operator==(const CFontDesc& o) const
-    {
-        return fontName == o.fontName && fontSize == o.fontSize && fontStyle == o.fontStyle;
-    }
-
 private:
     std::string fontName;
     double fontSize;

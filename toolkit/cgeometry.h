@@ -25,7 +25,7 @@ struct CPoint
     bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
 };
 
-// The constructor stores the edges as given; operator() normalises them.
+// The constructor stores the edges as given, without normalising them.
 struct CRect
 {
     CCoord left = 0;
@@ -36,14 +36,6 @@ struct CRect
     CRect() = default;
     CRect(CCoord l, CCoord t, CCoord r, CCoord b) : left(l), top(t), right(r), bottom(b) {}
 
-    CRect& operator()(CCoord l, CCoord t, CCoord r, CCoord b)
-    {
-        left = std::min(l, r);
-        right = std::max(l, r);
-        top = std::min(t, b);
-        bottom = std::max(t, b);
-        return *this;
-    }
     bool operator==(const CRect& o) const
     {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;

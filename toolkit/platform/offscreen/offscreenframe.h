@@ -16,7 +16,6 @@ public:
     void update() override;
     // Keys come from the caller, so there is no keyboard to listen to.
     void setTextInputActive(bool) override {}
-    uint32_t getTicks() const override;
     bool readPixels(PixelImage& out) override;
     void* getNativeWindow() const override { return nullptr; }
 
