@@ -23,16 +23,11 @@ public:
 
     // Called by the effect whenever a parameter changes; concrete editors show the value.
     virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
-    // No host request of this platform reaches it.
-    virtual void draw(ERect* /*rect*/) {}
 
     // The toolkit's editor interface.
-    void doIdleStuff() override {}
     int32_t getKnobMode() const override { return knobMode; }
     void beginEdit(int32_t index) override;
     void endEdit(int32_t index) override;
-    bool beforeSizeChange(const VSTGUI::CRect&, const VSTGUI::CRect&) override { return true; }
-    VSTGUI::CFrame* getFrame() const override { return frame; }
 
 protected:
     ERect rect{};
