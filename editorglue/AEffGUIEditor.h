@@ -21,7 +21,8 @@ public:
     // Shared by every editor in the process.
     bool setKnobMode(VstInt32 val) override;
 
-    // Called by the effect whenever a parameter changes; concrete editors show the value.
+    // A parameter changed; concrete editors show the value. (The effect reaches its editor through
+    // EditorParameterLink, which the concrete editor implements with this same function.)
     virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
 
     // The toolkit's editor interface.
