@@ -126,7 +126,38 @@ void PluginLibrary::unload()
     libraryPath.clear();
 }
 
-std::string defaultPluginPath()
+std::vector<std::string> defaultPluginCandidates()
 {
-    return narrow(programFolder() + L"OrvSympharon.dll");
+    // Beside the running program (the build puts it there), then the common VST2 folders.
+    std::vector<std::wstring> places = {programFolder() + L"OrvSympharon.dll"};
+    for (const wchar_t* variable : {L"CommonProgramFiles", L"ProgramFiles"})
+    {
+        wchar_t folder[MAX_PATH];
+        const DWORD n = GetEnvironmentVariableW(variable, folder, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) continue;
+        places.push_back(std::wstring(folder) +
+                         (variable[0] == L'C' ? L"\\VST2\\" : L"\\VSTPlugins\\") +
+                         L"OrvSympharon.dll");
+    }
+    std::vector<std::string> candidates;
+    for (const std::wstring& place : places)
+        candidates.push_back(narrow(place));
+    return candidates;
+}
+
+bool findDefaultPlugin(std::string& path, std::string& error)
+{
+    std::string looked;
+    for (const std::string& candidate : defaultPluginCandidates())
+    {
+        const DWORD attributes = GetFileAttributesW(widen(candidate).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        {
+            path = candidate;
+            return true;
+        }
+        looked += (looked.empty() ? "" : ", ") + candidate;
+    }
+    error = "no plug-in given and none found at " + looked;
+    return false;
 }

@@ -31,11 +31,4 @@ CDrawContext* createMeasureContext()
     return context;
 }
 
-std::unique_ptr<IPlatformBitmap> createPlatformBitmap(int width, int height)
-{
-    if (width <= 0 || height <= 0) return nullptr;
-    return std::make_unique<CairoBitmap>(
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-}
-
 } // namespace VSTGUI

@@ -219,14 +219,6 @@ void GdiplusDrawContext::drawRect(const CRect& r, CDrawStyle style)
     fillAndStroke(style, path);
 }
 
-void GdiplusDrawContext::drawEllipse(const CRect& r, CDrawStyle style)
-{
-    if (r.getWidth() <= 0 || r.getHeight() <= 0) return;
-    Gdiplus::GraphicsPath path;
-    path.AddEllipse(toRectF(r));
-    fillAndStroke(style, path);
-}
-
 void GdiplusDrawContext::drawLine(const CPoint& from, const CPoint& to)
 {
     Gdiplus::GraphicsPath path;
@@ -247,28 +239,6 @@ void GdiplusDrawContext::drawPolygon(const std::vector<CPoint>& points, CDrawSty
         path.AddLines(p.data(), static_cast<INT>(p.size()));
     if (style != kDrawStroked) path.CloseFigure();
     fillAndStroke(style, path);
-}
-
-void GdiplusDrawContext::clearRect(const CRect& r)
-{
-    int cl, ct, cr, cb;
-    if (graphics) graphics->Flush(Gdiplus::FlushIntentionSync);
-    if (integralClip(cl, ct, cr, cb) && isWhole(r.left) && isWhole(r.top) && isWhole(r.right) &&
-        isWhole(r.bottom))
-    {
-        const int left = std::max(cl, static_cast<int>(r.left));
-        const int right = std::min(cr, static_cast<int>(r.right));
-        for (int y = std::max(ct, static_cast<int>(r.top));
-             y < std::min(cb, static_cast<int>(r.bottom)); ++y)
-            for (int x = left; x < right; ++x)
-                target.pixels[static_cast<size_t>(y) * target.stride + x] = 0;
-        return;
-    }
-    if (!graphics) return;
-    graphics->SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
-    Gdiplus::SolidBrush clear(Gdiplus::Color(0, 0, 0, 0));
-    graphics->FillRectangle(&clear, toRectF(r));
-    graphics->SetCompositingMode(Gdiplus::CompositingModeSourceOver);
 }
 
 void GdiplusDrawContext::drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset,

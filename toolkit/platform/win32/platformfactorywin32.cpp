@@ -2,7 +2,6 @@
 // GDI+.
 #include "gdipluscontext.h"
 #include "win32frame.h"
-#include <chrono>
 
 namespace VSTGUI
 {
@@ -21,13 +20,8 @@ public:
     void invalidRect(const CRect& rect) override { buffer.invalidate(rect); }
     void processEvents() override {}
     void update() override { buffer.render(callback); }
+    // Keys come from the caller, so there is no keyboard to listen to.
     void setTextInputActive(bool) override {}
-    uint32_t getTicks() const override
-    {
-        using namespace std::chrono;
-        return static_cast<uint32_t>(
-            duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-    }
     bool readPixels(PixelImage& out) override
     {
         update();
@@ -75,12 +69,6 @@ private:
 CDrawContext* createMeasureContext()
 {
     return new MeasureContext();
-}
-
-std::unique_ptr<IPlatformBitmap> createPlatformBitmap(int width, int height)
-{
-    if (width <= 0 || height <= 0) return nullptr;
-    return std::make_unique<GdiplusBitmap>(width, height);
 }
 
 } // namespace VSTGUI

@@ -1,6 +1,5 @@
 #include "win32frame.h"
 #include "../../cbuttonstate.h"
-#include <chrono>
 #include <mutex>
 #include <windows.h>
 #include <windowsx.h>
@@ -516,13 +515,6 @@ void Win32Frame::update()
 void Win32Frame::setTextInputActive(bool active)
 {
     window->setTextInput(active);
-}
-
-uint32_t Win32Frame::getTicks() const
-{
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 void* Win32Frame::getNativeWindow() const
