@@ -18,17 +18,20 @@ ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.pat
 
 # folder -> folders its files may include (besides its own)
 ALLOWED = {
-    "toolkit": set(),
+    "text": set(),
+    "toolkit": {"text"},
     "resources": set(),
     "engine": set(),
     "plugin": set(),
-    "presets": {"plugin"},
-    "editorglue": {"plugin", "toolkit", "resources"},
-    "presetstrip": {"presets", "editorglue", "plugin", "toolkit"},
-    "editor": {"presetstrip", "presets", "editorglue", "plugin", "toolkit", "resources", "engine"},
-    "effect": {"editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine"},
+    "presets": {"plugin", "text"},
+    "editorglue": {"plugin", "toolkit", "resources", "text"},
+    "presetstrip": {"presets", "editorglue", "plugin", "toolkit", "text"},
+    "editor": {"presetstrip", "presets", "editorglue", "plugin", "toolkit", "resources", "engine",
+               "text"},
+    "effect": {"editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
+               "text"},
     "lv2": {"effect", "editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
-            "resources"},
+            "resources", "text"},
 }
 # Folders whose bare-name includes resolve into them (their include directory is public).
 BARE_NAME_FOLDERS = ("toolkit", "resources")

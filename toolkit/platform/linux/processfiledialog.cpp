@@ -1,6 +1,9 @@
 // File dialogs on Linux: kdialog or zenity run as a child process. The editor never waits for
-// it; the frame's idle polls the pipe and reaps the child without blocking.
+// it; the frame's idle polls the pipe and reaps the child without blocking. The dialog is
+// attached to the host's top-level window (it opens over it and stays with it), and raising it
+// again finds its windows by the process id they declare.
 #include "../../cfileselector.h"
+#include "../x11/x11windows.h"
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -120,6 +123,13 @@ public:
         finish();
     }
 
+    // Both zenity and kdialog mark their windows with their process id (_NET_WM_PID), so the
+    // same search finds either; the dialog keeps running, nothing is restarted.
+    void raise() override
+    {
+        if (pid > 0) raiseWindowsOfProcess(static_cast<uint32_t>(pid));
+    }
+
 private:
     static bool executable(const char* path) { return access(path, X_OK) == 0; }
 
@@ -131,6 +141,9 @@ private:
         std::string program = custom ? custom : (kdialog ? "/usr/bin/kdialog" : "/usr/bin/zenity");
         if (!custom && !kdialog && !executable(program.c_str())) return args;
         args.push_back(program);
+        // Window ids in decimal: both programs read them so.
+        const std::string owner =
+            rq.parentWindow ? std::to_string(reinterpret_cast<uintptr_t>(rq.parentWindow)) : "";
         if (kdialog)
         {
             if (rq.style == 1)
@@ -147,6 +160,11 @@ private:
             {
                 args.push_back("--title");
                 args.push_back(rq.title);
+            }
+            if (!owner.empty())
+            {
+                args.push_back("--attach");
+                args.push_back(owner);
             }
             std::string start = rq.initialDirectory;
             if (rq.style == 1 && !rq.defaultSaveName.empty()) start += rq.defaultSaveName;
@@ -173,6 +191,7 @@ private:
             args.push_back("--separator=\n");
         }
         if (!rq.title.empty()) args.push_back("--title=" + rq.title);
+        if (!owner.empty()) args.push_back("--attach=" + owner);
         std::string start = rq.initialDirectory;
         if (rq.style == 1) start += rq.defaultSaveName;
         if (!start.empty()) args.push_back("--filename=" + start);

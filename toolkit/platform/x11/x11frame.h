@@ -49,6 +49,7 @@ public:
     uint32_t getTicks() const override;
     bool readPixels(PixelImage& out) override;
     void* getNativeWindow() const override;
+    void* getTopLevelWindow() const override;
 
 private:
     X11Frame(IPlatformFrameCallback* callback, int width, int height);
