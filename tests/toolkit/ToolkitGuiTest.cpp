@@ -1,6 +1,6 @@
 // Offscreen drawing: what the toolkit puts into the image, pixel by pixel.
-#include "embedded_resources.h"
 #include "GuiTestSupport.h"
+#include "embedded_resources.h"
 #include "platform/offscreen/offscreenframe.h"
 #include <gtest/gtest.h>
 
@@ -295,6 +295,129 @@ TEST_F(ToolkitDrawing, OptionMenuStyleBitsDecideWhatItPaints)
     EXPECT_GT(count(25, 0xFFFF00, false), 76 * 16 - 1);
     EXPECT_EQ(count(25, 0, true), 0);
     EXPECT_EQ(count(50, 0xFFFFFF, false), 76 * 16);
+}
+
+TEST_F(ToolkitDrawing, TextOfAnyBytesIsDrawnAndDrawingGoesOnAfterIt)
+{
+    // A text and, after it in the same pass, a filled square.
+    struct TextThenSquare : CView
+    {
+        TextThenSquare(const CRect& r, const char* t) : CView(r), text(t) {}
+        void draw(CDrawContext* c) override
+        {
+            c->setFont(kNormalFontSmall);
+            c->setFontColor(kBlackCColor);
+            c->drawString(text, CRect(0, 0, 120, 20), kLeftText);
+            width = c->getStringWidth(text);
+            c->setFillColor(kBlueCColor);
+            c->drawRect(CRect(100, 40, 110, 50), kDrawFilled);
+            setDirty(false);
+        }
+        const char* text;
+        CCoord width = 0;
+    };
+    auto draw = [](const char* text, CCoord& width)
+    {
+        TestFrame frame(kFrameRect);
+        frame->setBackgroundColor(kWhiteCColor);
+        auto* view = new TextThenSquare(kFrameRect, text);
+        frame->addView(view);
+        const PixelImage img = frame.pixels();
+        width = view->width;
+        return img;
+    };
+    // Bytes that are no UTF-8 look like the Windows-1252 characters they stand for.
+    const std::pair<const char*, const char*> rows[] = {
+        {"Caf\xE9 \x80 \x93q\x94", "Caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D"},
+        {"24 bytes cut \xE2\x82", "24 bytes cut \xC3\xA2\xE2\x80\x9A"},
+    };
+    for (const auto& [bytes, utf8] : rows)
+    {
+        CCoord bytesWidth = 0, utf8Width = 0;
+        const PixelImage shown = draw(bytes, bytesWidth);
+        const PixelImage expected = draw(utf8, utf8Width);
+        EXPECT_EQ(shown.at(105, 45), kBlue) << bytes;
+        EXPECT_TRUE(shown.pixels == expected.pixels) << bytes;
+        EXPECT_EQ(bytesWidth, utf8Width) << bytes;
+        int ink = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 120; ++x)
+                ink += isDark(shown.at(x, y));
+        EXPECT_GT(ink, 40) << bytes;
+    }
+}
+
+TEST_F(ToolkitDrawing, TypedTextScrollsSoTheCaretStaysInTheField)
+{
+    const CRect field(2, 10, 118, 25); // 116 pixels wide, as the program name's
+    auto makeField = [&](TestFrame& frame, const char* text)
+    {
+        frame->setBackgroundColor(kWhiteCColor);
+        auto* edit = new CTextEdit(field, nullptr, 1, text, nullptr, kNoFrame);
+        edit->setBackColor(kWhiteCColor);
+        edit->setFontColor(kBlackCColor);
+        edit->setFont(kNormalFontSmall);
+        frame->addView(edit);
+        return edit;
+    };
+    // The caret: the one column dark over the field's height but for two pixels at each end.
+    auto caretColumn = [&](const PixelImage& img)
+    {
+        for (int x = 0; x < img.width; ++x)
+        {
+            bool full = true;
+            for (int y = 12; y <= 22 && full; ++y)
+                full = isDark(img.at(x, y));
+            if (full) return x;
+        }
+        return -1;
+    };
+    auto inkOutsideField = [&](const PixelImage& img)
+    {
+        int n = 0;
+        for (int y = 0; y < img.height; ++y)
+            for (int x = 0; x < img.width; ++x)
+                n += isDark(img.at(x, y)) && !field.pointInside(CPoint(x, y));
+        return n;
+    };
+    auto type = [](TestFrame& frame, const std::string& text)
+    {
+        for (char c : text)
+        {
+            VstKeyCode key{c, 0, 0};
+            frame->onKeyDown(key);
+        }
+    };
+
+    TestFrame frame(kFrameRect);
+    makeField(frame, "");
+    frame.click(60, 17);
+    type(frame, "abc");
+    const int shortCaret = caretColumn(frame.pixels());
+    EXPECT_GT(shortCaret, 60); // just after the centred text
+    EXPECT_LT(shortCaret, 72);
+
+    type(frame, "defghijklmnopqrstuvwxyz0123");
+    const PixelImage longText = frame.pixels();
+    EXPECT_EQ(caretColumn(longText), 116); // the caret keeps to the right edge
+    EXPECT_EQ(inkOutsideField(longText), 0);
+    int inkBeforeCaret = 0; // the last characters typed are in view
+    for (int y = 12; y <= 22; ++y)
+        for (int x = 106; x < 116; ++x)
+            inkBeforeCaret += isDark(longText.at(x, y));
+    EXPECT_GT(inkBeforeCaret, 4);
+    type(frame, "4");
+    const PixelImage scrolled = frame.pixels();
+    EXPECT_EQ(caretColumn(scrolled), 116);
+    EXPECT_FALSE(scrolled.pixels == longText.pixels);
+
+    // Committed, the text is drawn as any field's text: centred, without caret.
+    VstKeyCode enter{0, VKEY_RETURN, 0};
+    frame->onKeyDown(enter);
+    TestFrame fresh(kFrameRect);
+    makeField(fresh, "abcdefghijklmnopqrstuvwxyz01234");
+    EXPECT_TRUE(frame.pixels().pixels == fresh.pixels().pixels);
+    EXPECT_EQ(caretColumn(frame.pixels()), -1);
 }
 
 } // namespace
