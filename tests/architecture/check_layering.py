@@ -25,11 +25,11 @@ ALLOWED = {
     "plugin": set(),
     "presets": {"plugin", "text"},
     "editorglue": {"plugin", "toolkit", "resources", "text"},
-    "presetstrip": {"presets", "editorglue", "plugin", "toolkit", "text"},
+    "presetstrip": {"presets", "editorglue", "plugin", "toolkit", "resources", "text"},
     "editor": {"presetstrip", "presets", "editorglue", "plugin", "toolkit", "resources", "engine",
                "text"},
     "effect": {"editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
-               "text"},
+               "resources", "text"},
     "lv2": {"effect", "editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
             "resources", "text"},
 }
