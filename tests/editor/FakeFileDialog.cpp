@@ -1,8 +1,9 @@
 // Stands in for zenity in the editor's X tests (the editor runs it through ORV_FILE_DIALOG_CMD).
-// It appends its arguments, one per line, to the file named by ORV_FAKE_DIALOG_LOG, shows a
-// window at (500, 20) that declares its process id in _NET_WM_PID as zenity's and kdialog's
-// windows do, and waits until the log's name with ".answer" appended exists: a path in that file
-// is printed as the chosen file (exit 0), an empty file cancels (exit 1). Gives up after 30 s.
+// It appends its arguments, one per line, and then the GDK_BACKEND it was given to the file
+// named by ORV_FAKE_DIALOG_LOG; shows a window at (500, 20) that declares its process id in
+// _NET_WM_PID as zenity's and kdialog's windows do; and waits until the log's name with ".answer"
+// appended exists: a path in that file is printed as the chosen file (exit 0), an empty file
+// cancels (exit 1). Gives up after 30 s.
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -20,6 +21,8 @@ int main(int argc, char** argv)
         std::ofstream out(log, std::ios::app);
         for (int i = 1; i < argc; ++i)
             out << argv[i] << '\n';
+        const char* backend = std::getenv("GDK_BACKEND");
+        out << "GDK_BACKEND=" << (backend ? backend : "") << '\n';
     }
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) return 2;

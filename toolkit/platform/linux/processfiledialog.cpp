@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -52,7 +54,12 @@ public:
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+        std::vector<std::string> environment = dialogEnvironment();
+        std::vector<char*> envp;
+        for (auto& e : environment)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attr);
         close(fds[1]);
@@ -132,6 +139,24 @@ public:
 
 private:
     static bool executable(const char* path) { return access(path, X_OK) == 0; }
+
+    // The host's environment, with the dialog's toolkit told to draw on X: the editor's window
+    // is an X window (under Wayland the host runs on XWayland), and only an X dialog can be
+    // attached to it and raised again.
+    static std::vector<std::string> dialogEnvironment()
+    {
+        std::vector<std::string> result;
+        for (char** e = environ; e && *e; ++e)
+        {
+            const std::string entry = *e;
+            if (entry.rfind("GDK_BACKEND=", 0) == 0 || entry.rfind("QT_QPA_PLATFORM=", 0) == 0)
+                continue;
+            result.push_back(entry);
+        }
+        result.push_back("GDK_BACKEND=x11");
+        result.push_back("QT_QPA_PLATFORM=xcb");
+        return result;
+    }
 
     static std::vector<std::string> buildArguments(const FileDialogRequest& rq)
     {
