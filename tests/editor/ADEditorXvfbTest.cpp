@@ -2,13 +2,13 @@
 // entry point, its editor opened with effEditOpen inside a real X window, used with XTest input
 // and pumped with effEditIdle. What the window shows is compared with the same editor drawn
 // offscreen in this process.
-#include "XHostWindow.h"
-#include "XvfbServer.h"
 #include "editor/ADEditor.h"
 #include "engine/ParameterMapping.h"
 #include "platform/x11/x11frame.h"
 #include "plugin/PluginEntry.h"
 #include "tests/support/RecordingHost.h"
+#include "XHostWindow.h"
+#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
@@ -18,7 +18,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -87,8 +86,8 @@ protected:
     }
 
     // The same editor made in this process, set to the plug-in's parameter values and current
-    // program, drawn offscreen (after `adjust`, when given, has changed its controls).
-    std::vector<uint32_t> offscreenPixels(const std::function<void(ADEditor*)>& adjust = {})
+    // program, drawn offscreen.
+    std::vector<uint32_t> offscreenPixels()
     {
         VSTGUI::setDefaultPlatformType(VSTGUI::kOffscreen);
         AudioEffect* twin = createEffectInstance(&RecordingHost::callback);
@@ -100,7 +99,6 @@ protected:
             twin->setParameter(i, plugin->getParameter(i));
         auto* editor = dynamic_cast<ADEditor*>(twin->getEditor());
         editor->open(nullptr);
-        if (adjust) adjust(editor);
         editor->idle();
         VSTGUI::PixelImage image;
         editor->getFrame()->getPlatformFrame()->readPixels(image);
@@ -111,10 +109,10 @@ protected:
     }
 
     // Waits for the window to settle and compares it with the offscreen drawing.
-    ::testing::AssertionResult showsLikeOffscreen(const std::function<void(ADEditor*)>& adjust = {})
+    ::testing::AssertionResult showsLikeOffscreen()
     {
         pointer(390, 290); // no hover highlight anywhere in the editor
-        const auto expected = offscreenPixels(adjust);
+        const auto expected = offscreenPixels();
         std::vector<uint32_t> shown;
         const bool same = idleUntil(
             [&]
@@ -283,31 +281,6 @@ TEST_F(EditorInHost, OpeningAndClosingCausesNoXError)
     record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
 }
 
-// A program renamed by the host to a name made on Windows: after the editor opens again, the
-// name field shows the new name and every other pixel of the window is as before.
-TEST_F(EditorInHost, AWindowsNameLeavesEveryOtherPixelAsItWas)
-{
-    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
-    ASSERT_TRUE(showsLikeOffscreen());
-    const auto before = screenPixels();
-    plugin->dispatch(effEditClose);
-    char name[] = "Caf\xE9 \x93strings\x94 \x96 \x80";
-    plugin->dispatch(effSetProgramName, 0, 0, name);
-    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
-    EXPECT_TRUE(showsLikeOffscreen());
-    const auto after = screenPixels();
-    ASSERT_EQ(after.size(), before.size());
-    const VSTGUI::CRect field = VSTGUI::CRect(96, 233, 212, 248);
-    size_t changedInField = 0, changedElsewhere = 0;
-    for (size_t i = 0; i < after.size(); ++i)
-    {
-        const VSTGUI::CPoint p(static_cast<double>(i % kWidth), static_cast<double>(i / kWidth));
-        (field.pointInside(p) ? changedInField : changedElsewhere) += after[i] != before[i];
-    }
-    EXPECT_GT(changedInField, 50u);
-    EXPECT_EQ(changedElsewhere, 0u);
-}
-
 // A host that forwards keys: after a double-click on PRESET (which remembers the default
 // preset) and a single click, Return and Enter go back to the host and leave what is
 // remembered alone.
@@ -337,50 +310,4 @@ TEST_F(EditorInHost, HostKeysAfterClicksOnPresetLeaveTheDefaultAlone)
     }
     ASSERT_TRUE(std::filesystem::exists(defaultPreset));
     EXPECT_EQ(fileText(defaultPreset), remembered);
-
-    // The name field is the one place keys go.
-    click(154, 240);
-    EXPECT_EQ(plugin->dispatch(effEditKeyDown, 'x'), 1);
-    EXPECT_EQ(plugin->dispatch(effEditKeyDown, 0, VSTGUI::VKEY_ESCAPE), 1);
-    EXPECT_EQ(plugin->dispatch(effEditKeyDown, 0, VSTGUI::VKEY_RETURN), 0);
-}
-
-// A file dialog started from an arrow belongs to the host's window, keeps its arrow pressed
-// while it is open, and comes back on top when another arrow is clicked; it is not restarted.
-TEST_F(EditorInHost, AnOpenFileDialogIsAttachedPressedAndBroughtBack)
-{
-    const auto log = config / "dialog.log";
-    ::setenv("ORV_FILE_DIALOG_CMD", ORV_FAKE_FILE_DIALOG, 1);
-    ::setenv("ORV_FAKE_DIALOG_LOG", log.c_str(), 1);
-    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
-    idleFor(3);
-    click(82, 233); // the load-preset arrow
-    xcb_window_t dialog = 0;
-    ASSERT_TRUE(idleUntil(
-        [&]
-        {
-            dialog = x.windowWithProcessId();
-            return dialog != 0;
-        }));
-    const std::string arguments = fileText(log);
-    EXPECT_NE(arguments.find("--title=Load preset\n"), std::string::npos) << arguments;
-    EXPECT_NE(arguments.find("--attach=" + std::to_string(x.parent) + "\n"), std::string::npos)
-        << arguments;
-    // Drawn on X, where it can belong to the host's window, even in a Wayland session.
-    EXPECT_NE(arguments.find("GDK_BACKEND=x11\n"), std::string::npos) << arguments;
-    EXPECT_TRUE(showsLikeOffscreen([](ADEditor* twin)
-                                   { twin->getStripControl(kTagLoadPreset)->setValue(1.f); }));
-
-    // The host's window comes over the dialog; a click on another arrow brings it back.
-    const xcb_window_t cover = x.createTopLevel(450, 0, 300, 250);
-    ASSERT_TRUE(x.isAbove(cover, dialog));
-    click(17, 248); // the save-bank arrow
-    EXPECT_TRUE(idleUntil([&] { return x.isAbove(dialog, cover); }));
-    EXPECT_EQ(fileText(log), arguments); // still the one dialog
-
-    std::ofstream(log.string() + ".answer").close(); // cancelled
-    EXPECT_TRUE(idleUntil([&] { return x.windowWithProcessId() == 0; }));
-    EXPECT_TRUE(showsLikeOffscreen());
-    ::unsetenv("ORV_FILE_DIALOG_CMD");
-    ::unsetenv("ORV_FAKE_DIALOG_LOG");
 }

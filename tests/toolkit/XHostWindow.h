@@ -77,63 +77,6 @@ public:
         sync();
     }
 
-    // The top-level windows (the root's children), from the bottom of the stack to its top.
-    std::vector<xcb_window_t> topLevels()
-    {
-        std::vector<xcb_window_t> result;
-        if (auto* t =
-                xcb_query_tree_reply(connection, xcb_query_tree(connection, screen->root), nullptr))
-        {
-            const xcb_window_t* c = xcb_query_tree_children(t);
-            result.assign(c, c + xcb_query_tree_children_length(t));
-            free(t);
-        }
-        return result;
-    }
-    // True when `upper` is stacked above `lower` (both top-level).
-    bool isAbove(xcb_window_t upper, xcb_window_t lower)
-    {
-        int at = 0, upperAt = -1, lowerAt = -1;
-        for (xcb_window_t w : topLevels())
-        {
-            if (w == upper) upperAt = at;
-            if (w == lower) lowerAt = at;
-            ++at;
-        }
-        return upperAt >= 0 && lowerAt >= 0 && upperAt > lowerAt;
-    }
-    // The first top-level window that declares a process id (_NET_WM_PID), or 0.
-    xcb_window_t windowWithProcessId()
-    {
-        auto* a = xcb_intern_atom_reply(connection,
-                                        xcb_intern_atom(connection, 1, 11, "_NET_WM_PID"), nullptr);
-        const xcb_atom_t pid = a ? a->atom : xcb_atom_t{XCB_ATOM_NONE};
-        free(a);
-        if (pid == XCB_ATOM_NONE) return 0;
-        for (xcb_window_t w : topLevels())
-        {
-            auto* p = xcb_get_property_reply(
-                connection, xcb_get_property(connection, 0, w, pid, XCB_ATOM_CARDINAL, 0, 1),
-                nullptr);
-            const bool has = p && xcb_get_property_value_length(p) == 4;
-            free(p);
-            if (has) return w;
-        }
-        return 0;
-    }
-    // A mapped top-level window of our own (it goes on top of the stack).
-    xcb_window_t createTopLevel(int x, int y, int width, int height)
-    {
-        const xcb_window_t w = xcb_generate_id(connection);
-        xcb_create_window(connection, XCB_COPY_FROM_PARENT, w, screen->root,
-                          static_cast<int16_t>(x), static_cast<int16_t>(y),
-                          static_cast<uint16_t>(width), static_cast<uint16_t>(height), 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-        xcb_map_window(connection, w);
-        sync();
-        return w;
-    }
-
     // A window's pixels as the server shows them, 0xRRGGBB each; empty if it cannot be read.
     std::vector<uint32_t> pixels(xcb_window_t window, int width, int height)
     {
