@@ -25,7 +25,6 @@ public:
 
     // While the dialog this button started is open, the button stays pressed.
     void setDialogOpen(bool open);
-    bool isDialogOpen() const { return dialogOpen; }
 
 private:
     bool dialogOpen = false;
