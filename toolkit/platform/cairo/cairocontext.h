@@ -32,10 +32,8 @@ public:
     ~CairoDrawContext() override;
 
     void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked) override;
-    void drawEllipse(const CRect& rect, CDrawStyle style = kDrawStroked) override;
     void drawLine(const CPoint& from, const CPoint& to) override;
     void drawPolygon(const std::vector<CPoint>& points, CDrawStyle style = kDrawStroked) override;
-    void clearRect(const CRect& rect) override;
     void drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset, float alpha) override;
     // Text of any bytes: UTF-8 where it is valid, Windows-1252 elsewhere.
     void drawString(const char* text, const CRect& rect, CHoriTxtAlign align = kCenterText,

@@ -1,7 +1,6 @@
 #include "x11frame.h"
 #include "x11windows.h"
 #include <cairo-xcb.h>
-#include <chrono>
 #include <cstdlib>
 #include <vector>
 
@@ -139,13 +138,6 @@ void* X11Frame::getTopLevelWindow() const
 {
     if (!connection || xcb_connection_has_error(connection) || !window) return nullptr;
     return reinterpret_cast<void*>(static_cast<uintptr_t>(topLevelWindowOf(connection, window)));
-}
-
-uint32_t X11Frame::getTicks() const
-{
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 int32_t X11Frame::modifiers(uint16_t state)
