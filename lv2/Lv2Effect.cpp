@@ -164,7 +164,7 @@ void Lv2Effect::connectPort(uint32_t port, void* data)
         controls[port - kFirstControlPort] = static_cast<const float*>(data);
 }
 
-void Lv2Effect::run(uint32_t frames)
+void Lv2Effect::applyControlPorts()
 {
     const uint32_t moving = gestures.load(std::memory_order_relaxed);
     for (int32_t k = 0; k < kNumParams; ++k)
@@ -183,7 +183,11 @@ void Lv2Effect::run(uint32_t frames)
         record->setParameter(record, k, toNormalized(k, p));
     }
     adoptPortsOnNextRun = false;
+}
 
+void Lv2Effect::run(uint32_t frames)
+{
+    applyControlPorts();
     if (!audio[kInLeft] || !audio[kInRight] || !audio[kOutLeft] || !audio[kOutRight]) return;
     for (uint32_t done = 0; done < frames;)
     {
@@ -197,6 +201,10 @@ void Lv2Effect::run(uint32_t frames)
 
 void Lv2Effect::activate()
 {
+    // Values the host set before activating take effect before the strings start, as a VST
+    // host's settings do before it resumes: Tune and Detune stand at their values instead of
+    // gliding there.
+    applyControlPorts();
     dispatch(effMainsChanged, 0, 1);
 }
 

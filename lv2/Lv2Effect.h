@@ -62,6 +62,9 @@ private:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
 
+    // Applies the control ports that changed since the last look (Audio class).
+    void applyControlPorts();
+
     // The editor's requests to its host, arriving through the host callback.
     void editorAutomated(VstInt32 index, float value);
     void editorGesture(VstInt32 index, bool begins);
@@ -92,9 +95,9 @@ private:
     // "Default"), so ports a host leaves at their defaults never override what the effect
     // started with (its remembered default program, if the user has one).
     std::array<float, kNumParams> seen{};
-    // Set by a restore that loaded a program store: the next run takes the ports' values as
-    // seen without applying them, so the restored state wins whether the host sets the ports
-    // before or after restoring it.
+    // Set by a restore that loaded a program store: the next look at the ports takes their
+    // values as seen without applying them, so the restored state wins whether the host sets the
+    // ports before or after restoring it.
     bool adoptPortsOnNextRun = false;
 
     // Parameters the user is moving in the editor (between its begin and end of edit): the
