@@ -12,15 +12,12 @@ namespace orv::lv2
 {
 
 // Two audio inputs, two audio outputs, then one control input per parameter in index order.
-enum PortIndex : uint32_t
-{
-    kInLeft = 0,
-    kInRight,
-    kOutLeft,
-    kOutRight,
-    kFirstControlPort,
-    kNumPorts = kFirstControlPort + kNumParams
-};
+inline constexpr uint32_t kInLeft = 0;
+inline constexpr uint32_t kInRight = 1;
+inline constexpr uint32_t kOutLeft = 2;
+inline constexpr uint32_t kOutRight = 3;
+inline constexpr uint32_t kFirstControlPort = 4;
+inline constexpr uint32_t kNumPorts = kFirstControlPort + kNumParams;
 
 enum class PortUnit
 {
