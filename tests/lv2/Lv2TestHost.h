@@ -1,8 +1,8 @@
 #pragma once
 // A small LV2 host on lilv for the tests: the built bundle alone in a world, a URID table, and
 // instances whose control ports the test sets in user units and whose audio is connected per
-// run. Saving and restoring go through lilv as hosts do, or straight through the plug-in's
-// state interface where a test needs the saved bytes themselves.
+// run. State goes through lilv as hosts do, or straight through the plug-in's state interface
+// where a test needs the saved bytes themselves.
 #include "lv2/PortMapping.h"
 #include "lv2/Uris.h"
 
@@ -19,50 +19,13 @@
 
 namespace lv2test
 {
-
 using namespace orv::lv2;
-
-class UridTable
-{
-public:
-    UridTable()
-    {
-        map = {this, [](LV2_URID_Map_Handle h, const char* uri)
-               { return static_cast<UridTable*>(h)->id(uri); }};
-        unmap = {this, [](LV2_URID_Unmap_Handle h, LV2_URID urid)
-                 { return static_cast<UridTable*>(h)->uri(urid); }};
-    }
-    UridTable(const UridTable&) = delete;
-    UridTable& operator=(const UridTable&) = delete;
-
-    LV2_URID id(const char* uri)
-    {
-        for (size_t i = 0; i < uris.size(); ++i)
-            if (uris[i] == uri) return static_cast<LV2_URID>(i + 1);
-        uris.emplace_back(uri);
-        return static_cast<LV2_URID>(uris.size());
-    }
-    const char* uri(LV2_URID urid) const
-    {
-        return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
-    }
-
-    LV2_URID_Map map;
-    LV2_URID_Unmap unmap;
-    LV2_Feature mapFeature{LV2_URID__map, &map};
-    LV2_Feature unmapFeature{LV2_URID__unmap, &unmap};
-    const LV2_Feature* features[3] = {&mapFeature, &unmapFeature, nullptr};
-
-private:
-    std::vector<std::string> uris;
-};
 
 class World
 {
 public:
     World()
     {
-        world = lilv_world_new();
         LilvNode* bundle = lilv_new_file_uri(world, nullptr, ORV_LV2_BUNDLE "/");
         lilv_world_load_bundle(world, bundle);
         lilv_node_free(bundle);
@@ -74,12 +37,26 @@ public:
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 
-    LilvWorld* world;
+    LV2_URID id(const char* uri) { return urids.emplace(uri, urids.size() + 1).first->second; }
+
+    LilvWorld* world = lilv_world_new();
     const LilvPlugin* plugin = nullptr;
-    UridTable urids;
+    std::map<std::string, LV2_URID> urids;
+    LV2_URID_Map map{this, [](LV2_URID_Map_Handle h, const char* uri)
+                     { return static_cast<World*>(h)->id(uri); }};
+    LV2_URID_Unmap unmap{this,
+                         [](LV2_URID_Unmap_Handle h, LV2_URID urid) -> const char*
+                         {
+                             for (const auto& [uri, id] : static_cast<World*>(h)->urids)
+                                 if (id == urid) return uri.c_str();
+                             return nullptr;
+                         }};
+    LV2_Feature mapFeature{LV2_URID__map, &map};
+    LV2_Feature unmapFeature{LV2_URID__unmap, &unmap};
+    const LV2_Feature* features[3] = {&mapFeature, &unmapFeature, nullptr};
 };
 
-// The control values a port-value state carries, by symbol.
+// The control values a state carries, by port symbol.
 inline std::map<std::string, float> portValuesOf(const LilvState* state)
 {
     std::map<std::string, float> values;
@@ -98,57 +75,45 @@ inline std::map<std::string, float> portValuesOf(const LilvState* state)
 class Instance
 {
 public:
-    explicit Instance(World& w, double sampleRate = 44100.0) : world(w)
+    // Made with the described default at every control port; not yet active.
+    explicit Instance(World& w) : world(w)
     {
-        instance = lilv_plugin_instantiate(w.plugin, sampleRate, w.urids.features);
-        if (!instance) return;
-        // What a host starts with: the described defaults.
-        for (int32_t k = 0; k < kNumParams; ++k)
-        {
-            const LilvPort* port = lilv_plugin_get_port_by_index(w.plugin, kFirstControlPort + k);
-            LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
-            lilv_port_get_range(w.plugin, port, &def, &min, &max);
-            control[k] = def ? lilv_node_as_float(def) : 0.0f;
-            lilv_node_free(def);
-            lilv_node_free(min);
-            lilv_node_free(max);
-            lilv_instance_connect_port(instance, kFirstControlPort + k, &control[k]);
-        }
+        instance = lilv_plugin_instantiate(w.plugin, 44100.0, w.features);
+        lilv_plugin_get_port_ranges_float(w.plugin, nullptr, nullptr, ports.data());
+        for (uint32_t k = 0; k < kNumParams && instance; ++k)
+            lilv_instance_connect_port(instance, kFirstControlPort + k, &control(k));
     }
     ~Instance()
     {
-        if (!instance) return;
         if (active) lilv_instance_deactivate(instance);
-        lilv_instance_free(instance);
-    }
-    // Control values set before this take effect before the strings start.
-    void activate()
-    {
-        lilv_instance_activate(instance);
-        active = true;
+        if (instance) lilv_instance_free(instance);
     }
     Instance(const Instance&) = delete;
     Instance& operator=(const Instance&) = delete;
 
+    float& control(uint32_t parameter) { return ports[kFirstControlPort + parameter]; }
     void set(const std::string& symbol, float portValue)
     {
-        for (int32_t k = 0; k < kNumParams; ++k)
-            if (symbol == kControlPorts[k].symbol) control[k] = portValue;
+        for (uint32_t k = 0; k < kNumParams; ++k)
+            if (symbol == kControlPorts[k].symbol) control(k) = portValue;
     }
-
-    void run(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames)
+    void activate(bool on = true)
     {
-        lilv_instance_connect_port(instance, kInLeft, const_cast<float*>(inL));
-        lilv_instance_connect_port(instance, kInRight, const_cast<float*>(inR));
+        on ? lilv_instance_activate(instance) : lilv_instance_deactivate(instance);
+        active = on;
+    }
+    void run(const float* in, float* outL, float* outR, uint32_t frames)
+    {
+        lilv_instance_connect_port(instance, kInLeft, const_cast<float*>(in));
+        lilv_instance_connect_port(instance, kInRight, const_cast<float*>(in));
         lilv_instance_connect_port(instance, kOutLeft, outL);
         lilv_instance_connect_port(instance, kOutRight, outR);
         lilv_instance_run(instance, frames);
     }
-    // Silence in, output dropped.
-    void run(uint32_t frames)
+    void run(uint32_t frames) // silence in
     {
         std::vector<float> in(frames), out(frames);
-        run(in.data(), in.data(), out.data(), out.data(), frames);
+        run(in.data(), out.data(), out.data(), frames);
     }
 
     const LV2_State_Interface* stateInterface() const
@@ -156,8 +121,7 @@ public:
         return static_cast<const LV2_State_Interface*>(
             lilv_instance_get_extension_data(instance, LV2_STATE__interface));
     }
-
-    // The program store as the plug-in saves it (the property's bytes).
+    // The program store as the plug-in saves it.
     std::vector<unsigned char> savedChunk()
     {
         std::vector<unsigned char> bytes;
@@ -165,29 +129,27 @@ public:
             lilv_instance_get_handle(instance),
             [](LV2_State_Handle h, uint32_t, const void* value, size_t size, uint32_t, uint32_t)
             {
-                auto* to = static_cast<std::vector<unsigned char>*>(h);
-                to->assign(static_cast<const unsigned char*>(value),
-                           static_cast<const unsigned char*>(value) + size);
+                const auto* b = static_cast<const unsigned char*>(value);
+                static_cast<std::vector<unsigned char>*>(h)->assign(b, b + size);
                 return LV2_STATE_SUCCESS;
             },
             &bytes, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, nullptr);
         return bytes;
     }
-
-    // Hands the plug-in a program store to restore, as a host's retrieve callback would.
+    // Hands the plug-in a program store, as a host's retrieve callback would.
     LV2_State_Status restoreChunk(const std::vector<unsigned char>& bytes)
     {
-        struct Retrieve
+        struct Source
         {
             const std::vector<unsigned char>* bytes;
             LV2_URID type;
-        } source{&bytes, world.urids.id(LV2_ATOM__Chunk)};
+        } source{&bytes, world.id(LV2_ATOM__Chunk)};
         return stateInterface()->restore(
             lilv_instance_get_handle(instance),
             [](LV2_State_Handle h, uint32_t, size_t* size, uint32_t* type,
                uint32_t* flags) -> const void*
             {
-                auto* s = static_cast<Retrieve*>(h);
+                const auto* s = static_cast<const Source*>(h);
                 *size = s->bytes->size();
                 *type = s->type;
                 *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
@@ -200,41 +162,42 @@ public:
     LilvState* snapshot()
     {
         return lilv_state_new_from_instance(
-            world.plugin, instance, &world.urids.map, nullptr, nullptr, nullptr, nullptr,
+            world.plugin, instance, &world.map, nullptr, nullptr, nullptr, nullptr,
             [](const char* symbol, void* user, uint32_t* size, uint32_t* type) -> const void*
             {
                 auto* self = static_cast<Instance*>(user);
                 *size = sizeof(float);
-                *type = self->world.urids.id(LV2_ATOM__Float);
-                for (int32_t k = 0; k < kNumParams; ++k)
-                    if (std::strcmp(symbol, kControlPorts[k].symbol) == 0) return &self->control[k];
+                *type = self->world.id(LV2_ATOM__Float);
+                for (uint32_t k = 0; k < kNumParams; ++k)
+                    if (std::strcmp(symbol, kControlPorts[k].symbol) == 0) return &self->control(k);
                 return nullptr;
             },
-            this, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, world.urids.features);
+            this, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, world.features);
     }
-
-    // A host restoring a snapshot: the plug-in's state, then the control values.
+    // A host restoring a snapshot: the plug-in's state, then (if asked) the control values.
     void restore(const LilvState* state, bool withPortValues = true)
     {
-        lilv_state_restore(state, instance, withPortValues ? setPortValue : nullptr, this, 0,
-                           world.urids.features);
-    }
-    static void setPortValue(const char* symbol, void* user, const void* value, uint32_t size,
-                             uint32_t)
-    {
-        float v;
-        if (size != sizeof v) return;
-        std::memcpy(&v, value, sizeof v);
-        static_cast<Instance*>(user)->set(symbol, v);
+        lilv_state_restore(
+            state, instance,
+            withPortValues ? [](const char* symbol, void* user, const void* value, uint32_t size,
+                                uint32_t)
+            {
+                float v;
+                if (size != sizeof v) return;
+                std::memcpy(&v, value, sizeof v);
+                static_cast<Instance*>(user)->set(symbol, v);
+            }
+                           : LilvSetPortValueFunc{},
+            this, 0, world.features);
     }
 
     World& world;
     LilvInstance* instance = nullptr;
     bool active = false;
-    std::array<float, kNumParams> control{};
+    std::array<float, kNumPorts> ports{}; // control values (audio entries unused)
 };
 
-// The fields of a saved program store.
+// Fields of a saved program store: the current program, a program's name and values.
 inline int32_t currentProgramOf(const std::vector<unsigned char>& chunk)
 {
     int32_t current;
