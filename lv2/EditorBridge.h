@@ -1,10 +1,10 @@
 /* What the editor library reaches through the plug-in instance handle (instance access).
  *
  * The editor itself lives in the plug-in library, owned by the effect exactly as in the VST 2.4
- * plug-in, with its toolkit, pictures and per-process state. The editor library is a thin LV2 UI
- * adapter: it finds this header at the instance handle and calls the functions of the bridge,
- * which run inside the plug-in library. Only plain C types cross between the two libraries, so
- * each keeps its own copy of nothing that the other one needs.
+ * plug-in, together with its toolkit, pictures and process-wide state (knob mode, resources).
+ * The editor library is a thin LV2 UI adapter: it finds this header at the instance handle and
+ * calls the functions of the bridge, which run inside the plug-in library. Only plain C types
+ * cross between the two libraries, so no C++ object or static state exists twice.
  */
 #ifndef ORV_LV2_EDITOR_BRIDGE_H
 #define ORV_LV2_EDITOR_BRIDGE_H
