@@ -100,7 +100,7 @@ bool CNewFileSelector::startRunner()
     if (runner) return false;
     selected.clear();
     if (frame && frame->getPlatformFrame())
-        request.parentWindow = frame->getPlatformFrame()->getNativeWindow();
+        request.parentWindow = frame->getPlatformFrame()->getTopLevelWindow();
     runner = createFileDialogRunner();
     if (!runner || !runner->start(request))
     {
@@ -137,6 +137,13 @@ bool CNewFileSelector::runModal()
 bool CNewFileSelector::run(std::function<void(CNewFileSelector*)> done)
 {
     if (!frame || !startRunner()) return false;
+    // A modal dialog (Windows) returns only when it has ended, and the host may have closed the
+    // window meanwhile: then there is no frame left to report to.
+    if (!frame->isOpen())
+    {
+        stopRunner();
+        return false;
+    }
     doneCallback = std::move(done);
     // The frame's idle handler holds a reference until the dialog ends (or the frame closes).
     SharedPointer<CNewFileSelector> self(this);
@@ -161,6 +168,11 @@ void CNewFileSelector::stopRunner()
         runner->cancel();
         runner.reset();
     }
+}
+
+void CNewFileSelector::raise()
+{
+    if (runner) runner->raise();
 }
 
 void CNewFileSelector::cancel()

@@ -96,8 +96,6 @@ public:
         if (request.allowMultiple && !saving) ofn.Flags |= OFN_ALLOWMULTISELECT;
 
         const BOOL chosen = saving ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-        // The editor may have been closed while the dialog was up: then nothing is chosen.
-        if (owner && !IsWindow(owner)) return false;
         if (!chosen)
         {
             state = CommDlgExtendedError() == 0 ? State::Cancelled : State::Failed;

@@ -522,6 +522,11 @@ void* Win32Frame::getNativeWindow() const
     return window->hwnd;
 }
 
+void* Win32Frame::getTopLevelWindow() const
+{
+    return window->hwnd ? GetAncestor(window->hwnd, GA_ROOT) : nullptr;
+}
+
 bool Win32Frame::readPixels(PixelImage& out)
 {
     HWND hwnd = window->hwnd;

@@ -23,6 +23,8 @@ public:
     void setTextInputActive(bool active) override;
     bool readPixels(PixelImage& out) override;
     void* getNativeWindow() const override;
+    // The host's top-level window that holds ours: the owner of dialogs.
+    void* getTopLevelWindow() const override;
 
     // The window procedure's state; it lives as long as a message of the window is handled, so a
     // frame closed from inside one of its own events (a host closing the editor while a modal

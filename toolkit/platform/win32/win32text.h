@@ -5,10 +5,9 @@
 namespace VSTGUI
 {
 
-// UTF-8 to UTF-16 for text that is shown: a byte that does not start a valid UTF-8 sequence
-// stands for its Windows-1252 character (names written by Windows programs are in that code
-// page), so no byte sequence makes text disappear.
-std::wstring displayTextToWide(const char* utf8);
+// Bytes to UTF-16 for text that is shown, read as the toolkit reads every text (UTF-8 where it
+// is valid, Windows-1252 elsewhere; text/TextBytes.h), so no byte sequence makes text disappear.
+std::wstring displayTextToWide(const char* bytes);
 
 // Strict conversions for names (file paths, font names): empty when the input is not valid.
 std::wstring utf8ToWide(const char* utf8);
