@@ -213,6 +213,7 @@ struct Win32Frame::Window : std::enable_shared_from_this<Win32Frame::Window>
         state = (state & ~(kLButton | kMButton | kRButton)) | button;
         if (doubleClick) state |= kDoubleClick;
         buttonsDown |= button;
+        lastPoint = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         // Drags keep coming here when the pointer leaves the window.
         if (GetCapture() != hwnd) SetCapture(hwnd);
         captureLostInMouseDown = false;
