@@ -1,0 +1,115 @@
+#pragma once
+
+#include "ResonatorCore.h"
+
+#include <cstdint>
+#include <string_view>
+
+// The resonator's vector kernels. ResonatorCore cuts every block into chunks in which each string
+// only reads ring positions written before the chunk started; a kernel then processes such a
+// chunk with several frames in the vector lanes, except for the low-pass recursion, which runs
+// frame after frame with the strings in the lanes. Every kernel forms each value with the same
+// operations, precisions and order as the per-sample algorithm, so all of them give the same
+// bits; they differ only in the instruction set they are built for.
+//
+// One kernel per instruction set (SSE2, AVX2, AVX-512), each built in its own file with its own
+// compiler options; the best one the processor supports is chosen once per process.
+namespace resonator
+{
+
+// Scale of the twelve-term wet sum in the mix.
+inline constexpr double kWetScale = 0.075;
+
+// Engine values fixed for one block, in the form every processing path reads them.
+struct BlockConstants
+{
+    float damping[ResonatorCore::kNumStrings];
+    float feedback;
+    float outputGain;
+    double mixAmount;
+    bool bypassed;
+};
+
+// A stretch of frames in which no string reads a ring position that the stretch itself writes,
+// and no write wraps around the ring end. The ring of string k starts at rings + k * kRingStride.
+// Frame i writes every string at writePos + i and reads string k at writePos + i - its delay
+// (masked to the ring): its own ring there, and the crossed tap, the ring of string 11 - k.
+// While the delays are fixed, delay[k] gives them and no read wraps around within the chunk;
+// while they glide, delays[k * delayStride + i] gives the delay of string k in frame i. The
+// inputs may be the outputs.
+struct Chunk
+{
+    float* rings;
+    int32_t writePos;
+    int32_t delay[ResonatorCore::kNumStrings];
+    const int32_t* delays; // null while the delays are fixed
+    int32_t delayStride;
+    const float* inL;
+    const float* inR;
+    float* outL;
+    float* outR;
+    int32_t frames;
+    float offset; // the denormal guard of the first frame; its sign alternates every frame
+};
+
+// What the string lengths of a gliding stretch depend on besides Tune and Detune.
+struct LengthTerms
+{
+    double sampleRate;
+    double spreadTerm[ResonatorCore::kNumStrings]; // (rate * detune depth) * spread of string k
+    double inverseBase[ResonatorCore::kNumStrings]; // 1 / base frequency of string k
+    float transposeFactor;
+};
+
+// Smallest and largest delay written by stringDelays; smallest is -1 if any length needs the
+// exact formula.
+struct DelayRange
+{
+    int32_t smallest;
+    int32_t largest;
+};
+
+struct Kernel
+{
+    const char* name;
+    // Frames per vector: chunk lengths that are multiples of it run without a partial group.
+    int32_t width;
+    // Processes one chunk; dampState holds the twelve low-pass states and is updated.
+    void (*processChunk)(const BlockConstants& constants, const Chunk& chunk, float* dampState);
+    // True when every sample of both inputs is a number of magnitude below kLargestOrdinary.
+    bool (*inputsOrdinary)(const float* in0, const float* in1, int32_t frames);
+    // For each of `count` frames (a multiple of kDelayGroup) with glided values tune[i],
+    // detune[i], which move monotonically towards fixed targets: the whole-sample delay
+    // ceil(length) of every string, written to delays[k * stride + i]; -1 where the length lies
+    // too close to a whole number or outside 1..16383 for the product with the reciprocals to
+    // decide it, so the exact formula must be used.
+    DelayRange (*stringDelays)(const LengthTerms& terms, const float* tune, const float* detune,
+                               int32_t count, int32_t* delays, int32_t stride);
+};
+
+// Input samples from this magnitude up (and NaN) are not sound but damage: 2^100. Below it the
+// strings, the wet sum and the output stay far inside the float range at any setting.
+inline constexpr float kLargestOrdinary = 0x1p100f;
+
+// Frames whose string delays are decided together: Tune and Detune glide monotonically, and a
+// string's length is monotone in each, so the lengths of a group lie between the lengths at the
+// corners of its Tune x Detune box; when both corners give the same delay, so do all its frames.
+inline constexpr int32_t kDelayGroup = 8;
+
+// Lengths closer than this to a whole number go through the exact formula: the product with the
+// reciprocals differs from the quotient by less than 2^-36 for lengths below the ring length, and
+// the position arithmetic rounds by less than 2^-37.
+inline constexpr double kWholeNumberMargin = 0x1p-30;
+
+extern const Kernel kSse2Kernel;
+extern const Kernel kAvx2Kernel;
+extern const Kernel kAvx512Kernel;
+
+// True when this processor (and its operating system) can run the kernel.
+bool isSupported(const Kernel& kernel);
+// The fastest supported kernel, chosen on first use and kept for the life of the process.
+const Kernel& bestKernel();
+// The kernel of that name ("sse2", "avx2", "avx512") if this processor supports it, else null.
+const Kernel* findKernel(std::string_view name);
+
+} // namespace resonator
