@@ -270,11 +270,11 @@ std::vector<Column> columns(bool withPlugin)
         if (PluginSubject::open(pluginPath, error) != nullptr)
         {
             const std::string best = resonator::bestKernel().name;
-            result.push_back({"plug-in (" + best + ")",
-                              []
+            result.push_back({"plug-in (" + best + ")", []
                               {
                                   std::string e;
-                                  return std::unique_ptr<Subject>(PluginSubject::open(pluginPath, e));
+                                  return std::unique_ptr<Subject>(
+                                      PluginSubject::open(pluginPath, e));
                               }});
         }
         else
@@ -391,9 +391,8 @@ void registerBenchmarks(bool withPlugin)
     {
         const char* label;
         Scene scene;
-    } scenes[] = {{"Steady", Scene::Steady},
-                  {"Glides", Scene::Glides},
-                  {"SilenceAfterLoud", Scene::Silence}};
+    } scenes[] = {
+        {"Steady", Scene::Steady}, {"Glides", Scene::Glides}, {"SilenceAfterLoud", Scene::Silence}};
     for (const Column& c : cols)
         for (const auto& s : scenes)
             benchmark::RegisterBenchmark((c.name + "/" + s.label).c_str(),
@@ -421,9 +420,8 @@ int main(int argc, char** argv)
             googleBenchmark = true;
         else
         {
-            std::fprintf(stderr,
-                         "usage: orv-bench [--rounds=N] [--plugin=PATH | --no-plugin] "
-                         "[--benchmark_...]\n");
+            std::fprintf(stderr, "usage: orv-bench [--rounds=N] [--plugin=PATH | --no-plugin] "
+                                 "[--benchmark_...]\n");
             return 2;
         }
     }

@@ -1,5 +1,6 @@
 #include "ResonatorCore.h"
 
+#include "ResonatorGlide.h"
 #include "ResonatorKernel.h"
 
 #include <algorithm>
@@ -19,15 +20,6 @@ constexpr float kDenormalOffset = 1e-9f;
 
 // At full Detune string k is longer by kDetuneDepth * kDetuneSpread[k] of its length.
 constexpr double kDetuneDepth = 0.015;
-
-// The glides, once per sample: Detune moves kDetuneRate of the remaining distance and jumps to
-// its target from kDetuneSnap away; Tune moves kTuneRate of the remaining distance, at most
-// kTuneMaxStep, and jumps from kTuneSnap away.
-constexpr double kDetuneRate = 0.00075;
-constexpr double kDetuneSnap = 0.002;
-constexpr double kTuneRate = 0.00025;
-constexpr double kTuneMaxStep = 0.00002;
-constexpr double kTuneSnap = 0.0015;
 
 constexpr double kRingLengthAsDouble = ResonatorCore::kRingLength;
 
@@ -50,30 +42,6 @@ constexpr std::array<double, ResonatorCore::kNumStrings> inverseBaseFrequencies(
 constexpr std::array<double, ResonatorCore::kNumStrings> kInverseBaseFrequency =
     inverseBaseFrequencies();
 
-// One sample's glide of Tune and Detune towards their targets. Every path steps through this.
-inline void glideStep(float& tune, float& detune, float tuneTarget, float detuneTarget)
-{
-    const float detuneDistance = detuneTarget - detune;
-    if (std::fabs(detuneDistance) > kDetuneSnap)
-        detune = static_cast<float>(detune + detuneDistance * kDetuneRate);
-    else
-        detune = detuneTarget;
-
-    const float tuneDistance = tuneTarget - tune;
-    if (std::fabs(tuneDistance) > kTuneSnap)
-    {
-        float next = static_cast<float>(tune + tuneDistance * kTuneRate);
-        if (std::fabs(tune - next) > kTuneMaxStep)
-            next = next > tune ? static_cast<float>(tune + kTuneMaxStep)
-                               : static_cast<float>(tune - kTuneMaxStep);
-        tune = next;
-    }
-    else
-    {
-        tune = tuneTarget;
-    }
-}
-
 // Truncation toward zero as the ring index arithmetic needs it, defined for every double: a value
 // outside the int32 range (or NaN, from a nonsensical sample rate) gives INT32_MIN, the answer of
 // the x86 conversion instruction, which the mask turns into position 0.
@@ -88,8 +56,8 @@ inline double stringLength(int k, double sampleRate, float transposeFactor, floa
                            float detuneCurrent)
 {
     const float ratio = transposeFactor * tuneCurrent; // float product
-    return (sampleRate + sampleRate * kDetuneDepth * ResonatorCore::kDetuneSpread[k] *
-                             detuneCurrent) /
+    return (sampleRate +
+            sampleRate * kDetuneDepth * ResonatorCore::kDetuneSpread[k] * detuneCurrent) /
            (ratio * ResonatorCore::kBaseFrequency[k]);
 }
 
@@ -159,10 +127,23 @@ struct ResonatorCore::Scratch
     // Input cleaned of damage.
     float inL[kCleanFrames];
     float inR[kCleanFrames];
-    // Tune and Detune after each frame's glide step, and each string's delay per frame.
-    float tune[kGlideFrames];
-    float detune[kGlideFrames];
+    // Tune and Detune after each frame's glide step, for the stretch being processed and the one
+    // after it, and each string's delay per frame.
+    float tune[2][kGlideFrames];
+    float detune[2][kGlideFrames];
     int32_t delays[kNumStrings][kDelayStride];
+    // Glide values worked out at the end of a block for the start of the next: valid for a
+    // glide that starts from the same values towards the same targets.
+    struct
+    {
+        bool valid = false;
+        int buffer;
+        int32_t count;
+        float tune;
+        float detune;
+        float tuneTarget;
+        float detuneTarget;
+    } ahead;
 };
 
 ResonatorCore::ResonatorCore()
@@ -293,8 +274,7 @@ void ResonatorCore::processOrdinary(const BlockValues& v, LoopState& st, const f
         // The targets are fixed for the block, so once the glides have arrived they stay.
         if (!(st.tuneCurrent == v.tuneTarget && st.detuneCurrent == v.detuneTarget))
         {
-            n += processGlide(v, st, in0 + n, in1 + n, out0 + n, out1 + n, frames - n,
-                              sampleRate);
+            n += processGlide(v, st, in0 + n, in1 + n, out0 + n, out1 + n, frames - n, sampleRate);
             continue;
         }
         if (!delaysChecked)
@@ -349,19 +329,19 @@ void ResonatorCore::processSample(const BlockValues& v, LoopState& st, float in0
     // Taps are read after the writes above (a read position may equal the write position).
     // Summed in this order: the output depends on it.
     auto tap = [this, &st](int k) { return ring(kNumStrings - 1 - k)[st.readPos[k]]; };
-    const float wetL = ds[0] + ds[2] + ds[4] + ds[6] + ds[8] + ds[10] + tap(10) + tap(8) +
-                       tap(6) + tap(4) + tap(2) + tap(0);
-    const float wetR = ds[3] + ds[1] + ds[5] + ds[7] + ds[9] + ds[11] + tap(11) + tap(9) +
-                       tap(7) + tap(5) + tap(3) + tap(1);
+    const float wetL = ds[0] + ds[2] + ds[4] + ds[6] + ds[8] + ds[10] + tap(10) + tap(8) + tap(6) +
+                       tap(4) + tap(2) + tap(0);
+    const float wetR = ds[3] + ds[1] + ds[5] + ds[7] + ds[9] + ds[11] + tap(11) + tap(9) + tap(7) +
+                       tap(5) + tap(3) + tap(1);
 
     const float yL = static_cast<float>((wetL * resonator::kWetScale - dryL) * c.mixAmount + dryL);
     const float yR = static_cast<float>((wetR * resonator::kWetScale - dryR) * c.mixAmount + dryR);
 
-    glideStep(st.tuneCurrent, st.detuneCurrent, v.tuneTarget, v.detuneTarget);
+    resonator::glideStep(st.tuneCurrent, st.detuneCurrent, v.tuneTarget, v.detuneTarget);
     for (int k = 0; k < kNumStrings; ++k)
-        st.readPos[k] = readPositionFor(st.writePos, stringLength(k, sampleRate, v.transposeFactor,
-                                                                  st.tuneCurrent,
-                                                                  st.detuneCurrent));
+        st.readPos[k] =
+            readPositionFor(st.writePos, stringLength(k, sampleRate, v.transposeFactor,
+                                                      st.tuneCurrent, st.detuneCurrent));
 
     out0 = yL * c.outputGain;
     out1 = yR * c.outputGain;
@@ -394,15 +374,15 @@ void ResonatorCore::runChunk(const BlockValues& v, LoopState& st, Chunk& chunk, 
 // and stops short of the longest delay's distance to a full ring (so no tap sees a later write
 // that wrapped around) and of every ring end.
 void ResonatorCore::processSteady(const BlockValues& v, LoopState& st,
-                                  const std::array<int32_t, kNumStrings>& delays,
-                                  const float* in0, const float* in1, float* out0, float* out1,
-                                  int32_t frames)
+                                  const std::array<int32_t, kNumStrings>& delays, const float* in0,
+                                  const float* in1, float* out0, float* out1, int32_t frames)
 {
     const auto [shortest, longest] = std::minmax_element(delays.begin(), delays.end());
     const int32_t longestChunk = std::min(*shortest, kRingLength - *longest);
     const int32_t width = kernel_->width;
     Chunk chunk;
     chunk.delays = nullptr;
+    chunk.glide = nullptr;
     std::copy(delays.begin(), delays.end(), chunk.delay);
     int32_t n = 0;
     while (n < frames)
@@ -419,28 +399,98 @@ void ResonatorCore::processSteady(const BlockValues& v, LoopState& st,
         st.readPos[k] = (st.writePos - delays[k]) & kRingMask;
 }
 
-// While Tune or Detune glide, up to kGlideFrames frames at a time: first the glide values of every
-// frame, then every string's delay per frame, then the audio in chunks as in the steady state,
-// each frame reading at its own delays. Stops after the frame in
-// which both glides arrive. Answers the frames processed (at least one).
+// While Tune or Detune glide, in stretches of up to kGlideFrames frames. The glide values of a
+// stretch are worked out before it: for the first stretch alone, for each later one by the
+// kernels while they process the stretch before it, where the serial chain of glide steps
+// overlaps the audio work. Stops after the frame in which both glides arrive. Answers the frames
+// processed (at least one).
 int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const float* in0,
                                     const float* in1, float* out0, float* out1, int32_t frames,
                                     double sampleRate)
 {
-    const int32_t steps = glideSteps(v, st, std::min(frames, kGlideFrames));
+    Scratch& s = *scratch_;
+    int buffer = 0;
+    int32_t count = std::min(frames, kGlideFrames);
+    if (s.ahead.valid && s.ahead.tune == st.tuneCurrent && s.ahead.detune == st.detuneCurrent &&
+        s.ahead.tuneTarget == v.tuneTarget && s.ahead.detuneTarget == v.detuneTarget)
+    {
+        buffer = s.ahead.buffer;
+        count = std::min(count, s.ahead.count);
+    }
+    else
+    {
+        resonator::GlideJob first{st.tuneCurrent, st.detuneCurrent, v.tuneTarget, v.detuneTarget, 0,
+                                  count,          s.tune[0],        s.detune[0]};
+        resonator::advanceGlide(first, count);
+    }
+    s.ahead.valid = false;
+
+    int32_t n = 0;
+    while (true)
+    {
+        // The stretch ends with the frame in which both glides arrive, if they do.
+        int32_t steps = 0;
+        bool arrived = false;
+        while (steps < count && !arrived)
+        {
+            arrived =
+                s.tune[buffer][steps] == v.tuneTarget && s.detune[buffer][steps] == v.detuneTarget;
+            ++steps;
+        }
+        // Glide steps for the next stretch, or, at the end of the frames, for the start of the
+        // next block, should it keep the targets.
+        const bool lastStretch = n + steps == frames;
+        const int32_t later = arrived       ? 0
+                              : lastStretch ? kGlideFrames
+                                            : std::min(frames - n - steps, kGlideFrames);
+        resonator::GlideJob next{s.tune[buffer][steps - 1],
+                                 s.detune[buffer][steps - 1],
+                                 v.tuneTarget,
+                                 v.detuneTarget,
+                                 0,
+                                 later,
+                                 s.tune[1 - buffer],
+                                 s.detune[1 - buffer]};
+        processGlideStretch(v, st, buffer, steps, in0 + n, in1 + n, out0 + n, out1 + n, sampleRate,
+                            later > 0 ? &next : nullptr);
+        n += steps;
+        if (later == 0) return n;
+        if (lastStretch)
+        {
+            // Only what the kernels worked out on the way: nothing is spent on a guess.
+            if (next.done > 0)
+                s.ahead = {true,         1 - buffer,    next.done, st.tuneCurrent, st.detuneCurrent,
+                           v.tuneTarget, v.detuneTarget};
+            return n;
+        }
+        resonator::advanceGlide(next, later); // the steps the kernels did not take
+        buffer = 1 - buffer;
+        count = later;
+    }
+}
+
+// One stretch of a glide, with its glide values in scratch buffer `buffer`: every string's delay
+// in each frame, then the audio in chunks as in the steady state, each frame reading at its own
+// delays. The kernels advance `job` along the way.
+void ResonatorCore::processGlideStretch(const BlockValues& v, LoopState& st, int buffer,
+                                        int32_t steps, const float* in0, const float* in1,
+                                        float* out0, float* out1, double sampleRate,
+                                        resonator::GlideJob* job)
+{
+    const Scratch& s = *scratch_;
     int32_t smallest = 0;
     int32_t largest = 0;
-    if (!glideDelays(v, st, steps, sampleRate, smallest, largest))
+    glideDelays(v, st, buffer, steps, sampleRate, smallest, largest);
+    if (smallest < 1)
     {
         // Strings shorter than one sample (nonsensical rates): every frame takes the plain steps.
         for (int32_t n = 0; n < steps; ++n)
             processSample(v, st, in0[n], in1[n], out0[n], out1[n], sampleRate);
-        return steps;
+        return;
     }
 
     // Frame 0 reads at the delays of the running state, which after a reset, a transposition or
     // a rate change may lie far from the others.
-    const Scratch& s = *scratch_;
     int32_t firstSmallest = smallest;
     int32_t firstLargest = largest;
     for (int k = 0; k < kNumStrings; ++k)
@@ -452,6 +502,7 @@ int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const f
     const int32_t width = kernel_->width;
     Chunk chunk;
     chunk.delayStride = kDelayStride;
+    chunk.glide = job;
     int32_t n = 0;
     while (n < steps)
     {
@@ -471,59 +522,44 @@ int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const f
         n += length;
     }
 
-    st.tuneCurrent = s.tune[steps - 1];
-    st.detuneCurrent = s.detune[steps - 1];
+    st.tuneCurrent = s.tune[buffer][steps - 1];
+    st.detuneCurrent = s.detune[buffer][steps - 1];
     for (int k = 0; k < kNumStrings; ++k)
         st.readPos[k] = (st.writePos - s.delays[k][steps]) & kRingMask;
-    return steps;
 }
 
-// Tune and Detune after the glide step of each of up to `frames` frames, stopping after the frame
-// in which both arrive; the last group of frames is padded with the last values.
-int32_t ResonatorCore::glideSteps(const BlockValues& v, const LoopState& st, int32_t frames)
+// Every string's delay in each frame of a glide stretch: frame 0 from the running state, frame
+// i + 1 from the glide values of frame i, including the frame after the last. Answers the
+// smallest and largest delay of frames 1 on; smallest is below 1 when a string is shorter than
+// one sample.
+void ResonatorCore::glideDelays(const BlockValues& v, const LoopState& st, int buffer,
+                                int32_t steps, double sampleRate, int32_t& smallest,
+                                int32_t& largest)
 {
     Scratch& s = *scratch_;
-    float tune = st.tuneCurrent;
-    float detune = st.detuneCurrent;
-    int32_t n = 0;
-    while (n < frames)
-    {
-        glideStep(tune, detune, v.tuneTarget, v.detuneTarget);
-        s.tune[n] = tune;
-        s.detune[n] = detune;
-        ++n;
-        if (tune == v.tuneTarget && detune == v.detuneTarget) break;
-    }
-    for (int32_t i = n; i % resonator::kDelayGroup != 0; ++i)
-    {
-        s.tune[i] = tune;
-        s.detune[i] = detune;
-    }
-    return n;
-}
-
-// Every string's delay in each frame of a glide: frame 0 from the running state, frame i + 1 from
-// the glide values of frame i, including the frame after the last. Answers the smallest and
-// largest delay of frames 1 on, and false when a string is shorter than one sample.
-bool ResonatorCore::glideDelays(const BlockValues& v, const LoopState& st, int32_t steps,
-                                double sampleRate, int32_t& smallest, int32_t& largest)
-{
-    Scratch& s = *scratch_;
+    float* tune = s.tune[buffer];
+    float* detune = s.detune[buffer];
     for (int k = 0; k < kNumStrings; ++k)
         s.delays[k][0] = (st.writePos - st.readPos[k]) & kRingMask;
+    // The last group of frames is padded with the last values.
+    const int32_t count =
+        (steps + resonator::kDelayGroup - 1) / resonator::kDelayGroup * resonator::kDelayGroup;
+    for (int32_t i = steps; i < count; ++i)
+    {
+        tune[i] = tune[steps - 1];
+        detune[i] = detune[steps - 1];
+    }
 
     resonator::LengthTerms terms;
+    terms.transposeFactor = v.transposeFactor;
     terms.sampleRate = sampleRate;
     for (int k = 0; k < kNumStrings; ++k)
     {
         terms.spreadTerm[k] = sampleRate * kDetuneDepth * kDetuneSpread[k];
         terms.inverseBase[k] = kInverseBaseFrequency[k];
     }
-    terms.transposeFactor = v.transposeFactor;
-    const int32_t count = (steps + resonator::kDelayGroup - 1) / resonator::kDelayGroup *
-                          resonator::kDelayGroup;
     resonator::DelayRange range =
-        kernel_->stringDelays(terms, s.tune, s.detune, count, &s.delays[0][1], kDelayStride);
+        kernel_->stringDelays(terms, tune, detune, count, &s.delays[0][1], kDelayStride);
 
     if (range.smallest < 1)
     {
@@ -538,7 +574,7 @@ bool ResonatorCore::glideDelays(const BlockValues& v, const LoopState& st, int32
                 int32_t& delay = s.delays[k][i + 1];
                 if (delay < 1)
                     delay = delayAfter(writePos, stringLength(k, sampleRate, v.transposeFactor,
-                                                              s.tune[i], s.detune[i]));
+                                                              tune[i], detune[i]));
                 range.smallest = std::min(range.smallest, delay);
                 range.largest = std::max(range.largest, delay);
             }
@@ -546,5 +582,4 @@ bool ResonatorCore::glideDelays(const BlockValues& v, const LoopState& st, int32
     }
     smallest = range.smallest;
     largest = range.largest;
-    return smallest >= 1;
 }

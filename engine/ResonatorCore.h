@@ -11,6 +11,7 @@ namespace resonator
 struct Kernel;
 struct BlockConstants;
 struct Chunk;
+struct GlideJob;
 } // namespace resonator
 
 // The string resonator: twelve tuned, damped feedback delay lines ("strings"), one per semitone
@@ -39,8 +40,9 @@ public:
     static constexpr std::array<double, kNumStrings> kDetuneSpread{
         1.11, 0.599, -1.402, -0.797, 1.65, 0.35, -1.26, -0.498, 1.48, 0.866, -1.59, -0.43};
 
-    // Allocates the rings and working buffers (the only allocations), starts untransposed, in tune, without detune and
-    // not bypassed, and resets. The other engine values start at 0 until the owner sets them.
+    // Allocates the rings and working buffers (the only allocations), starts untransposed, in tune,
+    // without detune and not bypassed, and resets. The other engine values start at 0 until the
+    // owner sets them.
     ResonatorCore();
     ~ResonatorCore();
     ResonatorCore(const ResonatorCore&) = delete;
@@ -115,9 +117,11 @@ private:
                        const float* in1, float* out0, float* out1, int32_t frames);
     int32_t processGlide(const BlockValues& v, LoopState& st, const float* in0, const float* in1,
                          float* out0, float* out1, int32_t frames, double sampleRate);
-    int32_t glideSteps(const BlockValues& v, const LoopState& st, int32_t frames);
-    bool glideDelays(const BlockValues& v, const LoopState& st, int32_t steps, double sampleRate,
-                     int32_t& smallest, int32_t& largest);
+    void processGlideStretch(const BlockValues& v, LoopState& st, int buffer, int32_t steps,
+                             const float* in0, const float* in1, float* out0, float* out1,
+                             double sampleRate, resonator::GlideJob* job);
+    void glideDelays(const BlockValues& v, const LoopState& st, int buffer, int32_t steps,
+                     double sampleRate, int32_t& smallest, int32_t& largest);
     void runChunk(const BlockValues& v, LoopState& st, resonator::Chunk& chunk, const float* in0,
                   const float* in1, float* out0, float* out1, int32_t frames);
 

@@ -30,6 +30,21 @@ struct BlockConstants
     bool bypassed;
 };
 
+// Glide steps worked out ahead of the audio: from tune, detune, `count` steps written to tuneOut,
+// detuneOut (see advanceGlide). The kernels advance it one step per frame they process, where
+// its serial chain overlaps their work; `done` counts the steps written.
+struct GlideJob
+{
+    float tune;
+    float detune;
+    float tuneTarget;
+    float detuneTarget;
+    int32_t done;
+    int32_t count;
+    float* tuneOut;
+    float* detuneOut;
+};
+
 // A stretch of frames in which no string reads a ring position that the stretch itself writes,
 // and no write wraps around the ring end. The ring of string k starts at rings + k * kRingStride.
 // Frame i writes every string at writePos + i and reads string k at writePos + i - its delay
@@ -50,15 +65,17 @@ struct Chunk
     float* outR;
     int32_t frames;
     float offset; // the denormal guard of the first frame; its sign alternates every frame
+    // Glide steps of a later stretch to advance along the way, one per frame (or null).
+    GlideJob* glide;
 };
 
-// What the string lengths of a gliding stretch depend on besides Tune and Detune.
+// What the string lengths of a glide depend on besides Tune and Detune.
 struct LengthTerms
 {
-    double sampleRate;
-    double spreadTerm[ResonatorCore::kNumStrings]; // (rate * detune depth) * spread of string k
-    double inverseBase[ResonatorCore::kNumStrings]; // 1 / base frequency of string k
     float transposeFactor;
+    double sampleRate;
+    double spreadTerm[ResonatorCore::kNumStrings];  // (rate * detune depth) * spread of string k
+    double inverseBase[ResonatorCore::kNumStrings]; // 1 / base frequency of string k
 };
 
 // Smallest and largest delay written by stringDelays; smallest is -1 if any length needs the
@@ -80,9 +97,9 @@ struct Kernel
     bool (*inputsOrdinary)(const float* in0, const float* in1, int32_t frames);
     // For each of `count` frames (a multiple of kDelayGroup) with glided values tune[i],
     // detune[i], which move monotonically towards fixed targets: the whole-sample delay
-    // ceil(length) of every string, written to delays[k * stride + i]; -1 where the length lies
-    // too close to a whole number or outside 1..16383 for the product with the reciprocals to
-    // decide it, so the exact formula must be used.
+    // ceil(length) of every string in the frame after it, written to delays[k * stride + i]; -1
+    // where the length lies too close to a whole number or outside 1..16383 for the product with
+    // the reciprocals to decide it, so the exact formula must be used.
     DelayRange (*stringDelays)(const LengthTerms& terms, const float* tune, const float* detune,
                                int32_t count, int32_t* delays, int32_t stride);
 };

@@ -1,8 +1,8 @@
 // Traits of the 256-bit resonator kernels: eight frames per vector, the twelve strings in one
 // vector of eight and one of four. Included by the AVX2 and the AVX-512 kernel files, which build
-// it with their own instruction sets (the AVX-512 build adds sixteen more vector registers and
-// EVEX encodings, which keep the transposed groups out of memory). Anonymous namespace on
-// purpose, as in ResonatorKernelBody.h.
+// it with their own instruction sets: the AVX-512 build has sixteen more vector registers, which
+// keep the transposed groups out of memory, and mixes eight frames in one vector of doubles.
+// Anonymous namespace on purpose, as in ResonatorKernelBody.h.
 #include <immintrin.h>
 
 #include <cstdint>
@@ -42,8 +42,50 @@ struct Avx
         _mm_storeu_ps(p + 8, s.high);
     }
 
-    static D low(F v) { return _mm256_cvtps_pd(_mm256_castps256_ps128(v)); }
-    static D high(F v) { return _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1)); }
+    // W frames in double precision, for the mix: one 512-bit vector where AVX-512 is there.
+#if defined(__AVX512F__)
+    using Wide = __m512d;
+    static Wide splatWide(double v)
+    {
+        return _mm512_set1_pd(v);
+    }
+    // All lanes selected; the plain forms trip a false uninitialised warning in GCC 12's header.
+    static Wide widen(F v)
+    {
+        return _mm512_maskz_cvtps_pd(0xFF, v);
+    }
+    static F narrow(Wide v)
+    {
+        return _mm512_maskz_cvtpd_ps(0xFF, v);
+    }
+#else
+    struct Wide
+    {
+        __m256d lo;
+        __m256d hi;
+    };
+    static Wide splatWide(double v)
+    {
+        return {splatD(v), splatD(v)};
+    }
+    static Wide widen(F v)
+    {
+        return {low(v), high(v)};
+    }
+    static F narrow(Wide v)
+    {
+        return pack(v.lo, v.hi);
+    }
+#endif
+
+    static D low(F v)
+    {
+        return _mm256_cvtps_pd(_mm256_castps256_ps128(v));
+    }
+    static D high(F v)
+    {
+        return _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1));
+    }
     static F pack(D lo, D hi)
     {
         return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(lo)),
@@ -55,8 +97,14 @@ struct Avx
         // Unordered: NaN counts.
         return _mm256_cmp_ps(_mm256_andnot_ps(_mm256_set1_ps(-0.0f), v), limit, _CMP_NLT_UQ);
     }
-    static F either(F a, F b) { return _mm256_or_ps(a, b); }
-    static bool any(F mask) { return _mm256_movemask_ps(mask) != 0; }
+    static F either(F a, F b)
+    {
+        return _mm256_or_ps(a, b);
+    }
+    static bool any(F mask)
+    {
+        return _mm256_movemask_ps(mask) != 0;
+    }
 
     // An 8x8 transpose of rows r; its own inverse.
     static void transpose8(const __m256* r, __m256* o)
@@ -91,7 +139,7 @@ struct Avx
     {
         __m256 rows[8];
         transpose8(s, rows);
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int j = 0; j < 8; ++j)
             f[j].low = rows[j];
         // Strings 8-11: 4x4 transposes within each 128-bit half; the low half holds frames 0-3,
@@ -104,7 +152,7 @@ struct Avx
                              _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2)),
                              _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0)),
                              _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2))};
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int j = 0; j < 4; ++j)
         {
             f[j].high = _mm256_castps256_ps128(u[j]);
@@ -115,12 +163,12 @@ struct Avx
     static void toStrings(const Strings (&f)[kWidth], F (&s)[12])
     {
         __m256 rows[8];
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int j = 0; j < 8; ++j)
             rows[j] = f[j].low;
         transpose8(rows, s);
         __m256 u[4];
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int j = 0; j < 4; ++j)
             u[j] = _mm256_insertf128_ps(_mm256_castps128_ps256(f[j].high), f[j + 4].high, 1);
         const __m256 t0 = _mm256_unpacklo_ps(u[0], u[1]);
@@ -134,8 +182,14 @@ struct Avx
     }
 
     // Double lanes for the string delays.
-    static D loadD(const double* p) { return _mm256_loadu_pd(p); }
-    static D equal(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
+    static D loadD(const double* p)
+    {
+        return _mm256_loadu_pd(p);
+    }
+    static D equal(D a, D b)
+    {
+        return _mm256_cmp_pd(a, b, _CMP_EQ_OQ);
+    }
     static bool allSame(const int32_t* p)
     {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
@@ -146,12 +200,30 @@ struct Avx
     {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm256_set1_epi32(v));
     }
-    static D truncated(D v) { return _mm256_round_pd(v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC); }
-    static D less(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
-    static D both(D a, D b) { return _mm256_and_pd(a, b); }
-    static D select(D mask, D a, D b) { return _mm256_blendv_pd(b, a, mask); }
-    static D smaller(D a, D b) { return _mm256_min_pd(a, b); }
-    static D larger(D a, D b) { return _mm256_max_pd(a, b); }
+    static D truncated(D v)
+    {
+        return _mm256_round_pd(v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    }
+    static D less(D a, D b)
+    {
+        return _mm256_cmp_pd(a, b, _CMP_LT_OQ);
+    }
+    static D both(D a, D b)
+    {
+        return _mm256_and_pd(a, b);
+    }
+    static D select(D mask, D a, D b)
+    {
+        return _mm256_blendv_pd(b, a, mask);
+    }
+    static D smaller(D a, D b)
+    {
+        return _mm256_min_pd(a, b);
+    }
+    static D larger(D a, D b)
+    {
+        return _mm256_max_pd(a, b);
+    }
     static double lowest(D v)
     {
         const __m128d m = _mm_min_pd(_mm256_castpd256_pd128(v), _mm256_extractf128_pd(v, 1));
@@ -167,6 +239,21 @@ struct Avx
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_cvttpd_epi32(v));
     }
 };
+
+#if !defined(__AVX512F__)
+inline Avx::Wide operator-(Avx::Wide a, Avx::Wide b)
+{
+    return {a.lo - b.lo, a.hi - b.hi};
+}
+inline Avx::Wide operator*(Avx::Wide a, Avx::Wide b)
+{
+    return {a.lo * b.lo, a.hi * b.hi};
+}
+inline Avx::Wide operator+(Avx::Wide a, Avx::Wide b)
+{
+    return {a.lo + b.lo, a.hi + b.hi};
+}
+#endif
 
 inline Avx::Strings operator-(const Avx::Strings& a, const Avx::Strings& b)
 {

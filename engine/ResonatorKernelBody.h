@@ -7,6 +7,7 @@
 // and the traits class. Everything here lives in an anonymous namespace on purpose: each kernel
 // file compiles its own copy with its own instruction set, and no copy may be shared with
 // another file through the linker.
+#include "ResonatorGlide.h"
 #include "ResonatorKernel.h"
 
 #include <cstdint>
@@ -26,13 +27,13 @@ template <class T> struct VectorConstants
     typename T::F gain;
     typename T::F half;
     typename T::F offsets; // the denormal guard of each frame of a group
-    typename T::D mix;
-    typename T::D wetScale;
+    typename T::Wide mix;
+    typename T::Wide wetScale;
 
     VectorConstants(const BlockConstants& b, float offset)
         : damping(T::loadStrings(b.damping)), feedback(T::splat(b.feedback)),
           gain(T::splat(b.outputGain)), half(T::splat(0.5f)), offsets(T::alternating(offset)),
-          mix(T::splatD(b.mixAmount)), wetScale(T::splatD(kWetScale))
+          mix(T::splatWide(b.mixAmount)), wetScale(T::splatWide(kWetScale))
     {
     }
 };
@@ -66,8 +67,8 @@ template <class T> struct FixedAccess
     explicit FixedAccess(const Chunk& ch) : base(ch.rings + ch.writePos)
     {
         for (int k = 0; k < kStringCount; ++k)
-            read[k] = static_cast<ptrdiff_t>(k) * kStride +
-                      ((ch.writePos - ch.delay[k]) & kMask) - ch.writePos;
+            read[k] = static_cast<ptrdiff_t>(k) * kStride + ((ch.writePos - ch.delay[k]) & kMask) -
+                      ch.writePos;
     }
     void locate(Group<T>&, int32_t) const {}
     typename T::F own(const Group<T>&, int k, int32_t i) const
@@ -76,7 +77,8 @@ template <class T> struct FixedAccess
     }
     typename T::F tap(const Group<T>&, int k, int32_t i) const
     {
-        return T::load(base + i + read[k] + static_cast<ptrdiff_t>(kStringCount - 1 - 2 * k) * kStride);
+        return T::load(base + i + read[k] +
+                       static_cast<ptrdiff_t>(kStringCount - 1 - 2 * k) * kStride);
     }
     float* write(int k, int32_t i) const { return base + i + static_cast<ptrdiff_t>(k) * kStride; }
     // Frame i alone, for padded copies.
@@ -160,14 +162,29 @@ template <class T> struct PaddedAccess
 
 // The low-pass of every string over the first `count` frames of the group starting at frame i,
 // frame after frame: the one truly serial step. The strings' reads are turned into one vector per
-// frame for it, and the filtered values back into one vector per string.
-template <class T, class Access>
-inline __attribute__((always_inline)) void lowPass(const VectorConstants<T>& c, Access& access,
-                                                   int32_t i, int32_t count, Group<T>& g,
-                                                   typename T::Strings& state,
-                                                   typename T::F (&filtered)[kStringCount])
+// frame for it, and the filtered values back into one vector per string. With a glide job, some of
+// its steps go along (one per frame of the group in all, spread over the group's work so that their
+// serial chain overlaps it rather than holding it up).
+// One glide step of a job, when it has steps left.
+[[gnu::always_inline]] inline void glideOnce(GlideJob& job)
 {
+    if (job.done < job.count)
+    {
+        glideStep(job.tune, job.detune, job.tuneTarget, job.detuneTarget);
+        job.tuneOut[job.done] = job.tune;
+        job.detuneOut[job.done] = job.detune;
+        ++job.done;
+    }
+}
+
+template <class T, bool WithJob, class Access>
+inline __attribute__((always_inline)) void
+lowPass(const VectorConstants<T>& c, Access& access, int32_t i, int32_t count, Group<T>& g,
+        typename T::Strings& state, GlideJob& job, typename T::F (&filtered)[kStringCount])
+{
+    if constexpr (WithJob) glideOnce(job);
     access.locate(g, i);
+    if constexpr (WithJob) glideOnce(job);
     typename T::F own[kStringCount];
 #pragma GCC unroll 12
     for (int k = 0; k < kStringCount; ++k)
@@ -177,6 +194,8 @@ inline __attribute__((always_inline)) void lowPass(const VectorConstants<T>& c, 
 #pragma GCC unroll 16
     for (int32_t j = 0; j < count; ++j)
     {
+        if constexpr (WithJob)
+            if (j == 3 || j == 7) glideOnce(job);
         state = (frame[j] - state) * c.damping + state;
         T::assign(frame[j], state);
     }
@@ -185,14 +204,13 @@ inline __attribute__((always_inline)) void lowPass(const VectorConstants<T>& c, 
 
 // Everything after the low-pass for the group starting at frame i: feedback writes, wet sums,
 // mix and outputs.
-template <class T, bool Bypassed, class Access>
-inline __attribute__((always_inline)) void finishGroup(const VectorConstants<T>& c,
-                                                       Access& access, const Io& io, int32_t i,
-                                                       const Group<T>& g,
-                                                       const typename T::F (&filtered)[kStringCount])
+template <class T, bool Bypassed, bool WithJob, class Access>
+inline __attribute__((always_inline)) void
+finishGroup(const VectorConstants<T>& c, Access& access, const Io& io, int32_t i, const Group<T>& g,
+            const typename T::F (&filtered)[kStringCount], GlideJob& job)
 {
+    if constexpr (WithJob) glideOnce(job);
     using F = typename T::F;
-    using D = typename T::D;
 
     // Dry inputs and the excitation x = 0.5 * (dryL + dryR), the float sum halved in double. The
     // kernels take ordinary input only: each dry sample is then 0 or at least 2^-54 in magnitude
@@ -222,30 +240,31 @@ inline __attribute__((always_inline)) void finishGroup(const VectorConstants<T>&
 #pragma GCC unroll 12
     for (int k = 0; k < kStringCount; ++k)
         T::store(access.write(k, i), filtered[k] * c.feedback + excitation);
+    if constexpr (WithJob) glideOnce(job);
 
     // Wet sums, each in this order (the output depends on it): own filtered strings first, then
     // the crossed taps, read after the writes above.
     auto tap = [&](int k) { return access.tap(g, k, i); };
     const F wetL = filtered[0] + filtered[2] + filtered[4] + filtered[6] + filtered[8] +
                    filtered[10] + tap(10) + tap(8) + tap(6) + tap(4) + tap(2) + tap(0);
+    if constexpr (WithJob) glideOnce(job);
     const F wetR = filtered[3] + filtered[1] + filtered[5] + filtered[7] + filtered[9] +
                    filtered[11] + tap(11) + tap(9) + tap(7) + tap(5) + tap(3) + tap(1);
 
     // Mix in double, rounded to float, then the output gain in float.
     auto mix = [&c](F wet, F dry)
     {
-        const D dryLo = T::low(dry);
-        const D dryHi = T::high(dry);
-        return T::pack((T::low(wet) * c.wetScale - dryLo) * c.mix + dryLo,
-                       (T::high(wet) * c.wetScale - dryHi) * c.mix + dryHi);
+        const auto wide = T::widen(dry);
+        return T::narrow((T::widen(wet) * c.wetScale - wide) * c.mix + wide);
     };
     T::store(io.outL + i, mix(wetL, dryL) * c.gain);
+    if constexpr (WithJob) glideOnce(job);
     T::store(io.outR + i, mix(wetR, dryR) * c.gain);
 }
 
 template <class T, bool Bypassed, class Access>
-void processPartialGroup(const VectorConstants<T>& c, const Access& access, const Io& io,
-                         int32_t i, int32_t steps, typename T::Strings& state)
+void processPartialGroup(const VectorConstants<T>& c, const Access& access, const Io& io, int32_t i,
+                         int32_t steps, typename T::Strings& state)
 {
     constexpr int W = T::kWidth;
     PaddedAccess<T> padded;
@@ -266,8 +285,9 @@ void processPartialGroup(const VectorConstants<T>& c, const Access& access, cons
     }
     Group<T> g;
     typename T::F filtered[kStringCount];
-    lowPass(c, padded, 0, steps, g, state, filtered);
-    finishGroup<T, Bypassed>(c, padded, Io{inL, inR, outL, outR}, 0, g, filtered);
+    GlideJob none{};
+    lowPass<T, false>(c, padded, 0, steps, g, state, none, filtered);
+    finishGroup<T, Bypassed, false>(c, padded, Io{inL, inR, outL, outR}, 0, g, filtered, none);
     for (int k = 0; k < kStringCount; ++k)
     {
         float* to = const_cast<Access&>(access).write(k, i);
@@ -282,39 +302,53 @@ void processPartialGroup(const VectorConstants<T>& c, const Access& access, cons
 }
 
 // The whole groups of a chunk, then the partial one. The low-pass chain of one group overlaps
-// the rest of the previous group's work, which no longer depends on it.
-template <class T, bool Bypassed, class Access>
+// the rest of the previous group's work, which no longer depends on it, and so do the glide
+// steps of the job, one per frame of the whole groups.
+template <class T, bool Bypassed, bool WithJob, class Access>
 void processGroups(const VectorConstants<T>& c, Access& access, const Io& io, int32_t frames,
-                   typename T::Strings& lowPassState)
+                   GlideJob* job, typename T::Strings& lowPassState)
 {
     constexpr int W = T::kWidth;
-    // A local copy: no store of the loop can touch it, so it stays in registers.
+    // Local copies: no store of the loop can touch them, so they stay in registers.
     typename T::Strings state = lowPassState;
+    GlideJob glide{};
+    if constexpr (WithJob) glide = *job;
     int32_t i = 0;
     for (; i + W <= frames; i += W)
     {
         Group<T> g;
         typename T::F filtered[kStringCount];
-        lowPass(c, access, i, W, g, state, filtered);
-        finishGroup<T, Bypassed>(c, access, io, i, g, filtered);
+        lowPass<T, WithJob>(c, access, i, W, g, state, glide, filtered);
+        finishGroup<T, Bypassed, WithJob>(c, access, io, i, g, filtered, glide);
     }
     if (i < frames) processPartialGroup<T, Bypassed>(c, access, io, i, frames - i, state);
     lowPassState = state;
+    if constexpr (WithJob) *job = glide;
+}
+
+template <class T, bool Bypassed, class Access>
+void processGroupsOf(const VectorConstants<T>& c, Access& access, const Chunk& ch,
+                     typename T::Strings& state)
+{
+    const Io io{ch.inL, ch.inR, ch.outL, ch.outR};
+    if (ch.glide != nullptr && ch.glide->done < ch.glide->count)
+        processGroups<T, Bypassed, true>(c, access, io, ch.frames, ch.glide, state);
+    else
+        processGroups<T, Bypassed, false>(c, access, io, ch.frames, nullptr, state);
 }
 
 template <class T, bool Bypassed>
 void processChunkWith(const VectorConstants<T>& c, const Chunk& ch, typename T::Strings& state)
 {
-    const Io io{ch.inL, ch.inR, ch.outL, ch.outR};
     if (ch.delays == nullptr)
     {
         FixedAccess<T> access(ch);
-        processGroups<T, Bypassed>(c, access, io, ch.frames, state);
+        processGroupsOf<T, Bypassed>(c, access, ch, state);
     }
     else
     {
         GlidingAccess<T> access(ch);
-        processGroups<T, Bypassed>(c, access, io, ch.frames, state);
+        processGroupsOf<T, Bypassed>(c, access, ch, state);
     }
 }
 
@@ -353,16 +387,16 @@ template <class T> bool inputsOrdinary(const float* in0, const float* in1, int32
 template <class T> struct LengthVectors
 {
     using D = typename T::D;
-    static constexpr int H = T::kWidth / 2;          // doubles per vector
-    static constexpr int Q = kStringCount / H;       // vectors per twelve strings
+    static constexpr int H = T::kWidth / 2;    // doubles per vector
+    static constexpr int Q = kStringCount / H; // vectors per twelve strings
     D rate;
-    D spread[Q];      // spreadTerm of the strings q * H ...
+    D spread[Q]; // spreadTerm of the strings q * H ...
     D inverseBase[Q];
-    D lengthens[Q];   // lanes of strings that Detune lengthens
+    D lengthens[Q]; // lanes of strings that Detune lengthens
     D one;
     D margin;
     D farFromNext;
-    D longest;        // the longest length the ring holds
+    D longest; // the longest length the ring holds
     D exactNeeded;
 
     explicit LengthVectors(const LengthTerms& terms)
@@ -424,7 +458,8 @@ DelayRange stringDelays(const LengthTerms& terms, const float* tune, const float
         {
             const D longDetune = T::select(v.lengthens[q], detuneHigh, detuneLow);
             const D shortDetune = T::select(v.lengthens[q], detuneLow, detuneHigh);
-            const D longLength = (v.rate + v.spread[q] * longDetune) * inverseHigh * v.inverseBase[q];
+            const D longLength =
+                (v.rate + v.spread[q] * longDetune) * inverseHigh * v.inverseBase[q];
             const D shortLength =
                 (v.rate + v.spread[q] * shortDetune) * inverseLow * v.inverseBase[q];
             const D low = T::truncated(shortLength - v.margin);

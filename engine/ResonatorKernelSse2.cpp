@@ -27,34 +27,71 @@ struct Sse2
 
     static void assign(Strings& to, const Strings& from)
     {
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int q = 0; q < 3; ++q)
             to.part[q] = from.part[q];
     }
-    static Strings loadStrings(const float* p) { return {{load(p), load(p + 4), load(p + 8)}}; }
+    static Strings loadStrings(const float* p)
+    {
+        return {{load(p), load(p + 4), load(p + 8)}};
+    }
     static void storeStrings(float* p, const Strings& s)
     {
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int q = 0; q < 3; ++q)
             store(p + 4 * q, s.part[q]);
     }
 
-    static D low(F v) { return _mm_cvtps_pd(v); }
-    static D high(F v) { return _mm_cvtps_pd(_mm_movehl_ps(v, v)); }
-    static F pack(D lo, D hi) { return _mm_movelh_ps(_mm_cvtpd_ps(lo), _mm_cvtpd_ps(hi)); }
+    // W frames in double precision, for the mix.
+    struct Wide
+    {
+        __m128d lo;
+        __m128d hi;
+    };
+    static Wide splatWide(double v)
+    {
+        return {splatD(v), splatD(v)};
+    }
+    static Wide widen(F v)
+    {
+        return {low(v), high(v)};
+    }
+    static F narrow(Wide v)
+    {
+        return pack(v.lo, v.hi);
+    }
+
+    static D low(F v)
+    {
+        return _mm_cvtps_pd(v);
+    }
+    static D high(F v)
+    {
+        return _mm_cvtps_pd(_mm_movehl_ps(v, v));
+    }
+    static F pack(D lo, D hi)
+    {
+        return _mm_movelh_ps(_mm_cvtpd_ps(lo), _mm_cvtpd_ps(hi));
+    }
 
     static F notBelowMagnitude(F v, F limit)
     {
         return _mm_cmpnlt_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), v), limit); // NaN counts
     }
-    static F either(F a, F b) { return _mm_or_ps(a, b); }
-    static bool any(F mask) { return _mm_movemask_ps(mask) != 0; }
+    static F either(F a, F b)
+    {
+        return _mm_or_ps(a, b);
+    }
+    static bool any(F mask)
+    {
+        return _mm_movemask_ps(mask) != 0;
+    }
 
     // string-major (one vector of four frames per string) <-> frame-major (per frame, three
     // vectors of four strings): three 4x4 transposes, their own inverse.
     static void toFrames(const F (&s)[12], Strings (&f)[kWidth])
     {
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int q = 0; q < 3; ++q)
         {
             __m128 r0 = s[4 * q];
@@ -70,7 +107,7 @@ struct Sse2
     }
     static void toStrings(const Strings (&f)[kWidth], F (&s)[12])
     {
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int q = 0; q < 3; ++q)
         {
             __m128 r0 = f[0].part[q];
@@ -86,8 +123,14 @@ struct Sse2
     }
 
     // Double lanes for the string delays.
-    static D loadD(const double* p) { return _mm_loadu_pd(p); }
-    static D equal(D a, D b) { return _mm_cmpeq_pd(a, b); }
+    static D loadD(const double* p)
+    {
+        return _mm_loadu_pd(p);
+    }
+    static D equal(D a, D b)
+    {
+        return _mm_cmpeq_pd(a, b);
+    }
     static bool allSame(const int32_t* p)
     {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -97,19 +140,56 @@ struct Sse2
     {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_set1_epi32(v));
     }
-    static D truncated(D v) { return _mm_cvtepi32_pd(_mm_cvttpd_epi32(v)); }
-    static D less(D a, D b) { return _mm_cmplt_pd(a, b); }
-    static D both(D a, D b) { return _mm_and_pd(a, b); }
-    static D select(D mask, D a, D b) { return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b)); }
-    static D smaller(D a, D b) { return _mm_min_pd(a, b); }
-    static D larger(D a, D b) { return _mm_max_pd(a, b); }
-    static double lowest(D v) { return _mm_cvtsd_f64(_mm_min_sd(v, _mm_unpackhi_pd(v, v))); }
-    static double highest(D v) { return _mm_cvtsd_f64(_mm_max_sd(v, _mm_unpackhi_pd(v, v))); }
+    static D truncated(D v)
+    {
+        return _mm_cvtepi32_pd(_mm_cvttpd_epi32(v));
+    }
+    static D less(D a, D b)
+    {
+        return _mm_cmplt_pd(a, b);
+    }
+    static D both(D a, D b)
+    {
+        return _mm_and_pd(a, b);
+    }
+    static D select(D mask, D a, D b)
+    {
+        return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b));
+    }
+    static D smaller(D a, D b)
+    {
+        return _mm_min_pd(a, b);
+    }
+    static D larger(D a, D b)
+    {
+        return _mm_max_pd(a, b);
+    }
+    static double lowest(D v)
+    {
+        return _mm_cvtsd_f64(_mm_min_sd(v, _mm_unpackhi_pd(v, v)));
+    }
+    static double highest(D v)
+    {
+        return _mm_cvtsd_f64(_mm_max_sd(v, _mm_unpackhi_pd(v, v)));
+    }
     static void storeWhole(int32_t* p, D v)
     {
         _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_cvttpd_epi32(v));
     }
 };
+
+inline Sse2::Wide operator-(Sse2::Wide a, Sse2::Wide b)
+{
+    return {a.lo - b.lo, a.hi - b.hi};
+}
+inline Sse2::Wide operator*(Sse2::Wide a, Sse2::Wide b)
+{
+    return {a.lo * b.lo, a.hi * b.hi};
+}
+inline Sse2::Wide operator+(Sse2::Wide a, Sse2::Wide b)
+{
+    return {a.lo + b.lo, a.hi + b.hi};
+}
 
 inline Sse2::Strings operator-(const Sse2::Strings& a, const Sse2::Strings& b)
 {

@@ -45,7 +45,9 @@ bool useKernel(ResonatorCore& core, const char* kernel, std::string& skipReason)
     if (core.useKernel(kernel)) return true;
     const std::string name = kernel;
     skipReason = "this processor cannot run the " + name + " kernel (it needs " +
-                 (name == "avx512" ? "AVX-512F and AVX-512VL" : name == "avx2" ? "AVX2" : name) +
+                 (name == "avx512" ? "AVX-512F and AVX-512VL"
+                  : name == "avx2" ? "AVX2"
+                                   : name) +
                  ")";
     return false;
 }

@@ -53,8 +53,7 @@ const Setting kSettings[] = {
     {"Mix 0", [](CoreDriver& d) { d.set(kMix, 0.0f); }, [](CoreDriver&) {}},
     {"Output 0", [](CoreDriver& d) { d.set(kOutput, 0.0f); }, [](CoreDriver&) {}},
     {"Bypass", [](CoreDriver& d) { d.set(kBypass, 1.0f); }, [](CoreDriver&) {}},
-    {"Transpose change after", [](CoreDriver&) {},
-     [](CoreDriver& d) { d.set(kTranspose, 0.75f); }},
+    {"Transpose change after", [](CoreDriver&) {}, [](CoreDriver& d) { d.set(kTranspose, 0.75f); }},
     {"gliding",
      [](CoreDriver& d)
      {

@@ -81,8 +81,7 @@ private:
     uint32_t state_;
 };
 
-class ResonatorMatch
-    : public ::testing::TestWithParam<std::tuple<const char*, int, float, bool>>
+class ResonatorMatch : public ::testing::TestWithParam<std::tuple<const char*, int, float, bool>>
 {
 };
 
@@ -157,18 +156,18 @@ TEST_P(ResonatorMatch, EngineMatchesModelBitForBit)
     EXPECT_EQ(stateDifference(engine.core, model), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FactoryPrograms, ResonatorMatch,
-    ::testing::Combine(::testing::ValuesIn(kKernels), ::testing::Range(0, 6),
-                       ::testing::Values(44100.0f, 48000.0f, 96000.0f, 192000.0f),
-                       ::testing::Bool()),
-    [](const auto& info)
-    {
-        return std::string(std::get<0>(info.param)) + "_program" +
-               std::to_string(std::get<1>(info.param)) + "_" +
-               std::to_string(static_cast<int>(std::get<2>(info.param))) +
-               (std::get<3>(info.param) ? "_inPlace" : "");
-    });
+INSTANTIATE_TEST_SUITE_P(FactoryPrograms, ResonatorMatch,
+                         ::testing::Combine(::testing::ValuesIn(kKernels), ::testing::Range(0, 6),
+                                            ::testing::Values(44100.0f, 48000.0f, 96000.0f,
+                                                              192000.0f),
+                                            ::testing::Bool()),
+                         [](const auto& info)
+                         {
+                             return std::string(std::get<0>(info.param)) + "_program" +
+                                    std::to_string(std::get<1>(info.param)) + "_" +
+                                    std::to_string(static_cast<int>(std::get<2>(info.param))) +
+                                    (std::get<3>(info.param) ? "_inPlace" : "");
+                         });
 
 class ResonatorMatchKernel : public ::testing::TestWithParam<const char*>
 {
