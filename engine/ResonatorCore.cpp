@@ -400,10 +400,11 @@ void ResonatorCore::processSteady(const BlockValues& v, LoopState& st,
 }
 
 // While Tune or Detune glide, in stretches of up to kGlideFrames frames. The glide values of a
-// stretch are worked out before it: for the first stretch alone, for each later one by the
-// kernels while they process the stretch before it, where the serial chain of glide steps
-// overlaps the audio work. Stops after the frame in which both glides arrive. Answers the frames
-// processed (at least one).
+// stretch are worked out before it, by the kernels while they process the stretch before it,
+// where the serial chain of glide steps overlaps the audio work: the last stretch of a block works
+// out the first of the next, used if that block glides on from the same values to the same
+// targets; otherwise the first stretch's values are worked out alone. Stops after the frame in
+// which both glides arrive. Answers the frames processed (at least one).
 int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const float* in0,
                                     const float* in1, float* out0, float* out1, int32_t frames,
                                     double sampleRate)

@@ -18,6 +18,9 @@ struct GlideJob;
 // from A2 upwards, excited by the mono sum of the input. Their filtered outputs and crossed taps
 // of their rings form a stereo wet signal that is mixed with the dry input.
 //
+// The per-sample steps are in processSample; the blocks mostly go to vector kernels
+// (ResonatorKernel.h), which give the same bits.
+//
 // Threads: the engine values (setters below) may be written from any thread while the audio
 // thread processes; they are relaxed atomics and each block reads them once at its start.
 // Everything else (rings, positions, filter states, glides) belongs to the audio thread;
@@ -76,10 +79,11 @@ public:
 
     // Processes frames stereo samples. Inputs are read before outputs are written for each
     // sample, so in0 == out0 and in1 == out1 are allowed. frames <= 0 changes nothing.
-    // An input sample that is not a number of ordinary size (NaN, an infinity, or a magnitude of
-    // 2^100 or more, such as a sum of two samples that would overflow) is not sound but damage:
-    // it is taken as silence on its channel, for the dry path and the strings alike, so the
-    // strings never hold anything but finite values and keep sounding.
+    // An input sample that is NaN, infinite or of magnitude 2^100 or more is not sound but damage
+    // (no signal comes near that size, and FLT_MAX on both channels would overflow their sum): it
+    // is taken as silence on its channel, for the dry path and the strings alike, so the output
+    // and the strings stay finite and the strings keep sounding. Below that size the output is
+    // the plain per-sample algorithm's, bit for bit.
     void process(const float* in0, const float* in1, float* out0, float* out1, int32_t frames,
                  float sampleRate);
 

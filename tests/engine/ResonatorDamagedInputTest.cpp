@@ -146,7 +146,6 @@ TEST_P(ResonatorDamagedInput, DamageIsSilenceAndTheStringsKeepSounding)
                     for (CoreDriver* d : {&damaged, &clean})
                         setting.after(*d);
             }
-            EXPECT_TRUE(stringsFinite(damaged.core));
 
             // Back to sound settings: ordinary input excites the strings again, and two seconds
             // later the wet side still rings.
