@@ -28,9 +28,10 @@ constexpr int32_t kCleanFrames = 1024;
 // Frames of a glide whose Tune and Detune values and string delays are worked out at once; a
 // multiple of every kernel's width.
 constexpr int32_t kGlideFrames = 256;
-// A glide's delays per string: one per frame, one for the frame after, and room for the vector
-// stores of the padded last group.
-constexpr int32_t kDelayStride = kGlideFrames + 1 + 16;
+// Frames of a glide stretch whose string delays are worked out: every frame, the frame after the
+// last, and padding to whole groups of frames.
+constexpr int32_t kGlideDelayFrames = (kGlideFrames + 1 + resonator::kDelayGroup - 1) /
+                                      resonator::kDelayGroup * resonator::kDelayGroup;
 
 constexpr std::array<double, ResonatorCore::kNumStrings> inverseBaseFrequencies()
 {
@@ -127,11 +128,15 @@ struct ResonatorCore::Scratch
     // Input cleaned of damage.
     float inL[kCleanFrames];
     float inR[kCleanFrames];
-    // Tune and Detune after each frame's glide step, for the stretch being processed and the one
-    // after it, and each string's delay per frame.
-    float tune[2][kGlideFrames];
-    float detune[2][kGlideFrames];
-    int32_t delays[kNumStrings][kDelayStride];
+    // The Tune and Detune values that decide the string lengths of each frame of a glide
+    // stretch: index 0 holds the values before it, index i + 1 those after the glide step of its
+    // frame i; for the stretch being processed and the one after it.
+    float tune[2][kGlideDelayFrames];
+    float detune[2][kGlideDelayFrames];
+    // Each string's delay per frame of the stretch, and where its reads of each group of frames
+    // start in the ring (see resonator::Chunk).
+    int32_t delays[kNumStrings][kGlideDelayFrames];
+    int32_t groupStarts[kGlideDelayFrames / resonator::kDelayGroup][kNumStrings];
     // Glide values worked out at the end of a block for the start of the next: valid for a
     // glide that starts from the same values towards the same targets.
     struct
@@ -420,8 +425,11 @@ int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const f
     }
     else
     {
-        resonator::GlideJob first{st.tuneCurrent, st.detuneCurrent, v.tuneTarget, v.detuneTarget, 0,
-                                  count,          s.tune[0],        s.detune[0]};
+        s.tune[0][0] = st.tuneCurrent;
+        s.detune[0][0] = st.detuneCurrent;
+        resonator::GlideJob first{
+            st.tuneCurrent, st.detuneCurrent, v.tuneTarget,   v.detuneTarget, 0,
+            count,          s.tune[0] + 1,    s.detune[0] + 1};
         resonator::advanceGlide(first, count);
     }
     s.ahead.valid = false;
@@ -434,9 +442,9 @@ int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const f
         bool arrived = false;
         while (steps < count && !arrived)
         {
+            ++steps;
             arrived =
                 s.tune[buffer][steps] == v.tuneTarget && s.detune[buffer][steps] == v.detuneTarget;
-            ++steps;
         }
         // Glide steps for the next stretch, or, at the end of the frames, for the start of the
         // next block, should it keep the targets.
@@ -444,14 +452,12 @@ int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const f
         const int32_t later = arrived       ? 0
                               : lastStretch ? kGlideFrames
                                             : std::min(frames - n - steps, kGlideFrames);
-        resonator::GlideJob next{s.tune[buffer][steps - 1],
-                                 s.detune[buffer][steps - 1],
-                                 v.tuneTarget,
-                                 v.detuneTarget,
-                                 0,
-                                 later,
-                                 s.tune[1 - buffer],
-                                 s.detune[1 - buffer]};
+        const int other = 1 - buffer;
+        s.tune[other][0] = s.tune[buffer][steps];
+        s.detune[other][0] = s.detune[buffer][steps];
+        resonator::GlideJob next{
+            s.tune[other][0],  s.detune[other][0], v.tuneTarget, v.detuneTarget, 0, later,
+            s.tune[other] + 1, s.detune[other] + 1};
         processGlideStretch(v, st, buffer, steps, in0 + n, in1 + n, out0 + n, out1 + n, sampleRate,
                             later > 0 ? &next : nullptr);
         n += steps;
@@ -460,12 +466,12 @@ int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const f
         {
             // Only what the kernels worked out on the way: nothing is spent on a guess.
             if (next.done > 0)
-                s.ahead = {true,         1 - buffer,    next.done, st.tuneCurrent, st.detuneCurrent,
+                s.ahead = {true,         other,         next.done, st.tuneCurrent, st.detuneCurrent,
                            v.tuneTarget, v.detuneTarget};
             return n;
         }
         resonator::advanceGlide(next, later); // the steps the kernels did not take
-        buffer = 1 - buffer;
+        buffer = other;
         count = later;
     }
 }
@@ -502,7 +508,8 @@ void ResonatorCore::processGlideStretch(const BlockValues& v, LoopState& st, int
 
     const int32_t width = kernel_->width;
     Chunk chunk;
-    chunk.delayStride = kDelayStride;
+    chunk.delayStride = kGlideDelayFrames;
+    chunk.groupStarts = &s.groupStarts[0][0];
     chunk.glide = job;
     int32_t n = 0;
     while (n < steps)
@@ -519,20 +526,20 @@ void ResonatorCore::processGlideStretch(const BlockValues& v, LoopState& st, int
         }
         if (length < steps - n && length >= width) length -= length % width;
         chunk.delays = &s.delays[0][n];
+        chunk.firstFrame = n;
         runChunk(v, st, chunk, in0 + n, in1 + n, out0 + n, out1 + n, length);
         n += length;
     }
 
-    st.tuneCurrent = s.tune[buffer][steps - 1];
-    st.detuneCurrent = s.detune[buffer][steps - 1];
+    st.tuneCurrent = s.tune[buffer][steps];
+    st.detuneCurrent = s.detune[buffer][steps];
     for (int k = 0; k < kNumStrings; ++k)
         st.readPos[k] = (st.writePos - s.delays[k][steps]) & kRingMask;
 }
 
-// Every string's delay in each frame of a glide stretch: frame 0 from the running state, frame
-// i + 1 from the glide values of frame i, including the frame after the last. Answers the
-// smallest and largest delay of frames 1 on; smallest is below 1 when a string is shorter than
-// one sample.
+// Every string's delay in each frame of a glide stretch, including the frame after the last:
+// frame 0 from the running state, the others from their glide values. Answers the smallest and
+// largest delay of frames 1 on; smallest is below 1 when a string is shorter than one sample.
 void ResonatorCore::glideDelays(const BlockValues& v, const LoopState& st, int buffer,
                                 int32_t steps, double sampleRate, int32_t& smallest,
                                 int32_t& largest)
@@ -540,15 +547,13 @@ void ResonatorCore::glideDelays(const BlockValues& v, const LoopState& st, int b
     Scratch& s = *scratch_;
     float* tune = s.tune[buffer];
     float* detune = s.detune[buffer];
-    for (int k = 0; k < kNumStrings; ++k)
-        s.delays[k][0] = (st.writePos - st.readPos[k]) & kRingMask;
     // The last group of frames is padded with the last values.
     const int32_t count =
-        (steps + resonator::kDelayGroup - 1) / resonator::kDelayGroup * resonator::kDelayGroup;
-    for (int32_t i = steps; i < count; ++i)
+        (steps + 1 + resonator::kDelayGroup - 1) / resonator::kDelayGroup * resonator::kDelayGroup;
+    for (int32_t i = steps + 1; i < count; ++i)
     {
-        tune[i] = tune[steps - 1];
-        detune[i] = detune[steps - 1];
+        tune[i] = tune[steps];
+        detune[i] = detune[steps];
     }
 
     resonator::LengthTerms terms;
@@ -560,19 +565,25 @@ void ResonatorCore::glideDelays(const BlockValues& v, const LoopState& st, int b
         terms.inverseBase[k] = kInverseBaseFrequency[k];
     }
     resonator::DelayRange range =
-        kernel_->stringDelays(terms, tune, detune, count, &s.delays[0][1], kDelayStride);
+        kernel_->stringDelays(terms, tune, detune, count, st.writePos, &s.delays[0][0],
+                              kGlideDelayFrames, &s.groupStarts[0][0]);
+    for (int k = 0; k < kNumStrings; ++k)
+    {
+        s.delays[k][0] = (st.writePos - st.readPos[k]) & kRingMask;
+        s.groupStarts[0][k] = -1;
+    }
 
     if (range.smallest < 1)
     {
         // Lengths near a whole number or outside the ring: the exact formula, with the write
         // position of the frame whose glide values they follow.
         range = {kRingLength, 0};
-        for (int32_t i = 0; i < steps; ++i)
+        for (int32_t i = 1; i <= steps; ++i)
         {
-            const int32_t writePos = (st.writePos + i) & kRingMask;
+            const int32_t writePos = (st.writePos + i - 1) & kRingMask;
             for (int k = 0; k < kNumStrings; ++k)
             {
-                int32_t& delay = s.delays[k][i + 1];
+                int32_t& delay = s.delays[k][i];
                 if (delay < 1)
                     delay = delayAfter(writePos, stringLength(k, sampleRate, v.transposeFactor,
                                                               tune[i], detune[i]));

@@ -49,9 +49,12 @@ struct GlideJob
 // and no write wraps around the ring end. The ring of string k starts at rings + k * kRingStride.
 // Frame i writes every string at writePos + i and reads string k at writePos + i - its delay
 // (masked to the ring): its own ring there, and the crossed tap, the ring of string 11 - k.
-// While the delays are fixed, delay[k] gives them and no read wraps around within the chunk;
-// while they glide, delays[k * delayStride + i] gives the delay of string k in frame i. The
-// inputs may be the outputs.
+// While the delays are fixed, delay[k] gives them and no read wraps around within the chunk.
+// While they glide, delays[k * delayStride + i] gives the delay of string k in frame i, and,
+// for the glide stretch the chunk belongs to (its frame 0 being the stretch's frame firstFrame),
+// groupStarts[m * kNumStrings + k] tells where string k's reads of the stretch's frames
+// kDelayGroup * m onwards start when they lie consecutively in the ring over that group, else -1.
+// The inputs may be the outputs.
 struct Chunk
 {
     float* rings;
@@ -59,6 +62,8 @@ struct Chunk
     int32_t delay[ResonatorCore::kNumStrings];
     const int32_t* delays; // null while the delays are fixed
     int32_t delayStride;
+    const int32_t* groupStarts;
+    int32_t firstFrame;
     const float* inL;
     const float* inR;
     float* outL;
@@ -95,13 +100,15 @@ struct Kernel
     void (*processChunk)(const BlockConstants& constants, const Chunk& chunk, float* dampState);
     // True when every sample of both inputs is a number of magnitude below kLargestOrdinary.
     bool (*inputsOrdinary)(const float* in0, const float* in1, int32_t frames);
-    // For each of `count` frames (a multiple of kDelayGroup) with glided values tune[i],
-    // detune[i], which move monotonically towards fixed targets: the whole-sample delay
-    // ceil(length) of every string in the frame after it, written to delays[k * stride + i]; -1
-    // where the length lies too close to a whole number or outside 1..16383 for the product with
-    // the reciprocals to decide it, so the exact formula must be used.
+    // For each of `count` frames (a multiple of kDelayGroup) of a glide stretch whose string
+    // lengths follow from tune[i], detune[i] (glide values that move monotonically towards fixed
+    // targets): the whole-sample delay ceil(length) of every string, written to
+    // delays[k * stride + i], or -1 where the length lies too close to a whole number or outside
+    // 1..16383 for the product with the reciprocals to decide it (the exact formula must be used
+    // then); and the group starts of Chunk for frame 0 written at writePos.
     DelayRange (*stringDelays)(const LengthTerms& terms, const float* tune, const float* detune,
-                               int32_t count, int32_t* delays, int32_t stride);
+                               int32_t count, int32_t writePos, int32_t* delays, int32_t stride,
+                               int32_t* groupStarts);
 };
 
 // Input samples from this magnitude up (and NaN) are not sound but damage: 2^100. Below it the

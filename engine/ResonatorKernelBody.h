@@ -98,9 +98,12 @@ template <class T> struct GlidingAccess
     int32_t writePos;
     const int32_t* delays;
     int32_t delayStride;
+    const int32_t* groupStarts;
+    int32_t firstFrame;
 
     explicit GlidingAccess(const Chunk& ch)
-        : rings(ch.rings), writePos(ch.writePos), delays(ch.delays), delayStride(ch.delayStride)
+        : rings(ch.rings), writePos(ch.writePos), delays(ch.delays), delayStride(ch.delayStride),
+          groupStarts(ch.groupStarts), firstFrame(ch.firstFrame)
     {
     }
     int32_t position(int k, int32_t i) const
@@ -109,6 +112,16 @@ template <class T> struct GlidingAccess
     }
     void locate(Group<T>& g, int32_t i) const
     {
+        const int32_t frame = firstFrame + i;
+        const int32_t offset = frame % kDelayGroup;
+        if (offset + T::kWidth <= kDelayGroup)
+        {
+            // Inside one group of the delay pass, which has decided it already.
+            const int32_t* starts = groupStarts + frame / kDelayGroup * kStringCount;
+            for (int k = 0; k < kStringCount; ++k)
+                g.from[k] = starts[k] >= 0 ? starts[k] + offset : -1;
+            return;
+        }
         for (int k = 0; k < kStringCount; ++k)
         {
             const int32_t from = position(k, i);
@@ -425,7 +438,8 @@ template <class T> struct LengthVectors
 
 template <class T>
 DelayRange stringDelays(const LengthTerms& terms, const float* tune, const float* detune,
-                        int32_t count, int32_t* delays, int32_t stride)
+                        int32_t count, int32_t writePos, int32_t* delays, int32_t stride,
+                        int32_t* groupStarts)
 {
     using F = typename T::F;
     using D = typename T::D;
@@ -475,13 +489,17 @@ DelayRange stringDelays(const LengthTerms& terms, const float* tune, const float
         bool inverseReady = false;
         D inverse[G / H];
         D detunes[G / H];
+        int32_t* starts = groupStarts + a / G * kStringCount;
         for (int k = 0; k < kStringCount; ++k)
         {
             int32_t* out = delays + k * stride + a;
+            starts[k] = -1;
             if (groupDelay[k] > 0)
             {
                 for (int f = 0; f < G; f += W)
                     T::fillInts(out + f, groupDelay[k]);
+                const int32_t from = (writePos + a - groupDelay[k]) & kMask;
+                if (from + G <= ResonatorCore::kRingLength) starts[k] = from;
                 continue;
             }
             // The box straddles a delay change: frame by frame.
