@@ -96,7 +96,8 @@ struct Kernel
     const char* name;
     // Frames per vector: chunk lengths that are multiples of it run without a partial group.
     int32_t width;
-    // Processes one chunk; dampState holds the twelve low-pass states and is updated.
+    // Processes one chunk of ordinary input (see inputsOrdinary); dampState holds the twelve
+    // low-pass states and is updated.
     void (*processChunk)(const BlockConstants& constants, const Chunk& chunk, float* dampState);
     // True when every sample of both inputs is a number of magnitude below kLargestOrdinary.
     bool (*inputsOrdinary)(const float* in0, const float* in1, int32_t frames);
@@ -112,13 +113,15 @@ struct Kernel
 };
 
 // Input samples from this magnitude up (and NaN) are not sound but damage: 2^100. Below it the
-// strings, the wet sum and the output stay far inside the float range at any setting.
+// strings, the wet sum and the output stay far inside the float range at any setting: a string
+// holds at most the excitation over 1 - feedback (below 2^11 times it), twelve of them are summed,
+// and the output gain is at most 4.
 inline constexpr float kLargestOrdinary = 0x1p100f;
 
 // Frames whose string delays are decided together: Tune and Detune glide monotonically, and a
 // string's length is monotone in each, so the lengths of a group lie between the lengths at the
 // corners of its Tune x Detune box; when both corners give the same delay, so do all its frames.
-inline constexpr int32_t kDelayGroup = 8;
+inline constexpr int32_t kDelayGroup = 16;
 
 // Lengths closer than this to a whole number go through the exact formula: the product with the
 // reciprocals differs from the quotient by less than 2^-36 for lengths below the ring length, and

@@ -17,8 +17,6 @@ namespace resonator
 namespace
 {
 
-constexpr int kStringCount = ResonatorCore::kNumStrings;
-
 // The vector form of the block's engine values, built once per chunk for every path.
 template <class T> struct VectorConstants
 {
@@ -38,13 +36,10 @@ template <class T> struct VectorConstants
     }
 };
 
-constexpr int32_t kStride = ResonatorCore::kRingStride;
-constexpr int32_t kMask = ResonatorCore::kRingMask;
-
 // While gliding, where each string's reads of a group start (-1: gathered frame by frame).
 template <class T> struct Group
 {
-    int32_t from[kStringCount];
+    int32_t from[ResonatorCore::kNumStrings];
 };
 
 // The chunk's inputs and outputs.
@@ -57,18 +52,19 @@ struct Io
 };
 
 // Whole groups with fixed delays reach the rings through one base pointer: frame i writes string
-// k at base + i + k * kStride and reads it at base + i + read[k], its crossed tap at the same
-// index plus (11 - 2k) * kStride. Both displacements are constants, and one index serves both.
+// k at base + i + k * ResonatorCore::kRingStride and reads it at base + i + read[k], its crossed
+// tap at the same index plus (11 - 2k) * ResonatorCore::kRingStride. Both displacements are
+// constants, and one index serves both.
 template <class T> struct FixedAccess
 {
     float* base;
-    ptrdiff_t read[kStringCount];
+    ptrdiff_t read[ResonatorCore::kNumStrings];
 
     explicit FixedAccess(const Chunk& ch) : base(ch.rings + ch.writePos)
     {
-        for (int k = 0; k < kStringCount; ++k)
-            read[k] = static_cast<ptrdiff_t>(k) * kStride + ((ch.writePos - ch.delay[k]) & kMask) -
-                      ch.writePos;
+        for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
+            read[k] = static_cast<ptrdiff_t>(k) * ResonatorCore::kRingStride +
+                      ((ch.writePos - ch.delay[k]) & ResonatorCore::kRingMask) - ch.writePos;
     }
     void locate(Group<T>&, int32_t) const {}
     typename T::F own(const Group<T>&, int k, int32_t i) const
@@ -78,14 +74,20 @@ template <class T> struct FixedAccess
     typename T::F tap(const Group<T>&, int k, int32_t i) const
     {
         return T::load(base + i + read[k] +
-                       static_cast<ptrdiff_t>(kStringCount - 1 - 2 * k) * kStride);
+                       static_cast<ptrdiff_t>(ResonatorCore::kNumStrings - 1 - 2 * k) *
+                           ResonatorCore::kRingStride);
     }
-    float* write(int k, int32_t i) const { return base + i + static_cast<ptrdiff_t>(k) * kStride; }
+    float* write(int k, int32_t i) const
+    {
+        return base + i + static_cast<ptrdiff_t>(k) * ResonatorCore::kRingStride;
+    }
     // Frame i alone, for padded copies.
     float ownAt(int k, int32_t i) const { return base[i + read[k]]; }
     float tapAt(int k, int32_t i) const
     {
-        return base[i + read[k] + static_cast<ptrdiff_t>(kStringCount - 1 - 2 * k) * kStride];
+        return base[i + read[k] +
+                    static_cast<ptrdiff_t>(ResonatorCore::kNumStrings - 1 - 2 * k) *
+                        ResonatorCore::kRingStride];
     }
 };
 
@@ -108,7 +110,7 @@ template <class T> struct GlidingAccess
     }
     int32_t position(int k, int32_t i) const
     {
-        return (writePos + i - delays[k * delayStride + i]) & kMask;
+        return (writePos + i - delays[k * delayStride + i]) & ResonatorCore::kRingMask;
     }
     void locate(Group<T>& g, int32_t i) const
     {
@@ -117,12 +119,12 @@ template <class T> struct GlidingAccess
         if (offset + T::kWidth <= kDelayGroup)
         {
             // Inside one group of the delay pass, which has decided it already.
-            const int32_t* starts = groupStarts + frame / kDelayGroup * kStringCount;
-            for (int k = 0; k < kStringCount; ++k)
+            const int32_t* starts = groupStarts + frame / kDelayGroup * ResonatorCore::kNumStrings;
+            for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
                 g.from[k] = starts[k] >= 0 ? starts[k] + offset : -1;
             return;
         }
-        for (int k = 0; k < kStringCount; ++k)
+        for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
         {
             const int32_t from = position(k, i);
             g.from[k] = T::allSame(delays + k * delayStride + i) &&
@@ -133,7 +135,7 @@ template <class T> struct GlidingAccess
     }
     typename T::F read(const Group<T>& g, int ring, int k, int32_t i) const
     {
-        const float* r = rings + static_cast<ptrdiff_t>(ring) * kStride;
+        const float* r = rings + static_cast<ptrdiff_t>(ring) * ResonatorCore::kRingStride;
         if (g.from[k] >= 0) return T::load(r + g.from[k]);
         float v[T::kWidth];
         for (int j = 0; j < T::kWidth; ++j)
@@ -143,19 +145,21 @@ template <class T> struct GlidingAccess
     typename T::F own(const Group<T>& g, int k, int32_t i) const { return read(g, k, k, i); }
     typename T::F tap(const Group<T>& g, int k, int32_t i) const
     {
-        return read(g, kStringCount - 1 - k, k, i);
+        return read(g, ResonatorCore::kNumStrings - 1 - k, k, i);
     }
     float* write(int k, int32_t i) const
     {
-        return rings + static_cast<ptrdiff_t>(k) * kStride + writePos + i;
+        return rings + static_cast<ptrdiff_t>(k) * ResonatorCore::kRingStride + writePos + i;
     }
     float ownAt(int k, int32_t i) const
     {
-        return rings[static_cast<ptrdiff_t>(k) * kStride + position(k, i)];
+        return rings[static_cast<ptrdiff_t>(k) * ResonatorCore::kRingStride + position(k, i)];
     }
     float tapAt(int k, int32_t i) const
     {
-        return rings[static_cast<ptrdiff_t>(kStringCount - 1 - k) * kStride + position(k, i)];
+        return rings[static_cast<ptrdiff_t>(ResonatorCore::kNumStrings - 1 - k) *
+                         ResonatorCore::kRingStride +
+                     position(k, i)];
     }
 };
 
@@ -163,9 +167,9 @@ template <class T> struct GlidingAccess
 // reaches past the chunk.
 template <class T> struct PaddedAccess
 {
-    float ownCopy[kStringCount][T::kWidth] = {};
-    float tapCopy[kStringCount][T::kWidth] = {};
-    float writeCopy[kStringCount][T::kWidth];
+    float ownCopy[ResonatorCore::kNumStrings][T::kWidth] = {};
+    float tapCopy[ResonatorCore::kNumStrings][T::kWidth] = {};
+    float writeCopy[ResonatorCore::kNumStrings][T::kWidth];
 
     void locate(Group<T>&, int32_t) const {}
     typename T::F own(const Group<T>&, int k, int32_t) const { return T::load(ownCopy[k]); }
@@ -193,14 +197,15 @@ template <class T> struct PaddedAccess
 template <class T, bool WithJob, class Access>
 inline __attribute__((always_inline)) void
 lowPass(const VectorConstants<T>& c, Access& access, int32_t i, int32_t count, Group<T>& g,
-        typename T::Strings& state, GlideJob& job, typename T::F (&filtered)[kStringCount])
+        typename T::Strings& state, GlideJob& job,
+        typename T::F (&filtered)[ResonatorCore::kNumStrings])
 {
     if constexpr (WithJob) glideOnce(job);
     access.locate(g, i);
     if constexpr (WithJob) glideOnce(job);
-    typename T::F own[kStringCount];
+    typename T::F own[ResonatorCore::kNumStrings];
 #pragma GCC unroll 12
-    for (int k = 0; k < kStringCount; ++k)
+    for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
         own[k] = access.own(g, k, i);
     typename T::Strings frame[T::kWidth];
     T::toFrames(own, frame);
@@ -220,7 +225,7 @@ lowPass(const VectorConstants<T>& c, Access& access, int32_t i, int32_t count, G
 template <class T, bool Bypassed, bool WithJob, class Access>
 inline __attribute__((always_inline)) void
 finishGroup(const VectorConstants<T>& c, Access& access, const Io& io, int32_t i, const Group<T>& g,
-            const typename T::F (&filtered)[kStringCount], GlideJob& job)
+            const typename T::F (&filtered)[ResonatorCore::kNumStrings], GlideJob& job)
 {
     if constexpr (WithJob) glideOnce(job);
     using F = typename T::F;
@@ -251,7 +256,7 @@ finishGroup(const VectorConstants<T>& c, Access& access, const Io& io, int32_t i
 
     // Feedback writes: the float product plus the excitation.
 #pragma GCC unroll 12
-    for (int k = 0; k < kStringCount; ++k)
+    for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
         T::store(access.write(k, i), filtered[k] * c.feedback + excitation);
     if constexpr (WithJob) glideOnce(job);
 
@@ -285,7 +290,7 @@ void processPartialGroup(const VectorConstants<T>& c, const Access& access, cons
     float inR[W] = {};
     float outL[W];
     float outR[W];
-    for (int k = 0; k < kStringCount; ++k)
+    for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
         for (int32_t j = 0; j < steps; ++j)
         {
             padded.ownCopy[k][j] = access.ownAt(k, i + j);
@@ -297,11 +302,11 @@ void processPartialGroup(const VectorConstants<T>& c, const Access& access, cons
         inR[j] = io.inR[i + j];
     }
     Group<T> g;
-    typename T::F filtered[kStringCount];
+    typename T::F filtered[ResonatorCore::kNumStrings];
     GlideJob none{};
     lowPass<T, false>(c, padded, 0, steps, g, state, none, filtered);
     finishGroup<T, Bypassed, false>(c, padded, Io{inL, inR, outL, outR}, 0, g, filtered, none);
-    for (int k = 0; k < kStringCount; ++k)
+    for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
     {
         float* to = const_cast<Access&>(access).write(k, i);
         for (int32_t j = 0; j < steps; ++j)
@@ -330,7 +335,7 @@ void processGroups(const VectorConstants<T>& c, Access& access, const Io& io, in
     for (; i + W <= frames; i += W)
     {
         Group<T> g;
-        typename T::F filtered[kStringCount];
+        typename T::F filtered[ResonatorCore::kNumStrings];
         lowPass<T, WithJob>(c, access, i, W, g, state, glide, filtered);
         finishGroup<T, Bypassed, WithJob>(c, access, io, i, g, filtered, glide);
     }
@@ -400,8 +405,8 @@ template <class T> bool inputsOrdinary(const float* in0, const float* in1, int32
 template <class T> struct LengthVectors
 {
     using D = typename T::D;
-    static constexpr int H = T::kWidth / 2;    // doubles per vector
-    static constexpr int Q = kStringCount / H; // vectors per twelve strings
+    static constexpr int H = T::kWidth / 2;                  // doubles per vector
+    static constexpr int Q = ResonatorCore::kNumStrings / H; // vectors per twelve strings
     D rate;
     D spread[Q]; // spreadTerm of the strings q * H ...
     D inverseBase[Q];
@@ -467,7 +472,7 @@ DelayRange stringDelays(const LengthTerms& terms, const float* tune, const float
         const D inverseLow = v.one / T::splatD(terms.transposeFactor * tuneHigh);
         const D inverseHigh = v.one / T::splatD(terms.transposeFactor * tuneLow);
 
-        int32_t groupDelay[kStringCount];
+        int32_t groupDelay[ResonatorCore::kNumStrings];
         for (int q = 0; q < L::Q; ++q)
         {
             const D longDetune = T::select(v.lengthens[q], detuneHigh, detuneLow);
@@ -489,8 +494,8 @@ DelayRange stringDelays(const LengthTerms& terms, const float* tune, const float
         bool inverseReady = false;
         D inverse[G / H];
         D detunes[G / H];
-        int32_t* starts = groupStarts + a / G * kStringCount;
-        for (int k = 0; k < kStringCount; ++k)
+        int32_t* starts = groupStarts + a / G * ResonatorCore::kNumStrings;
+        for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
         {
             int32_t* out = delays + k * stride + a;
             starts[k] = -1;
@@ -498,7 +503,7 @@ DelayRange stringDelays(const LengthTerms& terms, const float* tune, const float
             {
                 for (int f = 0; f < G; f += W)
                     T::fillInts(out + f, groupDelay[k]);
-                const int32_t from = (writePos + a - groupDelay[k]) & kMask;
+                const int32_t from = (writePos + a - groupDelay[k]) & ResonatorCore::kRingMask;
                 if (from + G <= ResonatorCore::kRingLength) starts[k] = from;
                 continue;
             }
