@@ -3,8 +3,8 @@
 // preset layer below it) the preset strip.
 #pragma once
 
-#include "engine/EditorParameterLink.h"
-#include "presets/CPresetSystemEditor.h"
+#include "plugin/EditorParameterLink.h"
+#include "presetstrip/CPresetSystemEditor.h"
 
 #include <array>
 #include <atomic>

@@ -5,24 +5,12 @@
 #include <cstdint>
 #include <new>
 
-#if defined(_WIN32)
-#include <windows.h>
-#define ORV_EXPORT extern "C" __declspec(dllexport)
-#else
-#define ORV_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
-
+// Set by the platform's library entry where there is one (Windows); null elsewhere.
 void* hInstance = nullptr;
 
-#if defined(_WIN32)
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID)
-{
-    hInstance = instance;
-    return TRUE;
-}
-#endif
-
-ORV_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster)
+// ORV_ENTRY_VISIBILITY comes from the build: the ELF visibility that exports the symbol on Linux,
+// nothing on Windows, where the module-definition file names the exports.
+extern "C" ORV_ENTRY_VISIBILITY AEffect* VSTPluginMain(audioMasterCallback audioMaster)
 {
     // Exported as `main` too: a caller passing a small integer (an argument count) instead of a
     // host callback gets nothing.

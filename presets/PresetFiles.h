@@ -11,11 +11,8 @@
 // The remembered folder and file names are 256 characters plus the terminator.
 inline constexpr size_t kPresetPathCapacity = 257;
 
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
+// The platform's folder separator ('/' or '\\'); a remembered folder ends with it.
+extern const char kPathSeparator;
 
 inline constexpr const char* kPresetFileExtension = "orv";
 inline constexpr const char* kPresetFileDescription = "Orv Preset";
@@ -32,6 +29,10 @@ bool splitSelectedPath(const char* path, char* fileName, char* folder);
 // The file a path chosen in a dialog stands for: the path itself when it names a folder, else a
 // bare file name inside `folder` (the remembered folder). Empty when there is no folder to use.
 std::string resolveChosenPath(const char* path, const char* folder);
+
+// The process's working directory as text, or an empty text when it does not fit in `capacity`
+// bytes with its terminator. Only read, never changed: it belongs to the host.
+void readWorkingDirectory(char* folder, size_t capacity);
 
 // Reads at most `size` bytes of the regular file at `path` into `record`, read-only, and answers
 // the number of bytes read, or -1 when the file cannot be opened or is not a regular file. The

@@ -3,15 +3,14 @@
 #include "presets/CPresetSystemEffect.h"
 
 #include <cstring>
-#include <unistd.h>
 
 PresetSystemCore::PresetSystemCore(CPresetSystemEffect* effect,
                                    std::unique_ptr<SettingsStore> store)
     : presetEffect(effect), settings(std::move(store))
 {
     if (!settings) settings = openUserSettings();
-    // The working directory until the remembered one is read; a longer one is not kept.
-    if (!::getcwd(currentDirectory, sizeof currentDirectory)) currentDirectory[0] = 0;
+    // The working directory until the remembered one is read.
+    readWorkingDirectory(currentDirectory, sizeof currentDirectory);
 }
 
 PresetSystemCore::~PresetSystemCore()
@@ -19,7 +18,7 @@ PresetSystemCore::~PresetSystemCore()
     saveCurrentNames();
 }
 
-ProgramRecord* PresetSystemCore::storePrograms() const
+ProgramRecord* PresetSystemCore::storedPrograms() const
 {
     return presetEffect ? presetEffect->getPrograms() : nullptr;
 }
@@ -41,7 +40,7 @@ void PresetSystemCore::applyProgramName(const char* name)
 
 void PresetSystemCore::writePresetData(unsigned char* record)
 {
-    ProgramRecord* programs = storePrograms();
+    ProgramRecord* programs = storedPrograms();
     if (!programs) return;
     writePresetRecord(record, presetEffect->getUniqueID(),
                       programs[presetEffect->getCurrentProgramIndex()]);
@@ -49,13 +48,13 @@ void PresetSystemCore::writePresetData(unsigned char* record)
 
 void PresetSystemCore::writeBankData(unsigned char* record)
 {
-    if (ProgramRecord* programs = storePrograms())
+    if (ProgramRecord* programs = storedPrograms())
         writeBankRecord(record, presetEffect->getUniqueID(), programs);
 }
 
 bool PresetSystemCore::readPresetData(const unsigned char* record, bool reversed)
 {
-    ProgramRecord* programs = storePrograms();
+    ProgramRecord* programs = storedPrograms();
     if (!programs) return false;
     const VstInt32 current = presetEffect->getCurrentProgramIndex();
     ProgramRecord loaded;
@@ -72,7 +71,7 @@ bool PresetSystemCore::readPresetData(const unsigned char* record, bool reversed
 
 bool PresetSystemCore::readBankData(const unsigned char* record, bool reversed)
 {
-    ProgramRecord* programs = storePrograms();
+    ProgramRecord* programs = storedPrograms();
     if (!programs) return false;
     // The record is checked as a whole before anything is applied, so a rejected bank leaves
     // the current program and every program's values as they were.
@@ -112,7 +111,7 @@ bool PresetSystemCore::loadBankFile(const char* path, bool reversed)
 bool PresetSystemCore::savePresetFile(const char* path)
 {
     const std::string file = resolveChosenPath(path, currentDirectory);
-    if (file.empty() || !storePrograms()) return false;
+    if (file.empty() || !storedPrograms()) return false;
     splitSelectedPath(file.c_str(), currentPresetName, currentDirectory);
     unsigned char record[kPresetRecordSize] = {};
     writePresetData(record);
@@ -122,7 +121,7 @@ bool PresetSystemCore::savePresetFile(const char* path)
 bool PresetSystemCore::saveBankFile(const char* path)
 {
     const std::string file = resolveChosenPath(path, currentDirectory);
-    if (file.empty() || !storePrograms()) return false;
+    if (file.empty() || !storedPrograms()) return false;
     splitSelectedPath(file.c_str(), currentBankName, currentDirectory);
     unsigned char record[kBankRecordSize] = {};
     writeBankData(record);
@@ -133,7 +132,7 @@ bool PresetSystemCore::saveBankFile(const char* path)
 // value the user stored earlier.
 void PresetSystemCore::storeRecord(const char* name, size_t size, bool bank)
 {
-    if (!storePrograms()) return;
+    if (!storedPrograms()) return;
     unsigned char record[kBankRecordSize] = {};
     if (bank)
         writeBankData(record);

@@ -76,7 +76,7 @@ protected:
     virtual void redrawAfterLoad() {}
 
     // The program store, or null when there is none.
-    ProgramRecord* storePrograms() const;
+    ProgramRecord* storedPrograms() const;
     void storeRecord(const char* name, size_t size, bool bank);
     void readRecord(const char* name, size_t size, bool bank);
 

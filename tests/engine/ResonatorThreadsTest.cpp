@@ -1,7 +1,7 @@
 // Engine values written from one thread while another processes. Run under ThreadSanitizer: any
 // unsynchronised access between the parameter thread and the audio thread is reported.
 #include "EngineTestSupport.h"
-#include "engine/ADelay.h"
+#include "effect/ADelay.h"
 
 #include <gtest/gtest.h>
 

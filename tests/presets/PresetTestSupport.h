@@ -5,7 +5,7 @@
 #include "plugin/AEffEditor.h"
 #include "presets/CPresetSystemEffect.h"
 #include "presets/PresetSystemCore.h"
-#include "presets/XdgSettingsStore.h"
+#include "presets/platform/linux/XdgSettingsStore.h"
 
 #include <gtest/gtest.h>
 

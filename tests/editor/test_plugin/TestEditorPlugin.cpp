@@ -1,6 +1,6 @@
 // A small plug-in built only for the tests, from the same base classes as the product: three
 // parameters and an editor with a knob (tag 2) and an on/off button (tag 1).
-#include "plugin/AEffGUIEditor.h"
+#include "editorglue/AEffGUIEditor.h"
 #include "plugin/AudioEffectX.h"
 #include "plugin/PluginEntry.h"
 

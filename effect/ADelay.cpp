@@ -1,0 +1,208 @@
+#include "effect/ADelay.h"
+#include "editor/ADEditor.h"
+
+#include "effect/ParameterTable.h"
+#include "plugin/AEffEditor.h"
+#include "plugin/EditorParameterLink.h"
+#include "plugin/PluginEntry.h"
+
+#include <array>
+#include <cstring>
+
+namespace
+{
+struct FactoryProgram
+{
+    const char* name;
+    std::array<float, kNumProgramValues> values; // Output, Mix, Decay, Damp, Transpose, Tune,
+                                                 // Detune, Bypass
+};
+
+constexpr std::array<FactoryProgram, kNumPresetPrograms> kFactoryPrograms{{
+    {"Default", {0.5f, 0.25f, 0.25f, 0.25f, 0.5f, 0.5f, 0.0f, 0.0f}},
+    {"Bright", {0.5f, 0.25f, 0.5f, 0.05f, 0.5f, 0.5f, 0.0f, 0.0f}},
+    {"High", {0.5f, 0.25f, 0.5f, 0.1f, 0.75f, 0.5f, 0.0f, 0.0f}},
+    {"Low & Dark", {0.5f, 0.25f, 0.6f, 0.75f, 0.25f, 0.5f, 0.0f, 0.0f}},
+    {"Almost reverb", {0.5f, 0.25f, 0.75f, 0.2f, 0.0f, 0.5f, 0.0f, 0.0f}},
+    {"Detuned", {0.5f, 0.25f, 0.6f, 0.25f, 0.5f, 0.5f, 1.0f, 0.0f}},
+}};
+
+constexpr bool defaultProgramMatchesParameterTable()
+{
+    for (int k = 0; k < kNumParams; ++k)
+        if (kFactoryPrograms[0].values[k] != kParameterInfo[k].factoryDefault) return false;
+    return true;
+}
+static_assert(defaultProgramMatchesParameterTable(),
+              "program \"Default\" holds every parameter's factory default");
+static_assert(kNumParams == kNumProgramValues);
+
+bool isParameterIndex(VstInt32 index)
+{
+    return static_cast<uint32_t>(index) < static_cast<uint32_t>(kNumParams);
+}
+
+// Copies a parameter text with its terminator. The texts are at most eleven characters; hosts
+// hand larger buffers than the published eight, and every known host reads these as they are.
+void copyText(char* to, const char* text)
+{
+    std::memcpy(to, text, std::strlen(text) + 1);
+}
+
+// A product formed in double from the stored float and rounded to float for display.
+float displayed(double value)
+{
+    return static_cast<float>(value);
+}
+} // namespace
+
+ADelay::ADelay(audioMasterCallback audioMaster) : CPresetSystemEffect(audioMaster)
+{
+    setNumInputs(2);
+    setNumOutputs(2);
+    canProcessReplacing();
+    setUniqueID(fourCharCode("OrSy"));
+
+    // The engine (member `resonator`) already exists: untransposed, in tune, without detune, not
+    // bypassed, its twelve string buffers allocated. Every other engine value is set when
+    // program 0 is applied below.
+
+    // The editor object exists for the effect's whole life; its window only while the host has it
+    // open. Its base attaches it to the effect (and announces the editor to the host).
+    editor = new ADEditor(this);
+
+    installFactoryPrograms();
+    loadEditorDefaults();
+    selectProgram(0);
+    suspend();
+}
+
+ADelay::~ADelay() = default;
+
+void ADelay::setParameter(VstInt32 index, float value)
+{
+    if (isParameterIndex(index))
+    {
+        paramValue[index].store(value, std::memory_order_relaxed);
+        orv::deriveEngineValue(resonator, index, value,
+                               paramValue[kDecay].load(std::memory_order_relaxed));
+        if (isGlobalParameter(index) && programs)
+            for (int p = 0; p < kNumPresetPrograms; ++p)
+                programs[p].values[index] = value;
+    }
+    // While a program is being applied its own values are what is being set.
+    if (!isApplyingProgram) CPresetSystemEffect::setParameter(index, value);
+    if (editor)
+        if (auto* link = dynamic_cast<EditorParameterLink*>(editor))
+            link->setParameter(index, value);
+}
+
+float ADelay::getParameter(VstInt32 index)
+{
+    return isParameterIndex(index) ? paramValue[index].load(std::memory_order_relaxed) : 0.0f;
+}
+
+void ADelay::getParameterName(VstInt32 index, char* text)
+{
+    if (isParameterIndex(index)) copyText(text, kParameterInfo[index].name);
+}
+
+void ADelay::getParameterLabel(VstInt32 index, char* text)
+{
+    if (isParameterIndex(index)) copyText(text, kParameterInfo[index].label);
+}
+
+void ADelay::getParameterDisplay(VstInt32 index, char* text)
+{
+    if (!isParameterIndex(index)) return;
+    const double v = paramValue[index].load(std::memory_order_relaxed);
+    switch (index)
+    {
+    case kOutput:
+        dB2string(resonator.outputGain(), text, kVstMaxParamStrLen);
+        break;
+    case kMix:
+        float2string(displayed(resonator.mixAmount() * 100.0), text, kVstMaxParamStrLen);
+        break;
+    case kTranspose:
+        float2string(static_cast<float>(orv::transposeStepFor(static_cast<float>(v)) - 24), text,
+                     kVstMaxParamStrLen);
+        break;
+    case kTune:
+        float2string(displayed((v - 0.5) * 200.0), text, kVstMaxParamStrLen);
+        break;
+    case kBypass:
+        copyText(text, resonator.bypassed() ? " bypassed " : " process ");
+        break;
+    default: // Decay, Damp, Detune: percent of the stored value
+        float2string(displayed(v * 100.0), text, kVstMaxParamStrLen);
+        break;
+    }
+}
+
+bool ADelay::getParameterProperties(VstInt32 index, VstParameterProperties* properties)
+{
+    if (index != kBypass) return false;
+    // A switch with a step of 1: hosts show it as an on/off control.
+    properties->flags = kVstParameterIsSwitch | kVstParameterUsesFloatStep;
+    properties->stepFloat = 1.0f;
+    properties->smallStepFloat = 1.0f;
+    properties->largeStepFloat = 1.0f;
+    vst_strncpy(properties->label, kParameterInfo[kBypass].name, kVstMaxLabelLen - 1);
+    vst_strncpy(properties->shortLabel, kParameterInfo[kBypass].name, kVstMaxShortLabelLen - 1);
+    return true;
+}
+
+// Both silence the strings and let Tune and Detune jump to their targets; the parameter and
+// engine values stay, so a resumed effect sounds with its last settings.
+void ADelay::suspend()
+{
+    resonator.reset();
+}
+
+void ADelay::resume()
+{
+    resonator.reset();
+}
+
+void ADelay::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    resonator.process(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames, getSampleRate());
+}
+
+// The identity texts are constants well inside the published buffer limits (32, 64, 64).
+bool ADelay::getEffectName(char* name)
+{
+    std::strcpy(name, "Orv Sympharon");
+    return true;
+}
+
+bool ADelay::getVendorString(char* text)
+{
+    std::strcpy(text, "www.orvatone.com");
+    return true;
+}
+
+bool ADelay::getProductString(char* text)
+{
+    std::strcpy(text, "Orv Sympharon - string rezonator plug-in");
+    return true;
+}
+
+void ADelay::installFactoryPrograms()
+{
+    if (!programs) return;
+    for (int i = 0; i < kNumPresetPrograms; ++i)
+    {
+        ProgramRecord& program = programs[i];
+        for (int k = 0; k < kNumProgramValues; ++k)
+            program.values[k] = kFactoryPrograms[i].values[k];
+        storeProgramName(program, kFactoryPrograms[i].name);
+    }
+}
+
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
+{
+    if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+    return new ADelay(audioMaster);
+}

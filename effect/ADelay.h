@@ -1,0 +1,47 @@
+// The Orv Sympharon effect: a stereo string resonator on the program-store base.
+#pragma once
+
+#include "engine/ParameterMapping.h"
+#include "engine/ResonatorCore.h"
+#include "presets/CPresetSystemEffect.h"
+
+#include "OrvVersion.h"
+
+#include <array>
+#include <atomic>
+
+class ADelay : public CPresetSystemEffect
+{
+public:
+    explicit ADelay(audioMasterCallback audioMaster);
+    ~ADelay() override;
+
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    VstInt32 getVendorVersion() override { return kOrvVendorVersion; }
+    VstInt32 getPlugCategory() override { return kPlugCategRoomFx; }
+    VstInt32 canDo(char*) override { return 0; }
+
+    void setParameter(VstInt32 index, float value) override;
+    float getParameter(VstInt32 index) override;
+    void getParameterName(VstInt32 index, char* text) override;
+    void getParameterLabel(VstInt32 index, char* text) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+    bool getParameterProperties(VstInt32 index, VstParameterProperties* properties) override;
+
+    void suspend() override;
+    void resume() override;
+    void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+
+    void installFactoryPrograms() override;
+
+    // The engine as this effect feeds it, for inspection in tests (not reachable by a host).
+    const ResonatorCore& engine() const { return resonator; }
+
+private:
+    // The values exactly as last set (no clamping); written by any thread, read by the host and
+    // the editor on theirs.
+    std::array<std::atomic<float>, kNumParams> paramValue{};
+    ResonatorCore resonator;
+};

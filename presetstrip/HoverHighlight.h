@@ -1,0 +1,35 @@
+// Mouse-over tracking shared by the strip's controls: each shows a highlighted image while the
+// mouse is over it (the rocker: over one of its halves) and redraws when the mouse comes or goes.
+#pragma once
+
+#include "ccontrol.h"
+
+template <class Control> class HoverHighlight : public Control
+{
+public:
+    using Control::Control;
+
+    VSTGUI::CMouseEventResult onMouseEntered(VSTGUI::CPoint& where,
+                                             const VSTGUI::CButtonState&) override
+    {
+        showHover(partAt(where));
+        return VSTGUI::kMouseEventHandled;
+    }
+    VSTGUI::CMouseEventResult onMouseExited(VSTGUI::CPoint&, const VSTGUI::CButtonState&) override
+    {
+        showHover(0);
+        return VSTGUI::kMouseEventHandled;
+    }
+
+protected:
+    // The part of the control under `where` (not 0); a plain button is one part.
+    virtual int32_t partAt(const VSTGUI::CPoint&) const { return 1; }
+    void showHover(int32_t part)
+    {
+        hoverPart = part;
+        this->invalid();
+    }
+
+    // The part under the mouse, 0 when the mouse is elsewhere.
+    int32_t hoverPart = 0;
+};

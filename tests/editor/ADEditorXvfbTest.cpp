@@ -1,0 +1,272 @@
+// The plug-in's editor as users meet it in a host: the built library is loaded through its
+// entry point, its editor opened with effEditOpen inside a real X window, used with XTest input
+// and pumped with effEditIdle. What the window shows is compared with the same editor drawn
+// offscreen in this process.
+#include "editor/ADEditor.h"
+#include "engine/ParameterMapping.h"
+#include "platform/x11/x11frame.h"
+#include "plugin/PluginEntry.h"
+#include "tests/support/RecordingHost.h"
+#include "XHostWindow.h"
+#include "XvfbServer.h"
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace
+{
+constexpr int kWidth = 320;
+constexpr int kHeight = 257;
+
+class EditorInHost : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.running()) << "Xvfb did not start (package xvfb)";
+        config = std::filesystem::temp_directory_path() /
+                 ("orv-editor-xvfb-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(config);
+        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        // Larger than the editor, so the pointer can rest outside it.
+        ASSERT_TRUE(x.open(server.name(), 400, 300));
+        plugin = std::make_unique<LoadedPlugin>(host);
+    }
+    void TearDown() override
+    {
+        plugin.reset();
+        std::filesystem::remove_all(config);
+    }
+
+    void* parentHandle() const { return x.handle(); }
+    std::vector<xcb_window_t> children() { return x.children(); }
+    template <class F> bool until(F done) { return guitest::waitFor(done); }
+    template <class F> bool idleUntil(F done)
+    {
+        return until(
+            [&]
+            {
+                plugin->dispatch(effEditIdle);
+                return done();
+            });
+    }
+    void idleFor(int passes)
+    {
+        for (int i = 0; i < passes; ++i)
+        {
+            plugin->dispatch(effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    void pointer(int px, int py) { x.pointer(px, py); }
+    void button(uint8_t type) { x.button(type); }
+    void click(int px, int py)
+    {
+        pointer(px, py);
+        idleFor(2);
+        button(XCB_BUTTON_PRESS);
+        idleFor(2);
+        button(XCB_BUTTON_RELEASE);
+        idleFor(2);
+    }
+
+    // The editor window's pixels as the X server shows them.
+    std::vector<uint32_t> screenPixels()
+    {
+        const auto kids = children();
+        return kids.size() == 1 ? x.pixels(kids[0], kWidth, kHeight) : std::vector<uint32_t>{};
+    }
+
+    // The same editor made in this process, set to the plug-in's parameter values and current
+    // program, drawn offscreen.
+    std::vector<uint32_t> offscreenPixels()
+    {
+        VSTGUI::setDefaultPlatformType(VSTGUI::kOffscreen);
+        AudioEffect* twin = createEffectInstance(&RecordingHost::callback);
+        AEffect* record = twin->getAeffect();
+        const auto chunk = plugin->chunk();
+        twin->setChunk(const_cast<unsigned char*>(chunk.data()),
+                       static_cast<VstInt32>(chunk.size()));
+        for (VstInt32 i = 0; i < 8; ++i)
+            twin->setParameter(i, plugin->getParameter(i));
+        auto* editor = dynamic_cast<ADEditor*>(twin->getEditor());
+        editor->open(nullptr);
+        editor->idle();
+        VSTGUI::PixelImage image;
+        editor->getFrame()->getPlatformFrame()->readPixels(image);
+        record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
+        for (uint32_t& p : image.pixels)
+            p &= 0xFFFFFF;
+        return image.pixels;
+    }
+
+    // Waits for the window to settle and compares it with the offscreen drawing.
+    ::testing::AssertionResult showsLikeOffscreen()
+    {
+        pointer(390, 290); // no hover highlight anywhere in the editor
+        const auto expected = offscreenPixels();
+        std::vector<uint32_t> shown;
+        const bool same = idleUntil(
+            [&]
+            {
+                shown = screenPixels();
+                return shown == expected;
+            });
+        if (same) return ::testing::AssertionSuccess();
+        size_t differing = 0;
+        for (size_t i = 0; i < std::min(shown.size(), expected.size()); ++i)
+            differing += shown[i] != expected[i];
+        return ::testing::AssertionFailure()
+               << differing << " of " << expected.size() << " pixels differ (" << shown.size()
+               << " read from the window)";
+    }
+
+    std::vector<HostCall> gestureCalls()
+    {
+        std::vector<HostCall> gesture;
+        for (const HostCall& c : host.calls())
+            if (c.opcode == audioMasterBeginEdit || c.opcode == audioMasterAutomate ||
+                c.opcode == audioMasterEndEdit)
+                gesture.push_back(c);
+        return gesture;
+    }
+
+    guitest::XvfbServer server;
+    std::filesystem::path config;
+    guitest::XHostWindow x;
+    RecordingHost host;
+    std::unique_ptr<LoadedPlugin> plugin;
+};
+} // namespace
+
+TEST_F(EditorInHost, OpensInTheHostWindowLookingAsDrawnOffscreen)
+{
+    ERect* rect = nullptr;
+    ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right - rect->left, kWidth);
+    EXPECT_EQ(rect->bottom - rect->top, kHeight);
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    ASSERT_EQ(children().size(), 1u);
+    EXPECT_TRUE(showsLikeOffscreen());
+
+    // A value set by the host shows after the editor's idle.
+    plugin->setParameter(kOutput, 1.0f);
+    plugin->setParameter(kBypass, 0.7f);
+    EXPECT_TRUE(showsLikeOffscreen());
+    plugin->dispatch(effEditClose);
+    EXPECT_TRUE(until([&] { return children().empty(); }));
+}
+
+TEST_F(EditorInHost, DraggingTheDecayKnobAutomatesTheHost)
+{
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    idleFor(3);
+    host.clear();
+    pointer(72, 93);
+    idleFor(2);
+    button(XCB_BUTTON_PRESS);
+    for (int y = 88; y >= 63; y -= 5)
+    {
+        pointer(72, y);
+        idleFor(1);
+    }
+    button(XCB_BUTTON_RELEASE);
+    ASSERT_TRUE(idleUntil([&] { return !host.callsWith(audioMasterEndEdit).empty(); }));
+
+    const auto gesture = gestureCalls();
+    ASSERT_GE(gesture.size(), 3u);
+    EXPECT_EQ(gesture.front().opcode, audioMasterBeginEdit);
+    EXPECT_EQ(gesture.front().index, kDecay);
+    EXPECT_EQ(gesture.back().opcode, audioMasterEndEdit);
+    EXPECT_EQ(gesture.back().index, kDecay);
+    for (size_t i = 1; i + 1 < gesture.size(); ++i)
+    {
+        EXPECT_EQ(gesture[i].opcode, audioMasterAutomate);
+        EXPECT_EQ(gesture[i].index, kDecay);
+    }
+    EXPECT_GT(plugin->getParameter(kDecay), 0.25f);
+    EXPECT_EQ(gesture[gesture.size() - 2].opt, plugin->getParameter(kDecay));
+    // The Decay display shows the new value (the window matches a drawing with that value).
+    EXPECT_TRUE(showsLikeOffscreen());
+}
+
+TEST_F(EditorInHost, BypassKeyAndPresetStripWork)
+{
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    idleFor(3);
+    host.clear();
+    click(160, 175); // the bypass key
+    ASSERT_TRUE(idleUntil([&] { return !host.callsWith(audioMasterAutomate).empty(); }));
+    EXPECT_EQ(host.callsWith(audioMasterAutomate).at(0).index, kBypass);
+    EXPECT_EQ(plugin->getParameter(kBypass), 1.0f);
+    click(160, 175);
+    EXPECT_TRUE(idleUntil([&] { return plugin->getParameter(kBypass) == 0.0f; }));
+
+    auto currentProgram = [&]
+    {
+        const auto chunk = plugin->chunk();
+        int32_t current;
+        std::memcpy(&current, chunk.data() + 12, 4);
+        return current;
+    };
+    click(250, 240); // the rocker's right half: next program
+    EXPECT_TRUE(idleUntil([&] { return currentProgram() == 1; }));
+    EXPECT_EQ(plugin->getParameter(kDamp), 0.05f); // "Bright"
+    click(235, 240);                               // left half: back
+    EXPECT_TRUE(idleUntil([&] { return currentProgram() == 0; }));
+
+    // The program menu: its list opens above it (16 pixels an entry from y = 140).
+    click(219, 244);
+    click(260, 140 + 3 * 16 + 8); // the fourth entry, "Low & Dark"
+    EXPECT_TRUE(idleUntil([&] { return currentProgram() == 3; }));
+    EXPECT_EQ(plugin->getParameter(kTranspose), 0.25f);
+    EXPECT_TRUE(showsLikeOffscreen());
+}
+
+TEST_F(EditorInHost, OpenAndClose100TimesLeavesOneWindowEachTime)
+{
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    plugin->dispatch(effEditIdle);
+    plugin->dispatch(effEditClose);
+    ASSERT_TRUE(until([&] { return children().empty(); }));
+    const int fds = guitest::openFileDescriptors();
+    for (int i = 0; i < 100; ++i)
+    {
+        ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+        ASSERT_EQ(children().size(), 1u) << "round " << i;
+        plugin->dispatch(effEditIdle);
+        plugin->dispatch(effEditClose);
+        ASSERT_TRUE(until([&] { return children().empty(); })) << "round " << i;
+    }
+    EXPECT_EQ(guitest::openFileDescriptors(), fds);
+    // And it still works afterwards.
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    EXPECT_TRUE(showsLikeOffscreen());
+}
+
+TEST_F(EditorInHost, OpeningAndClosingCausesNoXError)
+{
+    // The same editor made in this process, in the same kind of window, so that the X errors
+    // its connection receives can be counted.
+    VSTGUI::setDefaultPlatformType(VSTGUI::kDefaultNative);
+    AudioEffect* effect = createEffectInstance(&RecordingHost::callback);
+    auto* editor = dynamic_cast<ADEditor*>(effect->getEditor());
+    const uint32_t before = VSTGUI::X11Frame::errorsSeen();
+    for (int i = 0; i < 100; ++i)
+    {
+        ASSERT_TRUE(editor->open(parentHandle()));
+        ASSERT_NE(editor->getFrame()->getPlatformFrame(), nullptr) << "round " << i;
+        effect->setParameter(kDecay, static_cast<float>(i) / 100.0f);
+        editor->idle();
+        editor->close();
+    }
+    EXPECT_EQ(VSTGUI::X11Frame::errorsSeen(), before);
+    AEffect* record = effect->getAeffect();
+    record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
+}

@@ -1,0 +1,363 @@
+// The preset strip through an offscreen frame: mouse gestures on its controls, the program menu
+// and name field, and the four file dialogs driven by a scripted selector.
+#include "PresetTestSupport.h"
+
+#include "presetstrip/CPresetKickButton.h"
+#include "presetstrip/CPresetRockerSwitch.h"
+#include "presetstrip/CPresetSystemEditor.h"
+
+#include "cbitmap.h"
+#include "cfileselector.h"
+#include "cframe.h"
+#include "coptionmenu.h"
+#include "ctextedit.h"
+
+#include <deque>
+#include <filesystem>
+
+using namespace VSTGUI;
+
+namespace
+{
+// Each dialog records its request and ends at the next idle with the next answer (no paths:
+// cancelled).
+std::vector<FileDialogRequest> requests;
+std::deque<std::vector<std::string>> answers;
+
+class ScriptedDialog : public IFileDialogRunner
+{
+public:
+    bool start(const FileDialogRequest& request) override
+    {
+        requests.push_back(request);
+        return true;
+    }
+    State poll(std::vector<std::string>& paths) override
+    {
+        if (answers.empty()) return State::Running;
+        paths = answers.front();
+        answers.pop_front();
+        return paths.empty() ? State::Cancelled : State::Chosen;
+    }
+    void cancel() override {}
+};
+
+// The concrete editor's part: an offscreen frame of the editor's size around the strip.
+class StripEditor : public CPresetSystemEditor
+{
+public:
+    explicit StripEditor(AudioEffect* effect) : CPresetSystemEditor(effect) {}
+    bool open(void* ptr) override
+    {
+        frame = new CFrame(CRect(0, 0, 320, 257), this);
+        frame->open(nullptr, kOffscreen);
+        return CPresetSystemEditor::open(ptr);
+    }
+    void close() override
+    {
+        CPresetSystemEditor::close();
+        if (frame) frame->close();
+        frame = nullptr;
+    }
+};
+
+class PresetStripTest : public PresetTest
+{
+protected:
+    void SetUp() override
+    {
+        PresetTest::SetUp();
+        requests.clear();
+        answers.clear();
+        setFileDialogRunnerFactory([] { return std::make_unique<ScriptedDialog>(); });
+        effect = std::make_unique<TestEffect>([](CPresetSystemEffect* e) -> AEffEditor*
+                                              { return new StripEditor(e); });
+        editor = static_cast<StripEditor*>(effect->getEditor());
+        ASSERT_TRUE(editor->open(nullptr));
+        frame = editor->getFrame();
+    }
+    void TearDown() override
+    {
+        editor->close();
+        effect.reset();
+        setFileDialogRunnerFactory(nullptr);
+    }
+
+    CPoint centreOf(int32_t tag) const
+    {
+        return editor->getStripControl(tag)->getViewSize().getCenter();
+    }
+    CMouseEventResult press(int32_t tag, int32_t buttons)
+    {
+        CPoint where = centreOf(tag);
+        return frame->onMouseDown(where, buttons);
+    }
+    void click(int32_t tag, int32_t buttons)
+    {
+        press(tag, buttons);
+        CPoint where = centreOf(tag);
+        frame->onMouseUp(where, 0);
+    }
+    // The frame's idle polls the running dialog, which ends with `paths`.
+    void answer(std::vector<std::string> paths)
+    {
+        answers.push_back(std::move(paths));
+        frame->idle();
+    }
+    // What the frame shows of a control now.
+    std::vector<uint32_t> shown(int32_t tag)
+    {
+        frame->idle();
+        PixelImage image;
+        frame->getPlatformFrame()->readPixels(image);
+        const CRect r = editor->getStripControl(tag)->getViewSize();
+        std::vector<uint32_t> pixels;
+        for (auto y = static_cast<int>(r.top); y < r.bottom; ++y)
+            for (auto x = static_cast<int>(r.left); x < r.right; ++x)
+                pixels.push_back(image.at(x, y));
+        return pixels;
+    }
+    std::string value(const char* name) const { return XdgSettingsStore::userFolder() + name; }
+
+    std::unique_ptr<TestEffect> effect;
+    StripEditor* editor = nullptr;
+    CFrame* frame = nullptr;
+};
+} // namespace
+
+// The library's own pictures fit: each is as wide as its control and stacks whole images.
+TEST_F(PresetStripTest, OpenPlacesTheStripWithItsPicturesAndCloseLetsGo)
+{
+    EXPECT_EQ(frame->getNbViews(), 13);
+    EXPECT_EQ(editor->getNameField()->getViewSize(), CRect(96, 233, 212, 248));
+    EXPECT_STREQ(editor->getProgramMenu()->getEntry(5)->getTitle(), "Program 5");
+    for (int32_t tag : {kTagProgramStep, kTagLoadBank, kTagSaveBank, kTagDefaultBank,
+                        kTagLoadPreset, kTagSavePreset, kTagDefaultPreset, kTagRecallMemoA,
+                        kTagStoreMemoA, kTagRecallMemoB, kTagStoreMemoB})
+    {
+        CControl* control = editor->getStripControl(tag);
+        CBitmap* bitmap = control->getBackground();
+        ASSERT_TRUE(bitmap && bitmap->isLoaded()) << tag;
+        const auto* images = dynamic_cast<IMultiBitmapControl*>(control);
+        EXPECT_EQ(bitmap->getWidth(), control->getViewSize().getWidth()) << tag;
+        EXPECT_EQ(bitmap->getHeight(),
+                  (tag == kTagProgramStep ? 5 : 3) * images->getHeightOfOneImage())
+            << tag;
+    }
+    editor->close();
+    EXPECT_EQ(editor->getStripControl(kTagStoreMemoB), nullptr);
+    char name[] = "No window";
+    effect->setProgramName(name); // touches no control
+}
+
+TEST_F(PresetStripTest, RightButtonAloneOnALoadButtonLoadsReversed)
+{
+    effect->getPrograms()[0].values[1] = 0.25f;
+    ASSERT_TRUE(editor->savePresetFile((files / "p.orv").c_str()));
+    effect->selectProgram(2);
+
+    EXPECT_EQ(press(kTagLoadPreset, kRButton), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
+    EXPECT_EQ(requests.back().title, "Load preset (endian-reversed)");
+    answer({files / "p.orv"});
+    EXPECT_EQ(bitsOf(effect->getPrograms()[2].values[1]), byteSwapped32(bitsOf(0.25f)));
+    EXPECT_STREQ(editor->getProgramMenu()->getCurrent()->getTitle(), "Program 0");
+
+    const std::pair<int32_t, int32_t> presses[] = {{kTagLoadPreset, kRButton | kShift},
+                                                   {kTagLoadBank, kLButton},
+                                                   {kTagLoadBank, kRButton},
+                                                   {kTagSavePreset, kRButton}};
+    for (auto [tag, buttons] : presses)
+    {
+        press(tag, buttons);
+        answer({});
+    }
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_EQ(requests[1].title, "Load preset");
+    EXPECT_EQ(requests[2].title, "Load bank");
+    EXPECT_EQ(requests[3].title, "Load bank (endian-reversed)");
+    EXPECT_EQ(requests[4].title, "Save preset");
+    EXPECT_EQ(press(kTagLoadPreset, kMButton), kMouseEventNotHandled);
+    EXPECT_EQ(requests.size(), 5u);
+}
+
+TEST_F(PresetStripTest, DefaultButtonsActOnDoubleClicksOnlyAndCtrlClears)
+{
+    EXPECT_EQ(press(kTagDefaultPreset, kLButton), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
+    press(kTagDefaultPreset, kRButton | kDoubleClick);
+    EXPECT_FALSE(std::filesystem::exists(value("DefaultPreset")));
+
+    EXPECT_EQ(press(kTagDefaultPreset, kLButton | kDoubleClick), kMouseEventHandled);
+    EXPECT_EQ(readBytes(value("DefaultPreset")).size(), 61u);
+    click(kTagDefaultPreset, kLButton | kControl); // not a double-click: nothing
+    EXPECT_TRUE(std::filesystem::exists(value("DefaultPreset")));
+    click(kTagDefaultPreset, kLButton | kDoubleClick | kControl);
+    EXPECT_FALSE(std::filesystem::exists(value("DefaultPreset")));
+
+    click(kTagDefaultBank, kLButton | kDoubleClick);
+    EXPECT_EQ(readBytes(value("DefaultBank")).size(), 341u);
+}
+
+TEST_F(PresetStripTest, MemoryButtonsActOnThePressItself)
+{
+    auto* store = dynamic_cast<CPresetKickButton*>(editor->getStripControl(kTagStoreMemoA));
+    storeProgramName(effect->getPrograms()[0], "Kept in A");
+    CPoint over = centreOf(kTagStoreMemoA);
+    const auto normal = shown(kTagStoreMemoA);
+    frame->onMouseMoved(over, 0);
+    EXPECT_TRUE(store->isHovered());
+    const auto hovered = shown(kTagStoreMemoA);
+    press(kTagStoreMemoA, kLButton);
+    EXPECT_TRUE(std::filesystem::exists(value("MemoA"))); // before the release
+    EXPECT_TRUE(store->isPressed());
+    const auto pressed = shown(kTagStoreMemoA);
+    frame->onMouseUp(over, 0);
+    EXPECT_FALSE(store->isPressed());
+    EXPECT_EQ(shown(kTagStoreMemoA), hovered);
+    CPoint outside(5, 5);
+    frame->onMouseMoved(outside, 0);
+    EXPECT_EQ(shown(kTagStoreMemoA), normal);
+    EXPECT_NE(normal, hovered);
+    EXPECT_NE(hovered, pressed);
+    EXPECT_NE(normal, pressed);
+
+    effect->selectProgram(4);
+    click(kTagRecallMemoA, kLButton);
+    EXPECT_STREQ(effect->getPrograms()[4].name, "Kept in A");
+    EXPECT_STREQ(editor->getNameField()->getText(), "Kept in A");
+}
+
+TEST_F(PresetStripTest, RockerStepsOneProgramPerPressWithoutWrapping)
+{
+    CPresetRockerSwitch* rocker = editor->getRocker();
+    const CRect r = rocker->getViewSize();
+    CPoint left(r.left + 2, r.top + 5), right(r.right - 2, r.top + 5);
+    auto pressAt = [&](CPoint where)
+    {
+        frame->onMouseDown(where, kLButton);
+        frame->onMouseMoved(left, kLButton); // moving while held does nothing more
+        frame->onMouseUp(where, 0);
+    };
+    pressAt(CPoint((r.left + r.right) / 2, r.top + 5)); // the centre line is the right half
+    EXPECT_EQ(effect->getCurrentProgramIndex(), 1);
+    for (int i = 0; i < 5; ++i)
+        pressAt(right);
+    EXPECT_EQ(effect->getCurrentProgramIndex(), 5);
+    EXPECT_EQ(editor->getProgramMenu()->getCurrentIndex(), 5);
+    EXPECT_STREQ(editor->getNameField()->getText(), "Program 5");
+    effect->applied.clear();
+    pressAt(right); // at the end it stays, and applies program 5 again
+    EXPECT_EQ(effect->getCurrentProgramIndex(), 5);
+    EXPECT_EQ(effect->applied.size(), 8u);
+    for (int i = 0; i < 6; ++i)
+        pressAt(left);
+    EXPECT_EQ(effect->getCurrentProgramIndex(), 0);
+
+    // The half under the mouse, and the pressed half until the release: five different images.
+    CPoint outside(5, 5);
+    frame->onMouseMoved(outside, 0);
+    std::vector<std::vector<uint32_t>> images{shown(kTagProgramStep)};
+    frame->onMouseMoved(left, 0);
+    EXPECT_EQ(rocker->getHoverSide(), -1);
+    images.push_back(shown(kTagProgramStep));
+    frame->onMouseMoved(right, 0);
+    images.push_back(shown(kTagProgramStep));
+    frame->onMouseDown(left, kLButton);
+    images.push_back(shown(kTagProgramStep));
+    frame->onMouseUp(left, 0);
+    frame->onMouseMoved(right, 0);
+    frame->onMouseDown(right, kLButton);
+    EXPECT_EQ(rocker->getValue(), 1.f);
+    images.push_back(shown(kTagProgramStep));
+    frame->onMouseUp(right, 0);
+    EXPECT_EQ(shown(kTagProgramStep), images[2]);
+    frame->onMouseMoved(outside, 0);
+    EXPECT_EQ(rocker->getHoverSide(), 0);
+    EXPECT_EQ(shown(kTagProgramStep), images[0]);
+    for (size_t i = 0; i < images.size(); ++i)
+        for (size_t j = i + 1; j < images.size(); ++j)
+            EXPECT_NE(images[i], images[j]) << i << " " << j;
+}
+
+TEST_F(PresetStripTest, MenuAndNameFieldSelectAndRenamePrograms)
+{
+    editor->getProgramMenu()->setValue(3);
+    editor->valueChanged(editor->getProgramMenu());
+    EXPECT_EQ(effect->getCurrentProgramIndex(), 3);
+    EXPECT_STREQ(editor->getNameField()->getText(), "Program 3");
+    char hostName[] = "From the host";
+    effect->setProgramName(hostName);
+    EXPECT_STREQ(editor->getProgramMenu()->getEntry(3)->getTitle(), "From the host");
+
+    // Type a 30-character name and commit it with Return: its first 24 characters count.
+    CPoint field = centreOf(kTagProgramName);
+    frame->onMouseDown(field, kLButton);
+    for (int i = 0; i < 13; ++i)
+    {
+        VSTGUI::VstKeyCode back{0, VKEY_BACK, 0};
+        frame->onKeyDown(back);
+    }
+    for (char c : std::string("abcdefghijklmnopqrstuvwxyz0123"))
+    {
+        VSTGUI::VstKeyCode key{c, 0, 0};
+        frame->onKeyDown(key);
+    }
+    VSTGUI::VstKeyCode enter{0, VKEY_RETURN, 0};
+    frame->onKeyDown(enter);
+    EXPECT_EQ(std::string(effect->getPrograms()[3].name, 24), "abcdefghijklmnopqrstuvwx");
+    EXPECT_STREQ(editor->getProgramMenu()->getCurrent()->getTitle(), "abcdefghijklmnopqrstuvwx");
+}
+
+TEST_F(PresetStripTest, DialogsLoadAndSaveFilesEndToEnd)
+{
+    storeProgramName(effect->getPrograms()[0], "Saved");
+    press(kTagSavePreset, kLButton);
+    EXPECT_EQ(requests.back().style, CNewFileSelector::kSelectSaveFile);
+    ASSERT_EQ(requests.back().extensions.size(), 1u);
+    EXPECT_STREQ(requests.back().extensions[0].getDescription(), "Orv Preset");
+    answer({files / "one"}); // the default extension is added
+    EXPECT_EQ(readBytes(files / "one.orv").size(), 61u);
+
+    press(kTagSaveBank, kLButton);
+    EXPECT_EQ(requests.back().initialDirectory, files.path());
+    EXPECT_STREQ(requests.back().extensions[0].getExtension(), "orb");
+    answer({files / "all.orb"});
+
+    effect->installFactoryPrograms();
+    press(kTagLoadBank, kLButton);
+    EXPECT_EQ(requests.back().style, CNewFileSelector::kSelectFile);
+    EXPECT_FALSE(requests.back().allowMultiple);
+    answer({files / "all.orb"});
+    EXPECT_STREQ(effect->getPrograms()[0].name, "Saved");
+    EXPECT_STREQ(editor->getProgramMenu()->getEntry(0)->getTitle(), "Saved");
+
+    effect->selectProgram(1);
+    press(kTagLoadPreset, kLButton);
+    answer({files / "one.orv"});
+    EXPECT_STREQ(effect->getPrograms()[1].name, "Saved");
+    press(kTagSavePreset, kLButton); // offers the remembered file name
+    EXPECT_EQ(requests.back().defaultSaveName, "one.orv");
+    answer({});
+}
+
+TEST_F(PresetStripTest, ACancelledDialogChangesNothing)
+{
+    ASSERT_TRUE(editor->savePresetFile((files / "p.orv").c_str()));
+    const auto before = effect->storeBytes();
+    for (int32_t tag : {kTagLoadPreset, kTagSavePreset, kTagLoadBank, kTagSaveBank})
+    {
+        press(tag, kLButton);
+        EXPECT_TRUE(editor->isFileDialogRunning());
+        answer({});
+        EXPECT_FALSE(editor->isFileDialogRunning());
+    }
+    press(kTagLoadPreset, kLButton); // several files count as none
+    answer({"/elsewhere/q.orv", "/elsewhere/r.orv"});
+    EXPECT_EQ(effect->storeBytes(), before);
+    EXPECT_STREQ(editor->getCurrentDirectory(), files.path().c_str());
+    EXPECT_STREQ(editor->getCurrentPresetName(), "p.orv");
+    EXPECT_EQ(folderEntries(files.path()), std::vector<std::string>{"p.orv"});
+
+    press(kTagLoadPreset, kLButton); // still running when the window closes: no effect
+    editor->close();
+    EXPECT_FALSE(editor->isFileDialogRunning());
+}
