@@ -307,7 +307,10 @@ TEST(ResonatorBehaviour, KernelsAreChosenByWhatTheProcessorRuns)
     {
         const resonator::Kernel* kernel = resonator::findKernel(name);
         if (kernel != nullptr && best == nullptr) best = kernel;
-        if (kernel != nullptr) EXPECT_TRUE(resonator::isSupported(*kernel)) << name;
+        if (kernel != nullptr)
+        {
+            EXPECT_TRUE(resonator::isSupported(*kernel)) << name;
+        }
     }
     ASSERT_NE(resonator::findKernel("sse2"), nullptr); // the x86-64 baseline
     EXPECT_EQ(&resonator::bestKernel(), best);
