@@ -437,14 +437,20 @@ int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const f
     int32_t n = 0;
     while (true)
     {
-        // The stretch ends with the frame in which both glides arrive, if they do.
-        int32_t steps = 0;
-        bool arrived = false;
-        while (steps < count && !arrived)
+        // The stretch ends with the frame in which both glides arrive, if they do. Once at its
+        // target a glide stays there, so that frame is found by bisection.
+        auto atTargets = [&s, &v, buffer](int32_t i)
+        { return s.tune[buffer][i] == v.tuneTarget && s.detune[buffer][i] == v.detuneTarget; };
+        const bool arrived = atTargets(count);
+        int32_t steps = count;
+        if (arrived)
         {
-            ++steps;
-            arrived =
-                s.tune[buffer][steps] == v.tuneTarget && s.detune[buffer][steps] == v.detuneTarget;
+            int32_t before = 0; // index 0 holds the values before the stretch, still gliding
+            while (steps - before > 1)
+            {
+                const int32_t middle = before + (steps - before) / 2;
+                (atTargets(middle) ? steps : before) = middle;
+            }
         }
         // Glide steps for the next stretch, or, at the end of the frames, for the start of the
         // next block, should it keep the targets.
