@@ -196,21 +196,6 @@ struct Avx
         const __m256i same = _mm256_cmpeq_epi32(v, _mm256_set1_epi32(p[0]));
         return _mm256_movemask_ps(_mm256_castsi256_ps(same)) == 0xFF;
     }
-    // True when every one of the width ints at p is a or b.
-    static bool onlyTwo(const int32_t* p, int32_t a, int32_t b)
-    {
-        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        const __m256i either = _mm256_or_si256(_mm256_cmpeq_epi32(v, _mm256_set1_epi32(a)),
-                                               _mm256_cmpeq_epi32(v, _mm256_set1_epi32(b)));
-        return _mm256_movemask_ps(_mm256_castsi256_ps(either)) == 0xFF;
-    }
-    // The lanes of y where the int at p equals value, the lanes of x elsewhere.
-    static F pickWhere(const int32_t* p, int32_t value, F x, F y)
-    {
-        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        const __m256i mask = _mm256_cmpeq_epi32(v, _mm256_set1_epi32(value));
-        return _mm256_blendv_ps(x, y, _mm256_castsi256_ps(mask));
-    }
     static void fillInts(int32_t* p, int32_t v)
     {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm256_set1_epi32(v));

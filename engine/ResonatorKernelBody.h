@@ -137,15 +137,6 @@ template <class T> struct GlidingAccess
     {
         const float* r = rings + static_cast<ptrdiff_t>(ring) * ResonatorCore::kRingStride;
         if (g.from[k] >= 0) return T::load(r + g.from[k]);
-        // A glide changes a delay by one sample at a time: where the group holds two delays one
-        // apart, the frames with the second read one position off the first's run.
-        const int32_t* delay = delays + k * delayStride + i;
-        const int32_t first = delay[0];
-        const int32_t last = delay[T::kWidth - 1];
-        const int32_t from = position(k, i);
-        if ((last == first + 1 || last == first - 1) && from >= 1 &&
-            from + T::kWidth + 1 <= ResonatorCore::kRingLength && T::onlyTwo(delay, first, last))
-            return T::pickWhere(delay, last, T::load(r + from), T::load(r + from + first - last));
         float v[T::kWidth];
         for (int j = 0; j < T::kWidth; ++j)
             v[j] = r[position(k, i + j)];

@@ -136,21 +136,6 @@ struct Sse2
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(v, _mm_set1_epi32(p[0])))) == 0xF;
     }
-    // True when every one of the width ints at p is a or b.
-    static bool onlyTwo(const int32_t* p, int32_t a, int32_t b)
-    {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i either = _mm_or_si128(_mm_cmpeq_epi32(v, _mm_set1_epi32(a)),
-                                            _mm_cmpeq_epi32(v, _mm_set1_epi32(b)));
-        return _mm_movemask_ps(_mm_castsi128_ps(either)) == 0xF;
-    }
-    // The lanes of y where the int at p equals value, the lanes of x elsewhere.
-    static F pickWhere(const int32_t* p, int32_t value, F x, F y)
-    {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128 mask = _mm_castsi128_ps(_mm_cmpeq_epi32(v, _mm_set1_epi32(value)));
-        return _mm_or_ps(_mm_and_ps(mask, y), _mm_andnot_ps(mask, x));
-    }
     static void fillInts(int32_t* p, int32_t v)
     {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_set1_epi32(v));
