@@ -202,6 +202,7 @@ void ResonatorCore::reset()
     tuneCurrent_ = tuneTarget_.load(std::memory_order_relaxed);
     // The cleared rings already are what a pending transposition would produce.
     transpositionPending_.store(false, std::memory_order_relaxed);
+    carriedOffset_ = kDenormalOffset;
 }
 
 void ResonatorCore::applyPendingTransposition(float sampleRate)
@@ -235,7 +236,8 @@ void ResonatorCore::process(const float* in0, const float* in1, float* out0, flo
     if (frames <= 0) return;
     applyPendingTransposition(sampleRate);
     const BlockValues v = readBlockValues();
-    LoopState st{writePos_, readPos_, dampState_, tuneCurrent_, detuneCurrent_, kDenormalOffset};
+    LoopState st{writePos_,    readPos_,       dampState_,
+                 tuneCurrent_, detuneCurrent_, offsetCarried_ ? carriedOffset_ : kDenormalOffset};
     const double sr = sampleRate;
 
     if (kernel_->inputsOrdinary(in0, in1, frames))
@@ -264,6 +266,7 @@ void ResonatorCore::process(const float* in0, const float* in1, float* out0, flo
     dampState_ = st.dampState;
     tuneCurrent_ = st.tuneCurrent;
     detuneCurrent_ = st.detuneCurrent;
+    carriedOffset_ = st.offset;
 }
 
 void ResonatorCore::processOrdinary(const BlockValues& v, LoopState& st, const float* in0,
