@@ -3,6 +3,7 @@
 #include "editor/CAbout.h"
 #include "editor/CLED.h"
 #include "editor/MyFrame.h"
+#include "editorglue/LayoutRect.h"
 #include "engine/ParameterMapping.h"
 #include "plugin/AudioEffect.h"
 
@@ -25,25 +26,23 @@ constexpr size_t kTextSize = 256; // the toolkit's conversion buffer
 struct KnobRow
 {
     VstInt32 parameter;
-    CRect knob;
+    LayoutRect knob;
     int32_t handle;
+    // Where a Ctrl-click puts the knob. These are the editor's own resting positions, not the
+    // factory program's values (Decay and Damp rest at 50 %, the program "Default" has 25 %).
     float defaultValue;
-    CRect display;
+    LayoutRect display;
     CParamDisplay::StringConvert convert;
 };
 
 const KnobRow kKnobRows[] = {
-    {kDecay, CRect(50, 71, 95, 116), kHandleLarge, 0.5f, CRect(48, 120, 98, 134), percentToString},
-    {kDamp, CRect(224, 71, 269, 116), kHandleLarge, 0.5f, CRect(222, 120, 272, 134),
-     percentToString},
-    {kTranspose, CRect(149, 86, 171, 108), kHandleSmall, 0.5f, CRect(135, 112, 185, 126),
-     semitonesToString},
-    {kTune, CRect(108, 123, 130, 145), kHandleSmall, 0.5f, CRect(95, 148, 145, 162), centsToString},
-    {kDetune, CRect(189, 123, 211, 145), kHandleSmall, 0.0f, CRect(176, 148, 226, 162),
-     percentToString},
-    {kMix, CRect(64, 164, 86, 186), kHandleSmall, 0.25f, CRect(51, 189, 101, 203), percentToString},
-    {kOutput, CRect(233, 164, 255, 186), kHandleSmall, 0.5f, CRect(219, 189, 269, 203),
-     decibelsToString},
+    {kDecay, kDecayKnob, kHandleLarge, 0.5f, kDecayDisplay, percentToString},
+    {kDamp, kDampKnob, kHandleLarge, 0.5f, kDampDisplay, percentToString},
+    {kTranspose, kTransposeKnob, kHandleSmall, 0.5f, kTransposeDisplay, semitonesToString},
+    {kTune, kTuneKnob, kHandleSmall, 0.5f, kTuneDisplay, centsToString},
+    {kDetune, kDetuneKnob, kHandleSmall, 0.0f, kDetuneDisplay, percentToString},
+    {kMix, kMixKnob, kHandleSmall, 0.25f, kMixDisplay, percentToString},
+    {kOutput, kOutputKnob, kHandleSmall, 0.5f, kOutputDisplay, decibelsToString},
 };
 constexpr size_t kLastLargeKnobRow = 1;
 
@@ -59,21 +58,24 @@ int truncated(double v)
     return static_cast<int>(v);
 }
 
-// The output display shows the linear gain 4 p^2: the square in single precision, the factor
-// in double.
+// The output display shows the linear gain 4 p^2 of the stored value p: the square in single
+// precision, the factor in double. Unlike the engine's outputGainFor it does not clamp p first,
+// so a host's value beyond 1 shows the gain it asks for (the display's range reaches 20).
 float outputGainShown(float p)
 {
     return static_cast<float>(static_cast<double>(p * p) * 4.0);
 }
 
-// The bypass key and the LED after a change show the value rounded: 0.5 and above is on.
-// Values outside 0..1 count as their nearest end.
+// The bypass key and the LED after a change show the value rounded, as the engine reads it: 0.5
+// and above is on, values outside 0..1 count as their nearest end.
 float bypassShown(float p)
 {
-    return static_cast<double>(p) + 0.5 >= 1.0 ? 1.0f : 0.0f;
+    return static_cast<float>(orv::bypassedFor(p));
 }
 } // namespace
 
+// The displays show the stored value of their parameter in the units a user reads; the percent,
+// cent and decibel texts have no counterpart among the engine's mappings.
 void percentToString(float value, char* string)
 {
     std::snprintf(string, kTextSize, "%d%%", truncated(value * 100.0f));
@@ -84,9 +86,11 @@ void centsToString(float value, char* string)
     std::snprintf(string, kTextSize, "%dc", truncated(static_cast<double>(value) * 200.0 - 100.0));
 }
 
+// A display's value stays within 0..1 (or is NaN), where the semitones shown are exactly the
+// engine's transposition step.
 void semitonesToString(float value, char* string)
 {
-    const int n = truncated(static_cast<double>(value) * 48.0 + 0.5) - 24;
+    const int n = orv::transposeStepFor(value) - 24;
     if (n > 0)
         std::snprintf(string, kTextSize, "#%d", n);
     else if (n < 0)
@@ -153,8 +157,9 @@ bool ADEditor::open(void* ptr)
         if (!handle) handle = new CBitmap(CResourceDescription(r.handle));
         const float p = effect->getParameter(r.parameter);
 
-        auto* knob = new CKnob(r.knob, this, r.parameter, background, handle,
-                               CPoint(r.knob.left, r.knob.top));
+        const CRect knobRect = toRect(r.knob);
+        auto* knob = new CKnob(knobRect, this, r.parameter, background, handle,
+                               CPoint(knobRect.left, knobRect.top));
         knob->setValue(p);
         knob->setDefaultValue(r.defaultValue);
         frame->addView(knob);
@@ -165,8 +170,9 @@ bool ADEditor::open(void* ptr)
             handle = nullptr;
         }
 
-        auto* display = new CParamDisplay(r.display, background, 0);
-        display->setBackOffset(CPoint(r.display.left, r.display.top));
+        const CRect displayRect = toRect(r.display);
+        auto* display = new CParamDisplay(displayRect, background, 0);
+        display->setBackOffset(CPoint(displayRect.left, displayRect.top));
         display->setHoriAlign(kCenterText);
         display->setFont(kNormalFontVerySmall);
         display->setFontColor(kBlackCColor);
@@ -188,21 +194,19 @@ bool ADEditor::open(void* ptr)
 
     const float bypass = effect->getParameter(kBypass);
     CBitmap* key = new CBitmap(CResourceDescription(kBypassBitmap));
-    bypassButton = new COnOffButton(
-        CRect(131, 162, 131 + key->getWidth(), 162 + key->getHeight() / 2), this, kBypass, key, 0);
+    bypassButton = new COnOffButton(toRect(kBypassKey), this, kBypass, key, 0);
     bypassButton->setValue(bypassShown(bypass));
     frame->addView(bypassButton);
     key->forget();
 
     CBitmap* picture = new CBitmap(CResourceDescription(kAboutBitmap));
-    about = new CAbout(CRect(50, 10, 280, 47), this, kAboutTag, picture,
-                       CRect(30, 10, 30 + picture->getWidth(), 10 + picture->getHeight()),
-                       CPoint(0, 0), CPoint(172, 80));
+    about = new CAbout(toRect(kAboutHotSpot), this, kAboutTag, picture, toRect(kAboutPicture),
+                       CPoint(0, 0), CPoint(kAboutVersion.left, kAboutVersion.top));
     frame->addView(about);
     picture->forget();
 
     CBitmap* lamp = new CBitmap(CResourceDescription(kLedBitmap));
-    led = new CLED(CRect(155, 135, 155 + lamp->getWidth(), 135 + lamp->getHeight() / 2), lamp);
+    led = new CLED(toRect(kLed), lamp);
     // At open the LED gets the value as it is; later changes show it rounded.
     led->setValue(bypass);
     frame->addView(led);

@@ -1,5 +1,7 @@
 #include "presetstrip/CPresetSystemEditor.h"
 
+#include "editorglue/LayoutRect.h"
+
 #include "presets/CPresetSystemEffect.h"
 #include "presetstrip/CPresetKickButton.h"
 #include "presetstrip/CPresetRockerSwitch.h"
@@ -32,7 +34,7 @@ struct StripButton
 {
     ButtonKind kind;
     int32_t tag;
-    CRect rect; // left, top, right, bottom in window pixels
+    LayoutRect rect;
     int32_t bitmap;
     int32_t subImages;
 };
@@ -40,16 +42,17 @@ struct StripButton
 // The ten buttons, in creation order (after the name field, the menu and the rocker). Each has
 // its own bitmap with its images stacked vertically.
 const StripButton kStripButtons[] = {
-    {ButtonKind::SaveLoad, kTagLoadBank, CRect(76, 241, 88, 255), 19993, 3},
-    {ButtonKind::SaveLoad, kTagSaveBank, CRect(11, 241, 23, 255), 19994, 3},
-    {ButtonKind::DoubleClick, kTagDefaultBank, CRect(32, 243, 69, 253), 19990, 3},
-    {ButtonKind::SaveLoad, kTagLoadPreset, CRect(76, 226, 88, 240), 19998, 3},
-    {ButtonKind::SaveLoad, kTagSavePreset, CRect(11, 226, 23, 240), 19999, 3},
-    {ButtonKind::DoubleClick, kTagDefaultPreset, CRect(27, 229, 74, 239), 19899, 3},
-    {ButtonKind::Kick, kTagRecallMemoA, CRect(293, 226, 305, 240), 19991, 3},
-    {ButtonKind::Kick, kTagStoreMemoA, CRect(269, 226, 281, 240), 19995, 3},
-    {ButtonKind::Kick, kTagRecallMemoB, CRect(293, 241, 305, 253), 19992, 3},
-    {ButtonKind::Kick, kTagStoreMemoB, CRect(269, 241, 281, 253), 19996, 3},
+    {ButtonKind::SaveLoad, kTagLoadBank, kLoadBankButton, kLoadBankButtonBitmap, 3},
+    {ButtonKind::SaveLoad, kTagSaveBank, kSaveBankButton, kSaveBankButtonBitmap, 3},
+    {ButtonKind::DoubleClick, kTagDefaultBank, kDefaultBankButton, kDefaultBankButtonBitmap, 3},
+    {ButtonKind::SaveLoad, kTagLoadPreset, kLoadPresetButton, kLoadPresetButtonBitmap, 3},
+    {ButtonKind::SaveLoad, kTagSavePreset, kSavePresetButton, kSavePresetButtonBitmap, 3},
+    {ButtonKind::DoubleClick, kTagDefaultPreset, kDefaultPresetButton, kDefaultPresetButtonBitmap,
+     3},
+    {ButtonKind::Kick, kTagRecallMemoA, kRecallMemoAButton, kRecallMemoAButtonBitmap, 3},
+    {ButtonKind::Kick, kTagStoreMemoA, kStoreMemoAButton, kStoreMemoAButtonBitmap, 3},
+    {ButtonKind::Kick, kTagRecallMemoB, kRecallMemoBButton, kRecallMemoBButtonBitmap, 3},
+    {ButtonKind::Kick, kTagStoreMemoB, kStoreMemoBButton, kStoreMemoBButtonBitmap, 3},
 };
 
 // The row of the button with `tag`, or -1 for other tags.
@@ -62,10 +65,6 @@ int buttonRow(int32_t tag)
 
 constexpr int32_t kRockerBitmap = 19997;
 constexpr int32_t kRockerSubImages = 5;
-const CRect kRockerRect(230, 234, 261, 248);
-const CRect kMenuRect(214, 237, 224, 251);
-// The name field's nominal rectangle; its height is fitted around the font (see open).
-constexpr CCoord kNameLeft = 96, kNameTop = 235, kNameRight = 212, kNameBottom = 246;
 // The menu draws nothing of its own (no-draw and no-text flags): a click area over the
 // background.
 constexpr int32_t kMenuStyle = 0x1E00;
@@ -112,11 +111,9 @@ bool CPresetSystemEditor::open(void*)
     const VstInt32 current = store->getCurrentProgramIndex();
     auto* background = new CBitmap(CResourceDescription(kEditorBackgroundBitmap));
 
-    // The name field is centred vertically on its font: 2 pixels above and below the text.
-    const CCoord centre = (kNameTop + kNameBottom) / 2;
-    const CCoord fontHeight = kNormalFontSmall->getSize();
-    const CRect nameRect(kNameLeft, centre - fontHeight / 2 - 2, kNameRight,
-                         centre + fontHeight / 2 + 2);
+    // The name field's rectangle is centred vertically on its 11-pixel font, 2 pixels above and
+    // below the text (nominally 235 to 246).
+    const CRect nameRect = toRect(kNameField);
     nameField = new CTextEdit(nameRect, this, kTagProgramName, programName(store, current).c_str(),
                               background, 0);
     nameField->setBackOffset(CPoint(nameRect.left, nameRect.top));
@@ -127,8 +124,9 @@ bool CPresetSystemEditor::open(void*)
     nameField->setHoriAlign(kCenterText);
     frame->addView(nameField);
 
-    programMenu = new COptionMenu(kMenuRect, this, kTagProgramMenu, background, nullptr, 0);
-    programMenu->setBackOffset(CPoint(kMenuRect.left, kMenuRect.top));
+    const CRect menuRect = toRect(kProgramMenu);
+    programMenu = new COptionMenu(menuRect, this, kTagProgramMenu, background, nullptr, 0);
+    programMenu->setBackOffset(CPoint(menuRect.left, menuRect.top));
     programMenu->setNbItemsPerColumn(16);
     programMenu->setStyle(kMenuStyle);
     // Entry i always stands for program i.
@@ -138,7 +136,7 @@ bool CPresetSystemEditor::open(void*)
     frame->addView(programMenu);
 
     auto* rockerBitmap = new CBitmap(CResourceDescription(kRockerBitmap));
-    rocker = new CPresetRockerSwitch(kRockerRect, this, kTagProgramStep,
+    rocker = new CPresetRockerSwitch(toRect(kRocker), this, kTagProgramStep,
                                      std::floor(rockerBitmap->getHeight() / kRockerSubImages),
                                      rockerBitmap, CPoint(0, 0), kHorizontal);
     frame->addView(rocker);
@@ -152,10 +150,10 @@ bool CPresetSystemEditor::open(void*)
         const CCoord imageHeight = std::floor(bitmap->getHeight() / row.subImages);
         CKickButton* button;
         if (row.kind == ButtonKind::SaveLoad)
-            button =
-                new CSaveLoadButton(row.rect, this, row.tag, imageHeight, bitmap, CPoint(0, 0));
+            button = new CSaveLoadButton(toRect(row.rect), this, row.tag, imageHeight, bitmap,
+                                         CPoint(0, 0));
         else
-            button = new CPresetKickButton(row.rect, this, row.tag, imageHeight, bitmap,
+            button = new CPresetKickButton(toRect(row.rect), this, row.tag, imageHeight, bitmap,
                                            CPoint(0, 0), row.kind == ButtonKind::DoubleClick);
         frame->addView(button);
         bitmap->forget();

@@ -23,6 +23,7 @@ strip buttons, about plate) start from a copy of the background under them so th
 blend without a seam.
 """
 
+import json
 import math
 import os
 import random
@@ -38,63 +39,67 @@ WIDTH, HEIGHT = 320, 257
 # Layout: the editor's control rectangles
 # ---------------------------------------------------------------------------------------
 
-# (name, rectangle, legend, large); legends are centred over their knob.
-KNOBS = [
-    ("decay", (50, 71, 95, 116), "DECAY TIME", True),
-    ("damp", (224, 71, 269, 116), "DAMPING", True),
-    ("transpose", (149, 86, 171, 108), "TRANSPOSE", False),
-    ("tune", (108, 123, 130, 145), "TUNE", False),
-    ("detune", (189, 123, 211, 145), "DETUNE", False),
-    ("mix", (64, 164, 86, 186), "MIX", False),
-    ("output", (233, 164, 255, 186), "OUTPUT", False),
+# The rectangles come from layout.json, the one table of them that the C++ editor is built from
+# too; only what the pictures draw (legends, colours, words) is written here.
+with open(os.path.join(HERE, "layout.json"), encoding="utf-8") as _f:
+    LAYOUT = json.load(_f)
+
+
+def _box(r):
+    return tuple(r)
+
+
+# (name, legend, large) in drawing order; legends are centred over their knob.
+KNOB_LEGENDS = [
+    ("decay", "DECAY TIME", True),
+    ("damp", "DAMPING", True),
+    ("transpose", "TRANSPOSE", False),
+    ("tune", "TUNE", False),
+    ("detune", "DETUNE", False),
+    ("mix", "MIX", False),
+    ("output", "OUTPUT", False),
 ]
+# (name, rectangle, legend, large)
+KNOBS = [(name, _box(LAYOUT["knobs"][name]), legend, large) for name, legend, large in KNOB_LEGENDS]
 # The Detune legend sits next to the Transpose display; a small shift keeps air between.
 LEGEND_NUDGE = {"detune": 2}
 # Knobs whose middle position is a neutral setting get a longer tick at the top.
 BIPOLAR = {"transpose", "tune"}
 
-DISPLAYS = {
-    "decay": (48, 120, 98, 134),
-    "damp": (222, 120, 272, 134),
-    "transpose": (135, 112, 185, 126),
-    "tune": (95, 148, 145, 162),
-    "detune": (176, 148, 226, 162),
-    "mix": (51, 189, 101, 203),
-    "output": (219, 189, 269, 203),
-}
+DISPLAYS = {name: _box(LAYOUT["displays"][name]) for name, _, _ in KNOB_LEGENDS}
 
-LED_RECT = (155, 135, 165, 145)
-BYPASS_RECT = (131, 162, 193, 190)
-ABOUT_HOTSPOT = (50, 10, 280, 47)
-ABOUT_ORIGIN = (30, 10)
-ABOUT_SIZE = (260, 204)
+_CONTROLS = LAYOUT["controls"]
+LED_RECT = _box(_CONTROLS["led"])
+BYPASS_RECT = _box(_CONTROLS["bypassKey"])
+ABOUT_HOTSPOT = _box(_CONTROLS["aboutHotSpot"])
+ABOUT_ORIGIN = tuple(_CONTROLS["aboutPicture"][:2])
+ABOUT_SIZE = (_CONTROLS["aboutPicture"][2] - ABOUT_ORIGIN[0], _CONTROLS["aboutPicture"][3] - ABOUT_ORIGIN[1])
 # Where the plug-in writes its version text, relative to the about picture. The box is
 # wider than the picture; the text ("v.1.5.0", about 30 pixels) needs a plain, light field
 # up to VERSION_FIELD_RIGHT.
-VERSION_BOX = (172, 80, 272, 95)
+VERSION_BOX = _box(_CONTROLS["aboutVersion"])
 VERSION_FIELD_RIGHT = 244
 
-NAME_FIELD = (96, 233, 212, 248)
+NAME_FIELD = _box(_CONTROLS["nameField"])
 NAME_FIELD_FILL = (189, 207, 218)
 NAME_FIELD_FRAME = (36, 36, 32)
-MENU_RECT = (214, 237, 224, 251)
-ROCKER_RECT = (230, 234, 261, 248)
+MENU_RECT = _box(_CONTROLS["programMenu"])
+ROCKER_RECT = _box(_CONTROLS["rocker"])
 
 # Preset-strip buttons: resource id -> (rectangle, kind). The rectangle is where the first
-# state's top-left lands; a few rectangles are shorter than one state.
+# state's top-left lands; a few rectangles are shorter than one state. Load and recall arrows
+# are green, save and store arrows red; the default buttons are the words.
+_STRIP = LAYOUT["strip"]
+_ARROW_COLOUR = {"load": "green", "recall": "green", "save": "red", "store": "red"}
 STRIP_ARROWS = {
-    19998: ((76, 226, 88, 240), "green"),  # load preset
-    19993: ((76, 241, 88, 255), "green"),  # load bank
-    19991: ((293, 226, 305, 240), "green"),  # recall A
-    19992: ((293, 241, 305, 253), "green"),  # recall B
-    19999: ((11, 226, 23, 240), "red"),  # save preset
-    19994: ((11, 241, 23, 255), "red"),  # save bank
-    19995: ((269, 226, 281, 240), "red"),  # store A
-    19996: ((269, 241, 281, 253), "red"),  # store B
+    b["bitmap"]: (_box(b["rect"]), _ARROW_COLOUR[verb])
+    for key, b in _STRIP.items()
+    for verb in _ARROW_COLOUR
+    if key.startswith(verb)
 }
 STRIP_WORDS = {
-    19899: ((27, 229, 74, 239), "PRESET"),
-    19990: ((32, 243, 69, 253), "BANK"),
+    _STRIP["defaultPreset"]["bitmap"]: (_box(_STRIP["defaultPreset"]["rect"]), "PRESET"),
+    _STRIP["defaultBank"]["bitmap"]: (_box(_STRIP["defaultBank"]["rect"]), "BANK"),
 }
 
 PANEL = (6, 3, 314, 219)

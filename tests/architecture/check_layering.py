@@ -24,9 +24,10 @@ ALLOWED = {
     "plugin": set(),
     "presets": {"plugin"},
     "editorglue": {"plugin", "toolkit", "resources"},
-    "presetstrip": {"presets", "editorglue", "plugin", "toolkit"},
+    "presetstrip": {"presets", "editorglue", "plugin", "toolkit", "resources"},
     "editor": {"presetstrip", "presets", "editorglue", "plugin", "toolkit", "resources", "engine"},
-    "effect": {"editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine"},
+    "effect": {"editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
+               "resources"},
     "lv2": {"effect", "editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
             "resources"},
 }
