@@ -4,6 +4,7 @@
 // input. Also run under the address and undefined-behaviour sanitizers, which turn any stray
 // access into a failure.
 #include "EngineTestSupport.h"
+#include "StressTestSupport.h"
 #include "tests/support/RecordingHost.h"
 
 #include <gtest/gtest.h>
@@ -23,16 +24,11 @@
 
 namespace
 {
-using Bytes = std::vector<unsigned char>;
+using namespace stress;
 using enginetest::makeSignal;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
-
-bool sameBits(float a, float b)
-{
-    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
-}
 
 // What a host can read back of an instance: its chunk and its eight parameters, bit for bit.
 struct State
@@ -52,21 +48,7 @@ State stateOf(const LoadedPlugin& plugin)
 
 VstIntPtr load(const LoadedPlugin& plugin, Bytes chunk)
 {
-    return plugin.dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()), chunk.data());
-}
-
-float storedValue(const Bytes& chunk, int program, int k)
-{
-    float v;
-    std::memcpy(&v, chunk.data() + 32 + 56 * program + 24 + 4 * k, 4);
-    return v;
-}
-
-int32_t currentOf(const Bytes& chunk)
-{
-    int32_t v;
-    std::memcpy(&v, chunk.data() + 12, 4);
-    return v;
+    return loadChunk(plugin.effect(), std::move(chunk));
 }
 
 // Runs `frames` samples through the effect, separately or in place, and answers whether every
@@ -306,10 +288,8 @@ TEST(HostileHost, StateRoundTrips)
         {
             // A program change inside the plug-in, as its editor makes one: the same chunk with
             // another current program.
-            Bytes chunk = source.chunk();
-            const auto current = static_cast<int32_t>(random() % 6);
-            std::memcpy(chunk.data() + 12, &current, 4);
-            ASSERT_EQ(load(source, chunk), 0);
+            ASSERT_EQ(load(source, withCurrent(source.chunk(), static_cast<int32_t>(random() % 6))),
+                      0);
         }
         const State saved = stateOf(source);
         ASSERT_EQ(load(target, saved.chunk), 0) << "trial " << trial;
@@ -322,15 +302,10 @@ TEST(HostileHost, DamagedChunksAreRejectedOrSurviveSaveAndReload)
     RecordingHost host;
     LoadedPlugin plugin(host), reloaded(host);
     // A distinctive state to damage: program 3 current, renamed, with values of its own.
-    Bytes good = plugin.chunk();
-    const int32_t three = 3;
-    std::memcpy(good.data() + 12, &three, 4);
+    Bytes good = withCurrent(plugin.chunk(), 3);
     std::memcpy(good.data() + 32 + 56 * 3, "Damaged soon", 13);
     for (int k = 0; k < 8; ++k)
-    {
-        const float v = 0.11f * static_cast<float>(k + 1);
-        std::memcpy(good.data() + 32 + 56 * 3 + 24 + 4 * k, &v, 4);
-    }
+        putValue(good, 3, k, 0.11f * static_cast<float>(k + 1));
 
     std::vector<Bytes> damaged;
     for (size_t bit = 0; bit < good.size() * 8; ++bit)
@@ -340,11 +315,7 @@ TEST(HostileHost, DamagedChunksAreRejectedOrSurviveSaveAndReload)
         damaged.push_back(c);
     }
     for (int32_t current : {6, -1, 7, 1 << 24, INT32_MIN, INT32_MAX})
-    {
-        Bytes c = good;
-        std::memcpy(c.data() + 12, &current, 4);
-        damaged.push_back(c);
-    }
+        damaged.push_back(withCurrent(good, current));
     for (size_t size : {size_t{0}, size_t{1}, size_t{367}, size_t{369}, size_t{736}})
     {
         Bytes c = good;

@@ -1,6 +1,7 @@
 // Host automation racing a program change on the user-interface thread. Whatever the
 // interleaving, the state the host saves afterwards, loaded into another instance, gives exactly
 // the parameters and engine values that are live. Also run under ThreadSanitizer.
+#include "StressTestSupport.h"
 #include "effect/ADelay.h"
 #include "plugin/AEffEditor.h"
 #include "presets/PresetSystemCore.h"
@@ -9,11 +10,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -24,52 +23,21 @@
 
 namespace
 {
-using Bytes = std::vector<unsigned char>;
+using namespace stress;
 
 VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-VstIntPtr dispatch(ADelay& effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr)
-{
-    AEffect* record = effect.getAeffect();
-    return record->dispatcher(record, opcode, index, value, ptr, 0.0f);
-}
-
-Bytes chunkOf(ADelay& effect)
-{
-    void* data = nullptr;
-    const VstIntPtr size = dispatch(effect, effGetChunk, 0, 0, &data);
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    return size > 0 ? Bytes(bytes, bytes + size) : Bytes{};
-}
-
-void putCurrent(Bytes& chunk, int32_t current)
-{
-    std::memcpy(chunk.data() + 12, &current, 4);
-}
-
-void putValue(Bytes& chunk, int program, int k, float v)
-{
-    std::memcpy(chunk.data() + 32 + 56 * program + 24 + 4 * k, &v, 4);
-}
-
-bool sameBits(float a, float b)
-{
-    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
-}
-
 // Where two instances differ in what a listener hears or a host reads; empty when they agree.
-std::string difference(const ADelay& live, const ADelay& reloaded)
+std::string difference(ADelay& live, ADelay& reloaded)
 {
-    auto& a = const_cast<ADelay&>(live);
-    auto& b = const_cast<ADelay&>(reloaded);
     for (int k = 0; k < 8; ++k)
-        if (!sameBits(a.getParameter(k), b.getParameter(k)))
+        if (!sameBits(live.getParameter(k), reloaded.getParameter(k)))
             return "parameter " + std::to_string(k) + ": live " +
-                   std::to_string(a.getParameter(k)) + ", saved " +
-                   std::to_string(b.getParameter(k));
+                   std::to_string(live.getParameter(k)) + ", saved " +
+                   std::to_string(reloaded.getParameter(k));
     const ResonatorCore& x = live.engine();
     const ResonatorCore& y = reloaded.engine();
     const struct
@@ -140,7 +108,7 @@ private:
 
 void spin(int iterations)
 {
-    static volatile int sink [[maybe_unused]];
+    [[maybe_unused]] volatile int sink = 0;
     for (int i = 0; i < iterations; ++i)
         sink = i;
 }
@@ -225,7 +193,7 @@ TEST_F(ProgramStoreRace, SavedStateAlwaysReloadsToTheLiveOne)
         // transposition, so the feedback is recomputed while Decay may be changing.
         std::vector<Bytes> chunks;
         std::vector<float> automated;
-        const Bytes base = chunkOf(live);
+        const Bytes base = chunkOf(live.getAeffect());
         for (int t = 0; t < 64; ++t)
         {
             Bytes c = base;
@@ -244,11 +212,8 @@ TEST_F(ProgramStoreRace, SavedStateAlwaysReloadsToTheLiveOne)
             switch (race.step)
             {
             case UiStep::LoadChunk:
-            {
-                Bytes c = chunks[static_cast<size_t>(t) % chunks.size()];
-                dispatch(live, effSetChunk, 0, static_cast<VstIntPtr>(c.size()), c.data());
+                loadChunk(live.getAeffect(), chunks[static_cast<size_t>(t) % chunks.size()]);
                 break;
-            }
             case UiStep::SelectProgram:
                 live.selectProgram(t % 6);
                 break;
@@ -275,10 +240,7 @@ TEST_F(ProgramStoreRace, SavedStateAlwaysReloadsToTheLiveOne)
         for (int t = 0; t < trials; ++t)
         {
             automation.race(t, [&] { uiStep(t); });
-            Bytes saved = chunkOf(live);
-            ASSERT_EQ(dispatch(reloaded, effSetChunk, 0, static_cast<VstIntPtr>(saved.size()),
-                               saved.data()),
-                      0);
+            ASSERT_EQ(loadChunk(reloaded.getAeffect(), chunkOf(live.getAeffect())), 0);
             const std::string d = difference(live, reloaded);
             if (!d.empty() && lost++ == 0) first = "trial " + std::to_string(t) + ": " + d;
         }

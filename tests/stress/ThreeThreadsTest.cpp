@@ -4,6 +4,7 @@
 // reports any unsynchronised access between them; afterwards the saved state still reloads to
 // the live one. Once in process with the editor drawn offscreen, once through the built plug-in.
 #include "EngineTestSupport.h"
+#include "StressTestSupport.h"
 #include "editor/ADEditor.h"
 #include "plugin/PluginEntry.h"
 #include "presets/CPresetSystemEffect.h"
@@ -25,15 +26,7 @@
 
 namespace
 {
-using Bytes = std::vector<unsigned char>;
-
-Bytes chunkOf(AEffect* effect)
-{
-    void* data = nullptr;
-    const VstIntPtr size = dispatch(effect, effGetChunk, 0, 0, &data);
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    return size > 0 ? Bytes(bytes, bytes + size) : Bytes{};
-}
+using namespace stress;
 
 // Drives `effect` from three threads until each has done its share. `selectProgram` makes a
 // stored program current the way the user does in the editor.
@@ -85,15 +78,8 @@ void runThreeThreads(AEffect* effect, const std::function<void(int)>& selectProg
         switch (i % 8)
         {
         case 0:
-        {
-            Bytes chunk = chunkOf(effect);
-            const int32_t current = (i / 8) % 6;
-            std::memcpy(chunk.data() + 12, &current, 4);
-            EXPECT_EQ(dispatch(effect, effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()),
-                               chunk.data()),
-                      0);
+            EXPECT_EQ(loadChunk(effect, withCurrent(chunkOf(effect), (i / 8) % 6)), 0);
             break;
-        }
         case 1:
             selectProgram((i / 8) % 6);
             break;
@@ -117,18 +103,12 @@ void runThreeThreads(AEffect* effect, const std::function<void(int)>& selectProg
 
     // At rest, the saved current program holds exactly what the host reads.
     const Bytes saved = chunkOf(effect);
-    int32_t current;
-    std::memcpy(&current, saved.data() + 12, 4);
+    const int32_t current = currentOf(saved);
     ASSERT_GE(current, 0);
     ASSERT_LT(current, 6);
     for (int k = 0; k < 8; ++k)
-    {
-        float stored;
-        std::memcpy(&stored, saved.data() + 32 + 56 * current + 24 + 4 * k, 4);
-        EXPECT_EQ(std::bit_cast<uint32_t>(stored),
-                  std::bit_cast<uint32_t>(effect->getParameter(effect, k)))
+        EXPECT_TRUE(sameBits(storedValue(saved, current, k), effect->getParameter(effect, k)))
             << "parameter " << k;
-    }
 }
 
 class ThreeThreads : public ::testing::Test
@@ -168,13 +148,7 @@ TEST_F(ThreeThreads, ThroughTheBuiltPlugin)
     RecordingHost host;
     LoadedPlugin plugin(host);
     // Without a window system the editor has no window; its idle requests still arrive.
-    runThreeThreads(plugin.effect(),
-                    [&](int program)
-                    {
-                        Bytes chunk = plugin.chunk();
-                        const auto current = static_cast<int32_t>(program);
-                        std::memcpy(chunk.data() + 12, &current, 4);
-                        plugin.dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()),
-                                        chunk.data());
-                    });
+    AEffect* effect = plugin.effect();
+    runThreeThreads(effect,
+                    [&](int program) { loadChunk(effect, withCurrent(chunkOf(effect), program)); });
 }
