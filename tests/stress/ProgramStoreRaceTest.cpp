@@ -59,7 +59,17 @@ std::string difference(ADelay& live, ADelay& reloaded)
     return {};
 }
 
-// Runs one job on a second thread per round, started together with the caller's job.
+// Waits for `ready` to hold; spins (both threads are meant to be running) but yields now and
+// then, so that a busy machine with one free core still moves on.
+template <typename Ready> void spinUntil(Ready ready)
+{
+    for (int i = 1; !ready(); ++i)
+        if (i % 65536 == 0) std::this_thread::yield();
+}
+
+// Runs one job on a second thread per round. Both threads are running when a round starts: the
+// partner has announced itself and is spinning, so the caller's job and the partner's overlap as
+// their own timing decides.
 class RacePartner
 {
 public:
@@ -76,31 +86,29 @@ public:
     // Starts round r on the partner, runs `mine` here, then waits for the partner.
     void race(int r, const std::function<void()>& mine)
     {
-        finished.store(false);
         roundIndex = r;
-        round.fetch_add(1);
+        const int target = round.fetch_add(1) + 1;
+        spinUntil([&] { return ready.load() == target; });
+        go.store(target);
         mine();
-        while (!finished.load())
-            std::this_thread::yield();
+        spinUntil([&] { return done.load() == target; });
     }
 
 private:
     void run()
     {
-        int seen = 0;
-        for (;;)
+        for (int seen = 1;; ++seen)
         {
-            while (round.load() == seen)
-                std::this_thread::yield();
-            seen = round.load();
+            spinUntil([&] { return round.load() >= seen; });
             if (stop.load()) return;
+            ready.store(seen);
+            spinUntil([&] { return go.load() == seen; });
             job(roundIndex);
-            finished.store(true);
+            done.store(seen);
         }
     }
     std::function<void(int)> job;
-    std::atomic<int> round{0};
-    std::atomic<bool> finished{false};
+    std::atomic<int> round{0}, ready{0}, go{0}, done{0};
     std::atomic<bool> stop{false};
     int roundIndex = 0; // written before `round` is raised, read after it is seen
     std::thread worker;
