@@ -134,8 +134,7 @@ void ADelay::followLiveValue(VstInt32 index)
 {
     for (float value = paramValue[index].load();;)
     {
-        // The fences order the engine's own (relaxed) stores with the live values.
-        std::atomic_thread_fence(std::memory_order_seq_cst);
+        orderEngineStores();
         if (index == kDecay)
             settleFeedback();
         else
@@ -144,7 +143,7 @@ void ADelay::followLiveValue(VstInt32 index)
             orv::deriveEngineValue(resonator, index, value, paramValue[kDecay].load());
             if (index == kTranspose && resonator.transposeFactor() != before) settleFeedback();
         }
-        std::atomic_thread_fence(std::memory_order_seq_cst);
+        orderEngineStores();
         const float now = paramValue[index].load();
         if (sameBits(now, value)) break;
         value = now;
@@ -157,14 +156,23 @@ void ADelay::settleFeedback()
 {
     for (;;)
     {
-        std::atomic_thread_fence(std::memory_order_seq_cst);
+        orderEngineStores();
         const float decay = paramValue[kDecay].load();
         const float factor = resonator.transposeFactor();
         resonator.setFeedback(orv::feedbackFor(decay, factor));
-        std::atomic_thread_fence(std::memory_order_seq_cst);
+        orderEngineStores();
         if (sameBits(paramValue[kDecay].load(), decay) && resonator.transposeFactor() == factor)
             return;
     }
+}
+
+// The engine stores its values with relaxed atomics. One read-modify-write of a counter that
+// every setting thread shares, between a thread's engine stores and its reading of the live
+// values, orders them with the other threads': of two threads, either the later one reads what
+// the earlier one set, or its engine stores come after the earlier one's.
+void ADelay::orderEngineStores()
+{
+    engineOrder.fetch_add(1);
 }
 
 float ADelay::getParameter(VstInt32 index)

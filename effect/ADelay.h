@@ -45,10 +45,12 @@ private:
     // Brings the engine to the live value of parameter `index`.
     void followLiveValue(VstInt32 index);
     void settleFeedback();
+    void orderEngineStores();
     void notifyEditor(VstInt32 index, float value);
 
     // The values exactly as last set (no clamping); written by any thread, read by the host and
     // the editor on theirs.
     std::array<std::atomic<float>, kNumParams> paramValue{};
+    std::atomic<uint32_t> engineOrder{0};
     ResonatorCore resonator;
 };
