@@ -1,6 +1,8 @@
 #include "CSplashScreenMyView.h"
 #include "CAbout.h"
 
+#include "OrvVersion.h"
+
 CSplashScreenMyView::CSplashScreenMyView(const CRect& size, CAbout* a, const CPoint& position)
     : CControl(size, nullptr, 0, a ? a->getAboutBitmap() : nullptr), about(a),
       textPosition(position)
@@ -24,7 +26,7 @@ void CSplashScreenMyView::draw(CDrawContext* context)
     context->setFont(kNormalFontVerySmall);
     const CRect textRect(size.left + textPosition.x, size.top + textPosition.y,
                          size.left + textPosition.x + 100, size.top + textPosition.y + 15);
-    context->drawString("v.1.5.0", textRect, kLeftText, true);
+    context->drawString("v." ORV_VERSION_TEXT, textRect, kLeftText, true);
     setDirty(false);
 }
 

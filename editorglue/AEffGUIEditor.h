@@ -21,18 +21,14 @@ public:
     // Shared by every editor in the process.
     bool setKnobMode(VstInt32 val) override;
 
-    // Called by the effect whenever a parameter changes; concrete editors show the value.
+    // A parameter changed; concrete editors show the value. (The effect reaches its editor through
+    // EditorParameterLink, which the concrete editor implements with this same function.)
     virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
-    // No host request of this platform reaches it.
-    virtual void draw(ERect* /*rect*/) {}
 
     // The toolkit's editor interface.
-    void doIdleStuff() override {}
     int32_t getKnobMode() const override { return knobMode; }
     void beginEdit(int32_t index) override;
     void endEdit(int32_t index) override;
-    bool beforeSizeChange(const VSTGUI::CRect&, const VSTGUI::CRect&) override { return true; }
-    VSTGUI::CFrame* getFrame() const override { return frame; }
 
 protected:
     ERect rect{};

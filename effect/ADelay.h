@@ -5,6 +5,8 @@
 #include "engine/ResonatorCore.h"
 #include "presets/CPresetSystemEffect.h"
 
+#include "OrvVersion.h"
+
 #include <array>
 #include <atomic>
 
@@ -17,7 +19,7 @@ public:
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
-    VstInt32 getVendorVersion() override { return 1500; }
+    VstInt32 getVendorVersion() override { return kOrvVendorVersion; }
     VstInt32 getPlugCategory() override { return kPlugCategRoomFx; }
     VstInt32 canDo(char*) override { return 0; }
 

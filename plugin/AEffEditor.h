@@ -14,7 +14,6 @@ public:
     AEffEditor(const AEffEditor&) = delete;
     AEffEditor& operator=(const AEffEditor&) = delete;
 
-    virtual AudioEffect* getEffect() { return effect; }
     virtual bool getRect(ERect** rect)
     {
         *rect = nullptr;
@@ -30,7 +29,6 @@ public:
     virtual void idle() {}
     virtual bool onKeyDown(VstKeyCode&) { return false; }
     virtual bool onKeyUp(VstKeyCode&) { return false; }
-    virtual bool onWheel(float) { return false; }
     virtual bool setKnobMode(VstInt32) { return false; }
 
 protected:

@@ -8,8 +8,9 @@
 namespace
 {
 // The record's entry points: plain functions that find the effect through `object`.
-VstIntPtr dispatchEffClose(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                           float opt)
+// Every opcode goes to the effect's dispatcher; effClose then also deletes the effect.
+VstIntPtr dispatcherEntry(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                          float opt)
 {
     AudioEffect* effect = AudioEffect::fromRecord(e);
     if (opcode == effClose)
@@ -21,6 +22,7 @@ VstIntPtr dispatchEffClose(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPt
     return effect->dispatcher(opcode, index, value, ptr, opt);
 }
 
+// The old accumulating process call: not offered, so it leaves the buffers alone.
 void processAccumulating(AEffect*, float**, float**, VstInt32) {}
 
 void processReplacingEntry(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames)
@@ -50,7 +52,7 @@ AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, 
 {
     std::memset(&cEffect, 0, sizeof(cEffect));
     cEffect.magic = kEffectMagic;
-    cEffect.dispatcher = dispatchEffClose;
+    cEffect.dispatcher = dispatcherEntry;
     cEffect.process = processAccumulating;
     cEffect.setParameter = setParameterEntry;
     cEffect.getParameter = getParameterEntry;
@@ -207,13 +209,6 @@ VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
                                 float opt)
 {
     return audioMaster ? audioMaster(&cEffect, opcode, index, value, ptr, opt) : 0;
-}
-
-VstInt32 AudioEffect::getMasterVersion()
-{
-    if (!audioMaster) return 1;
-    const VstInt32 version = static_cast<VstInt32>(callHost(audioMasterVersion));
-    return version ? version : 1;
 }
 
 bool AudioEffect::beginEdit(VstInt32 index)

@@ -51,7 +51,6 @@ public:
     virtual void setNumOutputs(VstInt32 outputs) { cEffect.numOutputs = outputs; }
     virtual void canProcessReplacing(bool state = true);
     virtual void programsAreChunks(bool state = true);
-    virtual void setInitialDelay(VstInt32 delay) { cEffect.initialDelay = delay; }
 
     virtual AEffEditor* getEditor() { return editor; }
     // Stores the editor and announces (or withdraws) the editor flag in the record.
@@ -59,10 +58,8 @@ public:
 
     AEffect* getAeffect() { return &cEffect; }
     float getSampleRate() const { return sampleRate; }
-    VstInt32 getBlockSize() const { return blockSize; }
 
     // Host-callback services.
-    virtual VstInt32 getMasterVersion();
     virtual bool beginEdit(VstInt32 index);
     virtual bool endEdit(VstInt32 index);
 

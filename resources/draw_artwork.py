@@ -27,6 +27,7 @@ import json
 import math
 import os
 import random
+import re
 import sys
 
 import cairo
@@ -1438,13 +1439,19 @@ def write_preview(pictures, path, about=False):
         ctx.set_source_rgb(0, 0, 0)
         baseline = ABOUT_ORIGIN[1] + VERSION_BOX[3] - ((VERSION_BOX[3] - VERSION_BOX[1]) / 2.0 - 9 * 0.69 / 2.0)
         ctx.move_to(ABOUT_ORIGIN[0] + VERSION_BOX[0], baseline)
-        ctx.show_text("v.1.5.0")
+        ctx.show_text("v." + project_version())
     scaled, sctx = new_surface(WIDTH * 3, HEIGHT * 3)
     sctx.scale(3, 3)
     sctx.set_source_surface(surface, 0, 0)
     sctx.get_source().set_filter(cairo.FILTER_NEAREST)
     sctx.paint()
     scaled.write_to_png(path)
+
+
+def project_version():
+    """The release version, as project() in the top-level CMakeLists.txt states it."""
+    with open(os.path.join(HERE, "..", "CMakeLists.txt"), encoding="utf-8") as f:
+        return re.search(r"project\(\s*\w+\s+VERSION\s+([0-9.]+)", f.read()).group(1)
 
 
 def main(argv):

@@ -7,13 +7,6 @@
 namespace VSTGUI
 {
 
-using CMessageResult = int32_t;
-enum : int32_t
-{
-    kMessageUnknown = 0,
-    kMessageNotified = 1
-};
-
 // An object starts with one reference (its creator's). forget() on the last reference calls
 // beforeDelete() and deletes the object.
 class CBaseObject
@@ -39,10 +32,6 @@ public:
 
     virtual bool isTypeOf(const char* s) const { return std::strcmp(s, "CBaseObject") == 0; }
     virtual CBaseObject* newCopy() const { return nullptr; }
-    virtual CMessageResult notify(CBaseObject* /*sender*/, const char* /*message*/)
-    {
-        return kMessageUnknown;
-    }
 
 private:
     int32_t nbReference = 1;
@@ -108,17 +97,10 @@ public:
         std::swap(ptr, o.ptr);
         return *this;
     }
-    T* get() const { return ptr; }
     T* operator->() const { return ptr; }
-    explicit operator bool() const { return ptr != nullptr; }
 
 private:
     T* ptr = nullptr;
 };
-
-template <class T> SharedPointer<T> owned(T* p)
-{
-    return SharedPointer<T>(p, false);
-}
 
 } // namespace VSTGUI

@@ -18,7 +18,7 @@ BitmapResourceProvider getBitmapResourceProvider()
     return resourceProvider;
 }
 
-CBitmap::CBitmap(const CResourceDescription& desc) : resourceDesc(desc)
+CBitmap::CBitmap(const CResourceDescription& desc)
 {
     if (desc.type != CResourceDescription::kIntegerType || !resourceProvider) return;
     const uint8_t* data = nullptr;
@@ -26,13 +26,6 @@ CBitmap::CBitmap(const CResourceDescription& desc) : resourceDesc(desc)
     if (resourceProvider(desc.resourceId, &data, &size))
         platformBitmap = createPlatformBitmapFromPng(data, size);
 }
-
-CBitmap::CBitmap(CCoord width, CCoord height)
-    : platformBitmap(createPlatformBitmap(static_cast<int>(width), static_cast<int>(height)))
-{
-}
-
-CBitmap::CBitmap(std::unique_ptr<IPlatformBitmap> pb) : platformBitmap(std::move(pb)) {}
 
 CBitmap::~CBitmap() = default;
 

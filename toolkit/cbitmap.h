@@ -23,11 +23,9 @@ public:
     };
     CResourceDescription() = default;
     CResourceDescription(int32_t id) : type(kIntegerType), resourceId(id) {}
-    CResourceDescription(const char* n) : type(kStringType), name(n) {}
 
     Type type = kUnknownType;
     int32_t resourceId = 0;
-    const char* name = nullptr;
 };
 
 // Where the toolkit finds the bytes of resource `id`; returns false when there is none. The
@@ -42,9 +40,6 @@ public:
     // Loads at once. A missing or undecodable resource gives an unloaded bitmap: size 0 x 0,
     // drawing does nothing.
     explicit CBitmap(const CResourceDescription& desc);
-    CBitmap(CCoord width, CCoord height);
-    // Takes ownership of an already decoded platform bitmap (may be null).
-    explicit CBitmap(std::unique_ptr<IPlatformBitmap> platformBitmap);
     ~CBitmap() override;
     CBitmap(const CBitmap&) = delete;
     CBitmap& operator=(const CBitmap&) = delete;
@@ -54,13 +49,11 @@ public:
     CCoord getWidth() const;
     CCoord getHeight() const;
     bool isLoaded() const { return platformBitmap != nullptr; }
-    const CResourceDescription& getResourceDescription() const { return resourceDesc; }
     IPlatformBitmap* getPlatformBitmap() const { return platformBitmap.get(); }
 
     CLASS_METHODS_NOCOPY(CBitmap, CBaseObject)
 
 private:
-    CResourceDescription resourceDesc;
     std::unique_ptr<IPlatformBitmap> platformBitmap;
 };
 

@@ -5,9 +5,10 @@
 namespace VSTGUI
 {
 
+// The style is accepted for source compatibility; this button has no style variants.
 COnOffButton::COnOffButton(const CRect& size, CControlListener* l, int32_t tag, CBitmap* background,
-                           int32_t s)
-    : CControl(size, l, tag, background), style(s)
+                           int32_t /*style*/)
+    : CControl(size, l, tag, background)
 {
     setWantsFocus(true);
 }
@@ -132,7 +133,6 @@ CRockerSwitch::CRockerSwitch(const CRect& size, CControlListener* l, int32_t tag
     : CControl(size, l, tag, background), offset(off), style(s)
 {
     heightOfOneImage = imageHeight;
-    subPixmaps = 3;
     vmin = -1.f;
     vmax = 1.f;
     value = 0.f;

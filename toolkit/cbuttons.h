@@ -14,12 +14,8 @@ public:
     void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     int32_t onKeyDown(VstKeyCode& keyCode) override;
-    int32_t getStyle() const { return style; }
 
     CLASS_METHODS(COnOffButton, CControl)
-
-protected:
-    int32_t style;
 };
 
 // A momentary button: max while pressed with the pointer inside, min otherwise. The listener
@@ -38,7 +34,6 @@ public:
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     int32_t onKeyDown(VstKeyCode& keyCode) override;
     int32_t onKeyUp(VstKeyCode& keyCode) override;
-    void autoComputeHeightOfOneImage() override { heightOfOneImage = size.getHeight(); }
 
     CLASS_METHODS(CKickButton, CControl)
 
@@ -61,8 +56,6 @@ public:
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
-    void autoComputeHeightOfOneImage() override { heightOfOneImage = size.getHeight(); }
-    int32_t getStyle() const { return style; }
 
     CLASS_METHODS(CRockerSwitch, CControl)
 

@@ -28,13 +28,11 @@ public:
         return state & (kLButton | kRButton | kMButton | kButton4 | kButton5);
     }
     int32_t getModifierState() const { return state & (kShift | kAlt | kControl | kApple); }
-    // True when the left (right) button is the only button held; modifiers do not matter.
+    // True when the left button is the only button held; modifiers do not matter.
     bool isLeftButton() const { return getButtonState() == kLButton; }
-    bool isRightButton() const { return getButtonState() == kRButton; }
     bool isDoubleClick() const { return (state & kDoubleClick) != 0; }
     int32_t operator&(int32_t mask) const { return state & mask; }
     bool operator==(const CButtonState& o) const { return state == o.state; }
-    bool operator!=(const CButtonState& o) const { return state != o.state; }
     int32_t getState() const { return state; }
 
 private:

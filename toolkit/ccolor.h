@@ -21,7 +21,6 @@ struct CColor
         return red == o.red && green == o.green && blue == o.blue && alpha == o.alpha;
     }
     constexpr bool operator!=(const CColor& o) const { return !(*this == o); }
-    uint8_t getLuma() const { return static_cast<uint8_t>(0.3 * red + 0.59 * green + 0.11 * blue); }
 };
 
 inline constexpr CColor kTransparentCColor{255, 255, 255, 0};

@@ -39,12 +39,6 @@ float CControl::getValueNormalized() const
     return range == 0.f ? 0.f : (value - getMin()) / range;
 }
 
-void CControl::setMin(float val)
-{
-    vmin = val;
-    bounceValue();
-}
-
 void CControl::setMax(float val)
 {
     vmax = val;

@@ -58,7 +58,6 @@ public:
     virtual float getValue() const { return value; }
     virtual void setValueNormalized(float val);
     virtual float getValueNormalized() const;
-    virtual void setMin(float val);
     virtual float getMin() const { return vmin; }
     virtual void setMax(float val);
     virtual float getMax() const { return vmax; }
@@ -66,14 +65,8 @@ public:
     virtual void setDefaultValue(float val) { defaultValue = val; }
     float getDefaultValue() const { return defaultValue; }
     virtual void bounceValue();
-    void setOldValue(float val) { oldValue = val; }
-    float getOldValue() const { return oldValue; }
-    void setWheelInc(float val) { wheelInc = val; }
-    float getWheelInc() const { return wheelInc; }
 
-    virtual void setTag(int32_t val) { tag = val; }
     int32_t getTag() const { return tag; }
-    virtual void setListener(CControlListener* l) { listener = l; }
     CControlListener* getListener() const { return listener; }
 
     // Tells the listener; does not redraw.
@@ -89,8 +82,6 @@ public:
     bool isDirty() const override;
 
     void setBackOffset(const CPoint& offset) { backOffset = offset; }
-    const CPoint& getBackOffset() const { return backOffset; }
-    void copyBackOffset() { backOffset = CPoint(size.left, size.top); }
 
     // Ctrl + left click: apply the default value as one gesture. True when it was such a click.
     virtual bool checkDefaultValue(CButtonState button);
@@ -118,15 +109,10 @@ class IMultiBitmapControl
 {
 public:
     virtual ~IMultiBitmapControl() = default;
-    virtual void setHeightOfOneImage(const CCoord& height) { heightOfOneImage = height; }
     virtual CCoord getHeightOfOneImage() const { return heightOfOneImage; }
-    virtual void setNumSubPixmaps(int32_t num) { subPixmaps = num; }
-    virtual int32_t getNumSubPixmaps() const { return subPixmaps; }
-    virtual void autoComputeHeightOfOneImage() = 0;
 
 protected:
     CCoord heightOfOneImage = 0;
-    int32_t subPixmaps = 0;
 };
 
 } // namespace VSTGUI

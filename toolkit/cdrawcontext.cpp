@@ -43,9 +43,4 @@ CRect& CDrawContext::getClipRect(CRect& clip) const
     return clip;
 }
 
-void CDrawContext::resetClipRect()
-{
-    setClipRect(surfaceRect);
-}
-
 } // namespace VSTGUI

@@ -52,44 +52,25 @@ public:
 
     // State
     void setFillColor(const CColor& c) { currentState.fillColor = c; }
-    const CColor& getFillColor() const { return currentState.fillColor; }
     void setFrameColor(const CColor& c) { currentState.frameColor = c; }
-    const CColor& getFrameColor() const { return currentState.frameColor; }
     void setFontColor(const CColor& c) { currentState.fontColor = c; }
-    const CColor& getFontColor() const { return currentState.fontColor; }
     // A size above 0 or a style of 0 or more overrides the font's own.
     void setFont(const CFontDesc* font, double size = 0, int32_t style = -1);
-    const CFontDesc& getFont() const { return currentState.font; }
     void setLineWidth(CCoord w) { currentState.lineWidth = w; }
-    CCoord getLineWidth() const { return currentState.lineWidth; }
-    void setLineStyle(CLineStyle s) { currentState.lineStyle = s; }
     void setLineCap(CLineCap c) { currentState.lineCap = c; }
     void setDrawMode(CDrawMode m) { currentState.drawMode = m; }
-    CDrawMode getDrawMode() const { return currentState.drawMode; }
-    void setGlobalAlpha(float a) { currentState.globalAlpha = a; }
-    float getGlobalAlpha() const { return currentState.globalAlpha; }
     void saveGlobalState();
     void restoreGlobalState();
 
     // Clipping, in surface coordinates.
     void setClipRect(const CRect& clip);
     CRect& getClipRect(CRect& clip) const;
-    void resetClipRect();
 
     // Shapes
     virtual void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked) = 0;
-    virtual void drawEllipse(const CRect& rect, CDrawStyle style = kDrawStroked) = 0;
     virtual void drawLine(const CPoint& from, const CPoint& to) = 0;
     virtual void drawPolygon(const std::vector<CPoint>& points,
                              CDrawStyle style = kDrawStroked) = 0;
-    // Makes the pixels of rect transparent black.
-    virtual void clearRect(const CRect& rect) = 0;
-    void moveTo(const CPoint& p) { penPosition = p; }
-    void lineTo(const CPoint& p)
-    {
-        drawLine(penPosition, p);
-        penPosition = p;
-    }
 
     // Copies the source area of `bitmap` that starts at `offset` (size of `dest`) into `dest`.
     virtual void drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset,
@@ -100,8 +81,6 @@ public:
                             bool antialias = true) = 0;
     virtual void drawString(const char* utf8, const CPoint& baseline, bool antialias = true) = 0;
     virtual CCoord getStringWidth(const char* utf8) = 0;
-
-    const CRect& getSurfaceRect() const { return surfaceRect; }
 
 protected:
     struct State
@@ -123,7 +102,6 @@ protected:
     State currentState;
     std::vector<State> stateStack;
     CRect surfaceRect;
-    CPoint penPosition;
 };
 
 } // namespace VSTGUI

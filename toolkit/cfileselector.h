@@ -19,9 +19,6 @@ public:
                    int32_t macType = 0, const char* uti = "");
     const char* getDescription() const { return description.c_str(); }
     const char* getExtension() const { return extension.c_str(); }
-    const char* getMimeType() const { return mimeType.c_str(); }
-    int32_t getMacType() const { return macType; }
-    const char* getUTI() const { return uti.c_str(); }
     // Equal when the extensions, the mime types or the UTIs match (so two extensions without
     // mime type compare equal), or both have the same non-zero mac type.
     bool operator==(const CFileExtension& o) const;
@@ -95,12 +92,9 @@ public:
     // The selector keeps itself alive until then.
     bool run(std::function<void(CNewFileSelector*)> done);
     void cancel();
-    bool isRunning() const { return runner != nullptr; }
 
     int32_t getNumSelectedFiles() const { return static_cast<int32_t>(selected.size()); }
     const char* getSelectedFile(uint32_t index) const;
-
-    const FileDialogRequest& getRequest() const { return request; }
 
     CLASS_METHODS_NOCOPY(CNewFileSelector, CBaseObject)
 

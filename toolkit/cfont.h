@@ -26,15 +26,6 @@ public:
     const char* getName() const { return fontName.c_str(); }
     double getSize() const { return fontSize; }
     int32_t getStyle() const { return fontStyle; }
-    void setName(const char* n) { fontName = n ? n : ""; }
-    void setSize(double s) { fontSize = s; }
-    void setStyle(int32_t s) { fontStyle = s; }
-
-    bool operator==(const CFontDesc& o) const
-    {
-        return fontName == o.fontName && fontSize == o.fontSize && fontStyle == o.fontStyle;
-    }
-    bool operator!=(const CFontDesc& o) const { return !(*this == o); }
 
 private:
     std::string fontName;

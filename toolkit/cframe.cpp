@@ -3,7 +3,6 @@
 #include "ccontrol.h"
 #include "cdrawcontext.h"
 #include <algorithm>
-#include <chrono>
 
 namespace VSTGUI
 {
@@ -134,12 +133,6 @@ bool CFrame::removeAll(bool withForget)
 bool CFrame::isChild(const CView* view) const
 {
     return std::find(children.begin(), children.end(), view) != children.end();
-}
-
-CView* CFrame::getView(int32_t index) const
-{
-    if (index < 0 || index >= getNbViews()) return nullptr;
-    return children[static_cast<size_t>(index)];
 }
 
 bool CFrame::setModalView(CView* view)
@@ -456,14 +449,6 @@ bool CFrame::setFocusView(CView* view)
     if (old) old->looseFocus();
     if (focusView && focusView == view) focusView->takeFocus();
     return true;
-}
-
-uint32_t CFrame::getTicks() const
-{
-    if (platformFrame) return platformFrame->getTicks();
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 void CFrame::setPopupView(CView* view)

@@ -39,14 +39,12 @@ public:
     bool removeAll(bool withForget = true);
     bool isChild(const CView* view) const;
     int32_t getNbViews() const { return static_cast<int32_t>(children.size()); }
-    CView* getView(int32_t index) const;
 
     // While a modal view is set, the mouse reaches only it. Null removes it without releasing.
     bool setModalView(CView* view);
     CView* getModalView() const { return modalView; }
 
     void setBackgroundColor(const CColor& c) { backgroundColor = c; }
-    const CColor& getBackgroundColor() const { return backgroundColor; }
 
     void draw(CDrawContext* context) override;
     void drawRect(CDrawContext* context, const CRect& updateRect) override;
@@ -71,8 +69,6 @@ public:
     bool setFocusView(CView* view);
     CView* getFocusView() const { return focusView; }
 
-    // Milliseconds of the platform's clock (0 before open).
-    uint32_t getTicks() const;
     IPlatformFrame* getPlatformFrame() const { return platformFrame.get(); }
 
     // A transient view drawn above everything and given every mouse event while shown (the
@@ -108,7 +104,6 @@ private:
 
     void invalidateDirtyViews();
     CView* viewAt(const CPoint& where) const;
-    void setMouseDownView(CView* view);
     void setHoverView(CView* view, CPoint& where, const CButtonState& buttons);
     void checkMouseViews(CPoint& where, const CButtonState& buttons);
     void endTextEdit();

@@ -22,17 +22,10 @@ struct CPoint
         y = y_;
         return *this;
     }
-    CPoint& offset(CCoord dx, CCoord dy)
-    {
-        x += dx;
-        y += dy;
-        return *this;
-    }
     bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
-    bool operator!=(const CPoint& o) const { return !(*this == o); }
 };
 
-// The constructor stores the edges as given; operator() normalises them.
+// The constructor stores the edges as given, without normalising them.
 struct CRect
 {
     CCoord left = 0;
@@ -42,39 +35,14 @@ struct CRect
 
     CRect() = default;
     CRect(CCoord l, CCoord t, CCoord r, CCoord b) : left(l), top(t), right(r), bottom(b) {}
-    CRect(const CPoint& origin, const CPoint& size)
-        : left(origin.x), top(origin.y), right(origin.x + size.x), bottom(origin.y + size.y)
-    {
-    }
 
-    CRect& operator()(CCoord l, CCoord t, CCoord r, CCoord b)
-    {
-        left = std::min(l, r);
-        right = std::max(l, r);
-        top = std::min(t, b);
-        bottom = std::max(t, b);
-        return *this;
-    }
     bool operator==(const CRect& o) const
     {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
     }
-    bool operator!=(const CRect& o) const { return !(*this == o); }
 
     CCoord getWidth() const { return right - left; }
     CCoord getHeight() const { return bottom - top; }
-    CRect& setWidth(CCoord w)
-    {
-        right = left + w;
-        return *this;
-    }
-    CRect& setHeight(CCoord h)
-    {
-        bottom = top + h;
-        return *this;
-    }
-    CPoint getTopLeft() const { return {left, top}; }
-    CPoint getSize() const { return {getWidth(), getHeight()}; }
     CPoint getCenter() const { return {left + getWidth() / 2, top + getHeight() / 2}; }
 
     CRect& offset(CCoord dx, CCoord dy)
@@ -85,7 +53,6 @@ struct CRect
         bottom += dy;
         return *this;
     }
-    CRect& moveTo(CCoord x, CCoord y) { return offset(x - left, y - top); }
     CRect& originize() { return offset(-left, -top); }
     CRect& inset(CCoord dx, CCoord dy)
     {
@@ -95,8 +62,6 @@ struct CRect
         bottom -= dy;
         return *this;
     }
-    CRect& extend(CCoord dx, CCoord dy) { return inset(-dx, -dy); }
-    CRect& normalize() { return (*this)(left, top, right, bottom); }
     CRect& makeIntegral()
     {
         left = std::floor(left + 0.5);
@@ -127,14 +92,6 @@ struct CRect
         bottom = std::min(bottom, r.bottom);
         if (right < left) right = left;
         if (bottom < top) bottom = top;
-        return *this;
-    }
-    CRect& unite(const CRect& r)
-    {
-        left = std::min(left, r.left);
-        top = std::min(top, r.top);
-        right = std::max(right, r.right);
-        bottom = std::max(bottom, r.bottom);
         return *this;
     }
 };

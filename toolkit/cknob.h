@@ -29,17 +29,7 @@ public:
     bool onWheel(const CPoint& where, const CMouseWheelAxis& axis, const float& distance,
                  const CButtonState& buttons) override;
 
-    void setStartAngle(float a) { startAngle = a; }
-    float getStartAngle() const { return startAngle; }
-    void setRangeAngle(float a) { rangeAngle = a; }
-    float getRangeAngle() const { return rangeAngle; }
-    void setZoomFactor(float f) { zoomFactor = f; }
-    float getZoomFactor() const { return zoomFactor; }
     void setHandleBitmap(CBitmap* bitmap);
-    CBitmap* getHandleBitmap() const { return pHandle; }
-    void setColorHandle(const CColor& c) { colorHandle = c; }
-    void setColorShadowHandle(const CColor& c) { colorShadowHandle = c; }
-    void setInsetValue(CCoord v) { inset = v; }
 
     // Handle position for the current value, relative to the view's top-left corner.
     void valueToPoint(CPoint& point) const;

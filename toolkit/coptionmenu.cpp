@@ -216,15 +216,6 @@ CMenuItem* COptionMenu::addSeparator(int32_t index)
     return addEntry(new CMenuItem("", CMenuItem::kSeparator), index);
 }
 
-bool COptionMenu::removeEntry(int32_t index)
-{
-    if (index < 0 || index >= getNbEntries()) return false;
-    items[static_cast<size_t>(index)]->forget();
-    items.erase(items.begin() + index);
-    if (currentIndex >= getNbEntries()) currentIndex = -1;
-    return true;
-}
-
 bool COptionMenu::removeAllEntry()
 {
     for (CMenuItem* item : items)
@@ -238,27 +229,6 @@ CMenuItem* COptionMenu::getEntry(int32_t index) const
 {
     if (index < 0 || index >= getNbEntries()) return nullptr;
     return items[static_cast<size_t>(index)];
-}
-
-bool COptionMenu::checkEntry(int32_t index, bool state)
-{
-    CMenuItem* item = getEntry(index);
-    if (!item || item->isSeparator()) return false;
-    item->setChecked(state);
-    return true;
-}
-
-bool COptionMenu::checkEntryAlone(int32_t index)
-{
-    for (int32_t i = 0; i < getNbEntries(); ++i)
-        items[static_cast<size_t>(i)]->setChecked(i == index);
-    return true;
-}
-
-bool COptionMenu::isCheckEntry(int32_t index) const
-{
-    CMenuItem* item = getEntry(index);
-    return item && !item->isSeparator() && item->isChecked();
 }
 
 bool COptionMenu::setCurrent(int32_t index, bool countSeparator)
@@ -360,7 +330,6 @@ void COptionMenu::popupClosed(int32_t chosen)
     popupOpen = false;
     setDirty(true);
     if (chosen < 0) return;
-    lastResult = chosen;
     beginEdit();
     setValue(static_cast<float>(chosen));
     valueChanged();

@@ -21,16 +21,11 @@ public:
 
     void setTitle(const char* t) { title = t ? t : ""; }
     const char* getTitle() const { return title.c_str(); }
-    void setEnabled(bool state) { setFlag(kDisabled, !state); }
     bool isEnabled() const { return !(flags & kDisabled); }
     void setChecked(bool state) { setFlag(kChecked, state); }
     bool isChecked() const { return flags & kChecked; }
-    void setIsTitle(bool state) { setFlag(kTitle, state); }
     bool isTitle() const { return flags & kTitle; }
-    void setIsSeparator(bool state) { setFlag(kSeparator, state); }
     bool isSeparator() const { return flags & kSeparator; }
-    void setTag(int32_t t) { tag = t; }
-    int32_t getTag() const { return tag; }
 
     CLASS_METHODS_NOCOPY(CMenuItem, CBaseObject)
 
@@ -38,7 +33,6 @@ private:
     void setFlag(int32_t f, bool on) { flags = on ? (flags | f) : (flags & ~f); }
     std::string title;
     int32_t flags;
-    int32_t tag = -1;
 };
 
 // A control that shows its current entry and pops up its list on a click. The list is drawn by
@@ -56,27 +50,20 @@ public:
                         int32_t itemFlags = CMenuItem::kNoFlags);
     CMenuItem* addEntry(CMenuItem* item, int32_t index = -1);
     CMenuItem* addSeparator(int32_t index = -1);
-    bool removeEntry(int32_t index);
     bool removeAllEntry();
     CMenuItem* getEntry(int32_t index) const;
     int32_t getNbEntries() const { return static_cast<int32_t>(items.size()); }
-    bool checkEntry(int32_t index, bool state);
-    bool checkEntryAlone(int32_t index);
-    bool isCheckEntry(int32_t index) const;
 
     // countSeparator true: index counts all entries; false: separators are skipped.
     bool setCurrent(int32_t index, bool countSeparator = true);
     CMenuItem* getCurrent() const { return getEntry(currentIndex); }
     int32_t getCurrentIndex(bool countSeparator = false) const;
-    int32_t getLastResult() const { return lastResult; }
 
     void setNbItemsPerColumn(int32_t n) { nbItemsPerColumn = n; }
-    int32_t getNbItemsPerColumn() const { return nbItemsPerColumn; }
 
     void setValue(float val) override;
     float getMin() const override { return 0.f; }
     float getMax() const override { return static_cast<float>(std::max(0, getNbEntries() - 1)); }
-    void setMin(float) override {}
     void setMax(float) override {}
 
     void draw(CDrawContext* context) override;
@@ -84,7 +71,6 @@ public:
 
     // Opens the list in the frame; false when not attached or empty.
     bool popup();
-    bool isPopupOpen() const { return popupOpen; }
 
     CLASS_METHODS_NOCOPY(COptionMenu, CParamDisplay)
 
@@ -94,7 +80,6 @@ private:
 
     std::vector<CMenuItem*> items;
     int32_t currentIndex = -1;
-    int32_t lastResult = -1;
     int32_t nbItemsPerColumn = -1;
     CBitmap* bgWhenClick;
     bool popupOpen = false;

@@ -61,10 +61,6 @@ void CParamDisplay::setFrameColor(const CColor& c)
 {
     ORV_SET_AND_DIRTY(frameColor, c)
 }
-void CParamDisplay::setShadowColor(const CColor& c)
-{
-    ORV_SET_AND_DIRTY(shadowColor, c)
-}
 void CParamDisplay::setHoriAlign(CHoriTxtAlign a)
 {
     ORV_SET_AND_DIRTY(horiTxtAlign, a)
@@ -72,10 +68,6 @@ void CParamDisplay::setHoriAlign(CHoriTxtAlign a)
 void CParamDisplay::setStyle(int32_t s)
 {
     ORV_SET_AND_DIRTY(style, s)
-}
-void CParamDisplay::setPrecision(int32_t p)
-{
-    ORV_SET_AND_DIRTY(precision, p)
 }
 
 #undef ORV_SET_AND_DIRTY

@@ -22,23 +22,12 @@ public:
     void setStringConvert(StringConvert convert);
 
     void setFont(CFontRef font);
-    CFontRef getFont() const { return fontID; }
     void setFontColor(const CColor& c);
-    const CColor& getFontColor() const { return fontColor; }
     void setBackColor(const CColor& c);
-    const CColor& getBackColor() const { return backColor; }
     void setFrameColor(const CColor& c);
-    const CColor& getFrameColor() const { return frameColor; }
-    void setShadowColor(const CColor& c);
-    const CColor& getShadowColor() const { return shadowColor; }
     void setHoriAlign(CHoriTxtAlign align);
-    CHoriTxtAlign getHoriAlign() const { return horiTxtAlign; }
     void setStyle(int32_t val);
     int32_t getStyle() const { return style; }
-    void setPrecision(int32_t val);
-    int32_t getPrecision() const { return precision; }
-    void setAntialias(bool state) { antialias = state; }
-    void setTextInset(const CPoint& p) { textInset = p; }
 
     CLASS_METHODS(CParamDisplay, CControl)
 

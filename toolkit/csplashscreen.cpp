@@ -42,11 +42,6 @@ CSplashScreen::CSplashScreen(const CRect& size, CControlListener* l, int32_t tag
     modalView = new CDefaultSplashScreenView(toDisplay, this, background, offset);
 }
 
-CSplashScreen::CSplashScreen(const CRect& size, CControlListener* l, int32_t tag, CView* splashView)
-    : CControl(size, l, tag), modalView(splashView)
-{
-}
-
 CSplashScreen::CSplashScreen(const CSplashScreen& o)
     : CControl(o), CControlListener(o), toDisplay(o.toDisplay), offset(o.offset)
 {

@@ -11,7 +11,6 @@ class CSplashScreen : public CControl, public CControlListener
 public:
     CSplashScreen(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
                   const CRect& toDisplay, const CPoint& offset = CPoint(0, 0));
-    CSplashScreen(const CRect& size, CControlListener* listener, int32_t tag, CView* splashView);
     CSplashScreen(const CSplashScreen& other);
     ~CSplashScreen() override;
 

@@ -81,29 +81,6 @@ bool CView::hitTest(const CPoint& where, const CButtonState&)
     return mouseableArea.pointInside(where);
 }
 
-void CView::setViewSize(const CRect& rect, bool invalidate)
-{
-    if (invalidate) invalid();
-    size = rect;
-    mouseableArea = rect;
-    if (invalidate) invalid();
-}
-
-void CView::setVisible(bool state)
-{
-    if (visible == state) return;
-    if (state)
-    {
-        visible = true;
-        invalid();
-    }
-    else
-    {
-        invalid();
-        visible = false;
-    }
-}
-
 void CView::setBackground(CBitmap* background)
 {
     if (background == pBackground) return;
@@ -129,11 +106,6 @@ bool CView::removed(CView* /*parent*/)
     pParentFrame = nullptr;
     viewAttached = false;
     return true;
-}
-
-VSTGUIEditorInterface* CView::getEditor() const
-{
-    return pParentFrame ? pParentFrame->getEditor() : nullptr;
 }
 
 } // namespace VSTGUI

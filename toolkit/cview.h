@@ -49,13 +49,10 @@ public:
         r = size;
         return r;
     }
-    virtual void setViewSize(const CRect& rect, bool invalidate = true);
     const CRect& getMouseableArea() const { return mouseableArea; }
-    void setMouseableArea(const CRect& r) { mouseableArea = r; }
     CCoord getWidth() const { return size.getWidth(); }
     CCoord getHeight() const { return size.getHeight(); }
 
-    virtual void setVisible(bool state);
     bool isVisible() const { return visible; }
     virtual void setMouseEnabled(bool state = true) { mouseEnabled = state; }
     bool getMouseEnabled() const { return mouseEnabled; }
@@ -74,8 +71,6 @@ public:
     virtual bool removed(CView* parent);
     bool isAttached() const { return viewAttached; }
     CFrame* getFrame() const { return pParentFrame; }
-    CView* getParentView() const { return pParentView; }
-    VSTGUIEditorInterface* getEditor() const;
 
     CLASS_METHODS(CView, CBaseObject)
 

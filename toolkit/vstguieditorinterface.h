@@ -1,6 +1,5 @@
 #pragma once
 // What the frame and its controls ask of the editor that owns them.
-#include "cgeometry.h"
 #include <cstdint>
 
 namespace VSTGUI
@@ -13,16 +12,11 @@ class VSTGUIEditorInterface
 public:
     virtual ~VSTGUIEditorInterface() = default;
 
-    virtual void doIdleStuff() {}
     // -1: no preference; the frame then uses its default (circular).
     virtual int32_t getKnobMode() const { return -1; }
     // Start and end of a user gesture on the control with tag `index`.
     virtual void beginEdit(int32_t /*index*/) {}
     virtual void endEdit(int32_t /*index*/) {}
-    virtual bool beforeSizeChange(const CRect& /*newSize*/, const CRect& /*oldSize*/)
-    {
-        return true;
-    }
     virtual CFrame* getFrame() const { return frame; }
 
 protected:

@@ -38,8 +38,10 @@ EffectSession::~EffectSession()
     }
 }
 
-bool EffectSession::open(const std::string& pluginPath, std::string& error)
+bool EffectSession::open(const std::string& givenPath, std::string& error)
 {
+    std::string pluginPath = givenPath;
+    if (pluginPath.empty() && !findDefaultPlugin(pluginPath, error)) return false;
     if (!library.load(pluginPath, error)) return false;
     record = library.instantiate(orvHostCallback, error);
     if (!record) return false;

@@ -15,6 +15,7 @@ public:
     EffectSession(const EffectSession&) = delete;
     EffectSession& operator=(const EffectSession&) = delete;
 
+    // Loads the plug-in at pluginPath, or the default one (findDefaultPlugin) when it is empty.
     bool open(const std::string& pluginPath, std::string& error);
     // Takes over an effect made in this process (closed with effClose when the session ends).
     void adopt(AEffect* effect);

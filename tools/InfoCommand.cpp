@@ -72,10 +72,14 @@ std::string askText(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstInt
 int runInfo(const Arguments& args)
 {
     if (args.size() > 1) return fail("info takes at most one argument, the plug-in path");
-    const std::string path = args.empty() ? defaultPluginPath() : args[0];
+    std::string path;
+    std::string error;
+    if (!args.empty())
+        path = args[0];
+    else if (!findDefaultPlugin(path, error))
+        return fail(error);
 
     PluginLibrary library;
-    std::string error;
     if (!library.load(path, error)) return fail(error);
     AEffect* effect = library.instantiate(orvHostCallback, error);
     if (!effect) return fail(error);

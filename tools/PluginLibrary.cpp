@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -80,10 +82,40 @@ void PluginLibrary::unload()
     libraryPath.clear();
 }
 
-std::string defaultPluginPath()
+std::vector<std::string> defaultPluginCandidates()
 {
+    namespace fs = std::filesystem;
+    const char* const kFileName = "OrvSympharon.so";
     std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const auto dir = ec ? std::filesystem::current_path() : self.parent_path();
-    return (dir / "OrvSympharon.so").string();
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    const fs::path dir = ec ? fs::current_path() : self.parent_path();
+    std::vector<fs::path> places = {dir / kFileName,
+                                    (dir / ".." / "lib" / "lxvst" / kFileName).lexically_normal()};
+    const char* home = std::getenv("HOME");
+    if (home && *home) places.push_back(fs::path(home) / ".vst" / kFileName);
+    places.push_back(fs::path("/usr/lib/lxvst") / kFileName);
+
+    std::vector<std::string> candidates;
+    for (const fs::path& place : places)
+        if (std::find(candidates.begin(), candidates.end(), place.string()) == candidates.end())
+            candidates.push_back(place.string());
+    return candidates;
+}
+
+bool findDefaultPlugin(std::string& path, std::string& error)
+{
+    const std::vector<std::string> candidates = defaultPluginCandidates();
+    std::string looked;
+    for (const std::string& candidate : candidates)
+    {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate, ec))
+        {
+            path = candidate;
+            return true;
+        }
+        looked += (looked.empty() ? "" : ", ") + candidate;
+    }
+    error = "no plug-in given and none found at " + looked;
+    return false;
 }

@@ -5,6 +5,7 @@
 #include "plugin/vst24.h"
 
 #include <string>
+#include <vector>
 
 class PluginLibrary
 {
@@ -31,8 +32,12 @@ private:
     std::string libraryPath;
 };
 
-// The plug-in library that the build puts beside the running executable.
-std::string defaultPluginPath();
+// Where a plug-in is looked for when none is given, in this order: beside the running executable
+// (the build puts it there), in the plug-in folder of the installation the executable belongs to
+// (<prefix>/bin/orv-host finds <prefix>/lib/lxvst/), in the user's ~/.vst/ and in /usr/lib/lxvst/.
+std::vector<std::string> defaultPluginCandidates();
+// The first of those that is a file; false with a reason naming the places looked at.
+bool findDefaultPlugin(std::string& path, std::string& error);
 
 // Sends one dispatcher request to an effect.
 inline VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,

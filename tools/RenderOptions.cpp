@@ -23,7 +23,6 @@ bool parseUnitValue(const std::string& text, float& value)
 
 bool takeEffectOptions(Arguments& args, EffectSettings& settings, std::string& error)
 {
-    settings.pluginPath = defaultPluginPath();
     Arguments rest;
     for (size_t i = 0; i < args.size(); ++i)
     {

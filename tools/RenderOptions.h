@@ -11,7 +11,7 @@
 
 struct EffectSettings
 {
-    std::string pluginPath;
+    std::string pluginPath;                         // empty: the default plug-in
     bool pluginGiven = false;                       // --plugin PATH was on the command line
     std::optional<std::string> program;             // --program NAME|N
     std::vector<std::pair<std::string, float>> set; // --set NAME=VALUE

@@ -2,6 +2,8 @@
 // its exported entry point, exactly as a host does.
 #include "tools/Commands.h"
 
+#include "OrvVersion.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -12,7 +14,8 @@ const char* const kUsage =
     "\n"
     "commands:\n"
     "  info [PLUGIN]   print the effect record, identity, parameters and programs of a plug-in\n"
-    "                  (default: the OrvSympharon.so built beside orv-host)\n"
+    "                  (default: the first OrvSympharon.so beside orv-host, in the lib/lxvst/\n"
+    "                  folder of its installation, in ~/.vst/ or in /usr/lib/lxvst/)\n"
     "  render IN OUT [--program NAME|N] [--set NAME=VALUE]... [--block N] [--tail SECONDS]\n"
     "                  [--plugin PATH]\n"
     "                  process an audio file (mono feeds both inputs) into OUT; the format "
@@ -24,7 +27,8 @@ const char* const kUsage =
     "                  stored program in turn\n"
     "  shot OUT.png [--program NAME|N] [--set NAME=VALUE]... [--about]\n"
     "                  draw the editor as a user sees it (with --about: the about screen open)\n"
-    "  help            show this text\n";
+    "  help            show this text\n"
+    "  --version       show the release orv-host belongs to\n";
 } // namespace
 
 int fail(const std::string& message)
@@ -50,6 +54,11 @@ int main(int argc, char** argv)
     if (command == "help" || command == "--help" || command == "-h")
     {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "--version")
+    {
+        std::puts("orv-host " ORV_VERSION_TEXT);
         return 0;
     }
     if (command == "info") return runInfo(args);

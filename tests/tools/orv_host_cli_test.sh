@@ -1,9 +1,9 @@
 #!/bin/sh
 # orv-host's command line as a user meets it: a working info listing, and one clear line on
 # stderr with a non-zero exit for each kind of bad input.
-#   orv_host_cli_test.sh ORV_HOST NULL_ENTRY_LIB NO_ENTRY_LIB MAKE_TEST_AUDIO
+#   orv_host_cli_test.sh ORV_HOST NULL_ENTRY_LIB NO_ENTRY_LIB MAKE_TEST_AUDIO VERSION
 set -u
-host=$1 null_entry=$2 no_entry=$3 make_audio=$4
+host=$1 null_entry=$2 no_entry=$3 make_audio=$4 version=$5
 failures=0
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -25,6 +25,19 @@ expect_failure() { # name, expected stderr fragment, command...
 for want in "'OrSy'" "Orv Sympharon - string rezonator plug-in" "HasEditor\|CanReplacing ProgramChunks" '"Almost reverb"'; do
     grep -q -- "$want" "$tmp/info" || { echo "FAIL info lacks $want"; failures=$((failures + 1)); }
 done
+
+[ "$("$host" --version)" = "orv-host $version" ] || { echo "FAIL --version: $("$host" --version)"; failures=$((failures + 1)); }
+
+# Without a plug-in beside it, orv-host falls back to the user's ~/.vst/ copy.
+mkdir -p "$tmp/bin" "$tmp/home/.vst"
+cp "$host" "$tmp/bin/orv-host"
+if [ ! -e /usr/lib/lxvst/OrvSympharon.so ]; then
+    expect_failure "no plug-in anywhere" "none found at $tmp/bin/OrvSympharon.so, " \
+        env HOME="$tmp/home" "$tmp/bin/orv-host" info
+fi
+cp "$(dirname "$host")/OrvSympharon.so" "$tmp/home/.vst/"
+HOME="$tmp/home" "$tmp/bin/orv-host" info 2>&1 | grep -qx "Plug-in      $tmp/home/.vst/OrvSympharon.so" ||
+    { echo "FAIL orv-host does not fall back to ~/.vst/"; failures=$((failures + 1)); }
 
 echo "not a library" >"$tmp/text.so"
 expect_failure "missing file" "No such file" "$host" info "$tmp/absent.so"

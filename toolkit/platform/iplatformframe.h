@@ -1,6 +1,6 @@
 #pragma once
 // The one interface between the portable toolkit and a window system: a window (or an image
-// standing in for one), its drawing surface, its input events and a clock. Every backend
+// standing in for one), its drawing surface and its input events. Every backend
 // (offscreen, X11, later Win32) implements IPlatformFrame; the frame implements the callback.
 #include "../cbuttonstate.h"
 #include "../cgeometry.h"
@@ -62,8 +62,6 @@ public:
     virtual void update() = 0;
     // Keyboard input is listened to only while a text field edits.
     virtual void setTextInputActive(bool active) = 0;
-    // Milliseconds of a monotonic clock.
-    virtual uint32_t getTicks() const = 0;
     // What the window shows now.
     virtual bool readPixels(PixelImage& out) = 0;
     // The native window (X11 window id, HWND), or null.
@@ -80,8 +78,6 @@ public:
 
 // Decodes PNG bytes; null on any error.
 std::unique_ptr<IPlatformBitmap> createPlatformBitmapFromPng(const uint8_t* data, size_t size);
-// A transparent bitmap of the given size.
-std::unique_ptr<IPlatformBitmap> createPlatformBitmap(int width, int height);
 
 // A drawing context on a scratch surface, for measuring text (caller forgets it).
 CDrawContext* createMeasureContext();
@@ -94,6 +90,5 @@ std::unique_ptr<IPlatformFrame> createPlatformFrame(PlatformType type,
 
 // The type kDefaultNative stands for. Tests and screenshot tools set kOffscreen.
 void setDefaultPlatformType(PlatformType type);
-PlatformType getDefaultPlatformType();
 
 } // namespace VSTGUI

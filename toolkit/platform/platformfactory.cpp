@@ -16,10 +16,6 @@ void setDefaultPlatformType(PlatformType type)
 {
     defaultType = type;
 }
-PlatformType getDefaultPlatformType()
-{
-    return defaultType;
-}
 
 std::unique_ptr<IPlatformFrame> createPlatformFrame(PlatformType type,
                                                     IPlatformFrameCallback* callback,
@@ -48,13 +44,6 @@ CDrawContext* createMeasureContext()
     auto* context = new CairoDrawContext(s);
     cairo_surface_destroy(s); // the context's cairo_t keeps the surface alive
     return context;
-}
-
-std::unique_ptr<IPlatformBitmap> createPlatformBitmap(int width, int height)
-{
-    if (width <= 0 || height <= 0) return nullptr;
-    return std::make_unique<CairoBitmap>(
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
 }
 
 } // namespace VSTGUI

@@ -122,18 +122,6 @@ void CairoDrawContext::drawRect(const CRect& r, CDrawStyle style)
     fillAndStroke(style);
 }
 
-void CairoDrawContext::drawEllipse(const CRect& r, CDrawStyle style)
-{
-    if (r.getWidth() <= 0 || r.getHeight() <= 0) return;
-    cairo_save(cr);
-    const CPoint c = r.getCenter();
-    cairo_translate(cr, c.x, c.y);
-    cairo_scale(cr, r.getWidth() / 2, r.getHeight() / 2);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-    cairo_restore(cr);
-    fillAndStroke(style);
-}
-
 void CairoDrawContext::drawLine(const CPoint& from, const CPoint& to)
 {
     cairo_move_to(cr, from.x, from.y);
@@ -149,15 +137,6 @@ void CairoDrawContext::drawPolygon(const std::vector<CPoint>& points, CDrawStyle
         cairo_line_to(cr, points[i].x, points[i].y);
     if (style != kDrawStroked) cairo_close_path(cr);
     fillAndStroke(style);
-}
-
-void CairoDrawContext::clearRect(const CRect& r)
-{
-    cairo_save(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-    cairo_rectangle(cr, r.left, r.top, r.getWidth(), r.getHeight());
-    cairo_fill(cr);
-    cairo_restore(cr);
 }
 
 void CairoDrawContext::drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset,

@@ -32,10 +32,8 @@ public:
     ~CairoDrawContext() override;
 
     void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked) override;
-    void drawEllipse(const CRect& rect, CDrawStyle style = kDrawStroked) override;
     void drawLine(const CPoint& from, const CPoint& to) override;
     void drawPolygon(const std::vector<CPoint>& points, CDrawStyle style = kDrawStroked) override;
-    void clearRect(const CRect& rect) override;
     void drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset, float alpha) override;
     void drawString(const char* utf8, const CRect& rect, CHoriTxtAlign align = kCenterText,
                     bool antialias = true) override;

@@ -1,5 +1,4 @@
 #include "offscreenframe.h"
-#include <chrono>
 
 namespace VSTGUI
 {
@@ -12,13 +11,6 @@ OffscreenFrame::OffscreenFrame(IPlatformFrameCallback* cb, const CRect& size)
 void OffscreenFrame::update()
 {
     cairo_region_destroy(buffer.render(callback));
-}
-
-uint32_t OffscreenFrame::getTicks() const
-{
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 bool OffscreenFrame::readPixels(PixelImage& out)

@@ -14,18 +14,16 @@ public:
     void invalidRect(const CRect& rect) override { buffer.invalidate(rect); }
     void processEvents() override {}
     void update() override;
-    void setTextInputActive(bool active) override { textInput = active; }
-    uint32_t getTicks() const override;
+    // Keys come from the caller, so there is no keyboard to listen to.
+    void setTextInputActive(bool) override {}
     bool readPixels(PixelImage& out) override;
     void* getNativeWindow() const override { return nullptr; }
 
-    bool isTextInputActive() const { return textInput; }
     cairo_surface_t* getSurface() const { return buffer.getSurface(); }
 
 private:
     IPlatformFrameCallback* callback;
     CairoBackBuffer buffer;
-    bool textInput = false;
 };
 
 } // namespace VSTGUI

@@ -24,7 +24,6 @@ public:
     bool loadFromServer(xcb_connection_t* connection);
     // Keymap compiled from the rules on disk (tests without a server), e.g. "us", "de".
     bool loadFromNames(const char* layout);
-    bool isLoaded() const { return state != nullptr; }
 
     // False for keys that mean nothing to the toolkit (lone modifiers, unknown keys).
     bool decode(uint8_t keycode, uint16_t xState, VstKeyCode& out) const;

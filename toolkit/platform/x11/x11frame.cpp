@@ -1,6 +1,5 @@
 #include "x11frame.h"
 #include <cairo-xcb.h>
-#include <chrono>
 #include <cstdlib>
 #include <vector>
 
@@ -132,13 +131,6 @@ X11Frame::~X11Frame()
 void* X11Frame::getNativeWindow() const
 {
     return reinterpret_cast<void*>(static_cast<uintptr_t>(window));
-}
-
-uint32_t X11Frame::getTicks() const
-{
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 int32_t X11Frame::modifiers(uint16_t state)

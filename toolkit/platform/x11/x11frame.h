@@ -46,7 +46,6 @@ public:
     void processEvents() override;
     void update() override;
     void setTextInputActive(bool active) override;
-    uint32_t getTicks() const override;
     bool readPixels(PixelImage& out) override;
     void* getNativeWindow() const override;
 

@@ -1,0 +1,130 @@
+; The Windows installer of Orv Sympharon, a 64-bit program for a 64-bit plug-in.
+;
+; It puts OrvSympharon.dll into the common VST2 folder (%CommonProgramFiles%\VST2) or a folder the
+; user picks, and the read-me, licences, change log and the uninstaller into
+; %ProgramFiles%\Orv Sympharon, and registers the uninstaller with Add/Remove Programs.
+; "setup.exe /S" installs silently (with /D=FOLDER for another plug-in folder), "Uninstall.exe /S"
+; uninstalls silently. The uninstaller removes exactly what was installed: the DLL, the plug-in
+; folder only if this installer made it and it is empty again, the documents and the key.
+;
+; scripts/package.sh builds it:
+;   makensis -DVERSION=1.5.0 -DDLL=OrvSympharon.dll -DDOCS=folder -DOUTFILE=setup.exe OrvSympharon.nsi
+; where DOCS holds README.txt, LICENSE.txt, LiberationSans-OFL.txt and CHANGELOG.txt.
+
+!ifndef VERSION | DLL | DOCS | OUTFILE
+  !error "define VERSION, DLL, DOCS and OUTFILE (see the top of this file)"
+!endif
+
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+ManifestDPIAware true
+; The common folders and HKLM can only be written by an administrator.
+RequestExecutionLevel admin
+
+!define PRODUCT "Orv Sympharon"
+!define PUBLISHER "Orvatone"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvSympharon"
+; Where the documents and the uninstaller live; the plug-in folder is $INSTDIR.
+!define DOC_FOLDER "$PROGRAMFILES64\${PRODUCT}"
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$COMMONFILES64\VST2"
+; An update goes where the last installation put the plug-in.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "PluginFolder"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "FileDescription" "${PRODUCT} ${VERSION} setup"
+VIAddVersionKey "CompanyName" "${PUBLISHER}"
+VIAddVersionKey "LegalCopyright" "Copyright (c) the Orv Sympharon developers, MIT licence"
+
+!include MUI2.nsh
+!include LogicLib.nsh
+
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_LICENSE "${DOCS}/LICENSE.txt"
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put the VST 2 plug-in OrvSympharon.dll into this \
+folder. Most hosts look in the common VST2 folder; if yours uses another folder for VST 2 \
+plug-ins, choose that one, or add this folder in your host's plug-in settings."
+!define MUI_DIRECTORYPAGE_TEXT_DESTINATION "VST 2 plug-in folder"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed. Rescan the plug-ins in your host; the \
+effect appears as $\"${PRODUCT}$\"."
+!define MUI_FINISHPAGE_SHOWREADME "${DOC_FOLDER}\README.txt"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+Section "Install"
+    SetRegView 64
+    ; A plug-in folder this installer makes is removed again by the uninstaller (when empty); one
+    ; that was there before is left alone. An update into the same folder keeps what it knew.
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "PluginFolder"
+    ReadRegDWORD $1 HKLM "${UNINSTALL_KEY}" "PluginFolderCreated"
+    ${If} $0 != $INSTDIR
+        ${If} $0 != ""
+            ; An update into another folder: the old copy would show up twice in hosts.
+            Delete "$0\OrvSympharon.dll"
+            ${If} $1 == 1
+                RMDir "$0"
+            ${EndIf}
+        ${EndIf}
+        ${If} ${FileExists} "$INSTDIR\*.*"
+            StrCpy $1 0
+        ${Else}
+            StrCpy $1 1
+        ${EndIf}
+    ${EndIf}
+
+    SetOutPath "$INSTDIR"
+    File "/oname=OrvSympharon.dll" "${DLL}"
+
+    SetOutPath "${DOC_FOLDER}"
+    File "${DOCS}/README.txt"
+    File "${DOCS}/LICENSE.txt"
+    File "${DOCS}/LiberationSans-OFL.txt"
+    File "${DOCS}/CHANGELOG.txt"
+    WriteUninstaller "${DOC_FOLDER}\Uninstall.exe"
+
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (VST 2 plug-in)"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "${DOC_FOLDER}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"${DOC_FOLDER}\Uninstall.exe"'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"${DOC_FOLDER}\Uninstall.exe" /S'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "PluginFolder" "$INSTDIR"
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "PluginFolderCreated" $1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+    ; Size in KiB, as Add/Remove Programs shows it.
+    SectionGetSize 0 $2
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $2
+SectionEnd
+
+Section "Uninstall"
+    SetRegView 64
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "PluginFolder"
+    ReadRegDWORD $1 HKLM "${UNINSTALL_KEY}" "PluginFolderCreated"
+    ${If} $0 != ""
+        Delete "$0\OrvSympharon.dll"
+        ${If} $1 == 1
+            RMDir "$0"
+        ${EndIf}
+    ${EndIf}
+    ; The uninstaller runs from a copy in the temporary folder, so it can delete itself.
+    Delete "$INSTDIR\README.txt"
+    Delete "$INSTDIR\LICENSE.txt"
+    Delete "$INSTDIR\LiberationSans-OFL.txt"
+    Delete "$INSTDIR\CHANGELOG.txt"
+    Delete "$INSTDIR\Uninstall.exe"
+    RMDir "$INSTDIR"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

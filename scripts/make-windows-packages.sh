@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Makes the Windows packages from a built OrvSympharon.dll and prints their paths:
+#   OrvSympharon-<version>-win64-setup.exe  the installer (NSIS)
+#   OrvSympharon-<version>-win64.zip        the DLL and a short read-me, for placing it by hand
+#   scripts/make-windows-packages.sh DLL VERSION OUT_DIR
+# scripts/package.sh calls it with the version orv-host reports; the package tests call it too.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+(($# == 3)) || { echo "usage: make-windows-packages.sh DLL VERSION OUT_DIR" >&2; exit 2; }
+dll="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+version="$2"
+[[ -f "$dll" ]] || { echo "make-windows-packages: $1 does not exist" >&2; exit 1; }
+mkdir -p "$3"
+out="$(cd "$3" && pwd)"
+name="OrvSympharon-$version-win64"
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# The documents as Windows text files (CRLF), in one folder for the installer and the zip.
+docs="$work/$name"
+mkdir -p "$docs"
+crlf() { sed -e 's/\r$//' -e 's/$/\r/' "$1" >"$2"; }
+sed "s/@VERSION@/$version/g" "$root/packaging/windows/README.txt" >"$work/README.txt"
+crlf "$work/README.txt" "$docs/README.txt"
+crlf "$root/LICENSE" "$docs/LICENSE.txt"
+crlf "$root/packaging/LiberationSans-OFL.txt" "$docs/LiberationSans-OFL.txt"
+crlf "$root/CHANGELOG.md" "$docs/CHANGELOG.txt"
+
+setup="$out/$name-setup.exe"
+makensis -V2 -NOCD -DVERSION="$version" -DDLL="$dll" -DDOCS="$docs" -DOUTFILE="$setup" \
+    "$root/packaging/windows/OrvSympharon.nsi" >"$work/makensis.log" ||
+    { cat "$work/makensis.log" >&2; exit 1; }
+
+# The zip: one folder holding the DLL and the documents, with the last commit's file times.
+cp "$dll" "$docs/OrvSympharon.dll"
+stamp="$(git -C "$root" log -1 --format=%cd --date=format:%Y%m%d%H%M.%S 2>/dev/null || date +%Y%m%d%H%M.%S)"
+touch -t "$stamp" "$docs" "$docs"/*
+zip="$out/$name.zip"
+rm -f "$zip"
+(cd "$work" && find "$name" | LC_ALL=C sort | zip -q -X "$zip" -@)
+echo "$setup"
+echo "$zip"

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Builds the release packages into out/ and checks them:
+#   orv-sympharon_<version>_<arch>.deb       Debian package: the VST 2.4 plug-in, the LV2 bundle,
+#                                            orv-host and its manual page
+#   OrvSympharon-<version>-win64-setup.exe   Windows installer
+#   OrvSympharon-<version>-win64.zip         the Windows DLL and a read-me, to place by hand
+# The version is the one in the top-level CMakeLists.txt. Installs missing packages first. The
+# Linux binaries are built in build-pkg/ with the compiler and linker flags Debian builds its own
+# packages with (dpkg-buildflags, all hardening features).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+out="$root/out"
+mkdir -p "$out"
+rm -f "$out"/orv-sympharon_*.deb "$out"/OrvSympharon-*-win64-setup.exe "$out"/OrvSympharon-*-win64.zip
+
+echo "== Linux build for the Debian package (build-pkg/)"
+cd "$root"
+eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+# Warnings do not stop a package: the test build (scripts/test.sh) is where they are errors.
+cmake -S "$root" -B "$root/build-pkg" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE= \
+    -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=OFF -DORV_WERROR=OFF \
+    -DCMAKE_C_FLAGS="$CPPFLAGS $CFLAGS" -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" \
+    -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" \
+    -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS" >/dev/null
+cmake --build "$root/build-pkg" --parallel "$(nproc)"
+deb="$(bash "$root/scripts/make-deb.sh" "$root/build-pkg" "$out")"
+version="$("$root/build-pkg/orv-host" --version)"
+version="${version#orv-host }"
+
+echo "== Windows packages"
+windows=()
+dll="$root/build-pkg-win/OrvSympharon.dll"
+toolchain="$root/cmake/mingw-w64-x86_64.cmake"
+if [[ ! -f "$toolchain" ]]; then
+    echo "package: NO WINDOWS INSTALLER OR ZIP: this source tree has no Windows build ($toolchain)"
+elif ! command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+    echo "package: NO WINDOWS INSTALLER OR ZIP: MinGW-w64 (x86_64-w64-mingw32-g++-posix) is missing"
+else
+    cmake -S "$root" -B "$root/build-pkg-win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=OFF >/dev/null
+    cmake --build "$root/build-pkg-win" --parallel "$(nproc)" --target OrvSympharon
+    mapfile -t windows < <(bash "$root/scripts/make-windows-packages.sh" "$dll" "$version" "$out")
+fi
+
+echo "== Checks"
+XDG_CONFIG_HOME="$(mktemp -d)"
+export XDG_CONFIG_HOME
+trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+bash "$root/tests/package/check_deb.sh" "$deb"
+if ((${#windows[@]})); then
+    bash "$root/tests/package/check_windows_installer.sh" "${windows[0]}" "$dll"
+fi
+
+echo "== Packages in $out"
+ls -l "$deb" "${windows[@]}"

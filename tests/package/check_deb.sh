@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Checks the Debian package as a user's system meets it: its name and control fields, the files
+# it installs and where, what lintian reports, and that the orv-host it holds, unpacked, finds
+# and loads the plug-in it holds without being told where it is.
+#   check_deb.sh PACKAGE.deb   check a package
+#   check_deb.sh BUILD_DIR     make the package from a build tree (scripts/make-deb.sh), then check it
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+
+deb="$1"
+lv2_built=no
+if [[ -d "$1" ]]; then
+    [[ -d "$1/OrvSympharon.lv2" ]] && lv2_built=yes
+    deb="$(bash "$root/scripts/make-deb.sh" "$1" "$tmp/out")" || { echo "FAIL making the package"; exit 1; }
+fi
+[[ -f "$deb" ]] || { echo "FAIL no package at $deb"; exit 1; }
+
+# Name and control fields.
+field() { dpkg-deb --field "$deb" "$1"; }
+version="$(field Version)"
+arch="$(dpkg --print-architecture)"
+[[ "$(basename "$deb")" == "orv-sympharon_${version}_${arch}.deb" ]] || fail "file name $(basename "$deb") for version $version"
+[[ "$version" =~ ^[0-9]+\.[0-9]\.[0-9]$ ]] || fail "version '$version'"
+[[ "$(field Package)" == orv-sympharon && "$(field Architecture)" == "$arch" ]] || fail "package or architecture"
+for name in Maintainer Installed-Size Section Priority Description; do
+    [[ -n "$(field "$name")" ]] || fail "no $name field"
+done
+# The libraries the plug-in and orv-host link, as dependencies.
+field Depends | sed 's/[,|]/\n/g' | awk '{print $1}' >"$tmp/depends"
+for lib in libc6 libstdc++6 libcairo2 libxcb1 libsndfile1; do
+    grep -qxF "$lib" "$tmp/depends" || fail "Depends lacks $lib: $(field Depends)"
+done
+
+# Files: these, in these places, owned by root, and nothing else.
+dpkg-deb --contents "$deb" >"$tmp/contents"
+awk '{ sub(/^\.\//, "", $6); print $1, $2, $6 }' "$tmp/contents" >"$tmp/files"
+expect() { # mode, path
+    grep -qx -- "$1 root/root $2" "$tmp/files" || fail "no $2 with mode $1 and owner root"
+}
+expect -rwxr-xr-x usr/bin/orv-host
+expect -rw-r--r-- usr/lib/lxvst/OrvSympharon.so
+expect -rw-r--r-- usr/share/man/man1/orv-host.1.gz
+for f in copyright changelog.gz README.md.gz; do expect -rw-r--r-- "usr/share/doc/orv-sympharon/$f"; done
+if grep -q ' usr/lib/lv2/' "$tmp/files"; then
+    expect -rw-r--r-- usr/lib/lv2/OrvSympharon.lv2/manifest.ttl
+elif [[ $lv2_built == yes ]]; then
+    fail "the LV2 bundle is built but not packaged"
+fi
+unexpected="$(awk '$1 !~ /^d/ {print $3}' "$tmp/files" |
+    grep -Ev '^usr/(bin/orv-host|lib/lxvst/OrvSympharon\.so|lib/lv2/OrvSympharon\.lv2/.+|share/man/man1/orv-host\.1\.gz|share/doc/orv-sympharon/.+)$')"
+[[ -z "$unexpected" ]] || fail "files outside the expected places: $unexpected"
+
+# The copyright file names both licences, the changelog has an entry for this version.
+dpkg-deb -x "$deb" "$tmp/root"
+copyright="$tmp/root/usr/share/doc/orv-sympharon/copyright"
+for want in "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
+    "^License: MIT$" "^License: OFL-1.1$" "Reserved Font Name Liberation"; do
+    grep -qs -- "$want" "$copyright" || fail "copyright lacks '$want'"
+done
+zcat "$tmp/root/usr/share/doc/orv-sympharon/changelog.gz" | head -1 |
+    grep -q "^orv-sympharon ($version) " || fail "changelog does not start with version $version"
+
+# lintian: errors fail; warnings and notes (info) are shown.
+lintian --fail-on error --display-info "$deb" >"$tmp/lintian" 2>&1
+lintian_rc=$?
+grep -v "running with root privileges" "$tmp/lintian" | sed 's/^/lintian: /' | grep . ||
+    echo "lintian: no errors, warnings or notes (info)"
+[[ $lintian_rc -eq 0 ]] || fail "lintian reports errors (exit $lintian_rc)"
+
+# The unpacked orv-host, given no plug-in, loads the unpacked one (a clean home, so that no
+# ~/.vst copy gets in the way), which reports this version and plays the demo.
+HOME="$tmp/home" "$tmp/root/usr/bin/orv-host" info >"$tmp/info" 2>&1 || fail "unpacked orv-host info: $(cat "$tmp/info")"
+grep -qx "Plug-in      $tmp/root/usr/lib/lxvst/OrvSympharon.so" "$tmp/info" || fail "orv-host did not load the packaged plug-in: $(head -1 "$tmp/info")"
+IFS=. read -r major minor patch <<<"$version"
+grep -qx "Vendor ver.  $((major * 1000 + minor * 100 + patch * 10))" "$tmp/info" || fail "the plug-in's vendor version is not $version"
+[[ "$("$tmp/root/usr/bin/orv-host" --version)" == "orv-host $version" ]] || fail "orv-host --version is not $version"
+HOME="$tmp/home" "$tmp/root/usr/bin/orv-host" demo "$tmp/demo.wav" >/dev/null 2>"$tmp/err" ||
+    fail "the packaged plug-in does not play the demo: $(cat "$tmp/err")"
+
+echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, $(grep -c '' "$tmp/files") entries, $failures failed"
+[[ $failures -eq 0 ]]

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# scripts/install.sh in a scratch home: the plug-in (and the LV2 bundle, when built) lands where
+# hosts look, a second install replaces it, and --uninstall removes exactly what was installed,
+# leaving the user's other plug-ins alone.
+#   check_install_script.sh BUILD_DIR
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+build="$1"
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+home="$tmp/home"
+failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+run() { HOME="$home" bash "$root/scripts/install.sh" "$@" >/dev/null || fail "install.sh $* exited with $?"; }
+
+mkdir -p "$home/.vst" "$home/.lv2/Other.lv2"
+echo other >"$home/.vst/Other.so"
+echo other >"$home/.lv2/Other.lv2/manifest.ttl"
+(cd "$home" && find . | LC_ALL=C sort) >"$tmp/before"
+run "$build"
+run "$build"
+cmp -s "$build/OrvSympharon.so" "$home/.vst/OrvSympharon.so" || fail "home/.vst/OrvSympharon.so is not the built plug-in"
+if [[ -d "$build/OrvSympharon.lv2" ]]; then
+    diff -r "$build/OrvSympharon.lv2" "$home/.lv2/OrvSympharon.lv2" >/dev/null || fail "home/.lv2/OrvSympharon.lv2 is not the built bundle"
+fi
+run --uninstall
+(cd "$home" && find . | LC_ALL=C sort) >"$tmp/after"
+diff "$tmp/before" "$tmp/after" || fail "--uninstall did not leave the home as it was"
+echo "$failures failed"
+[[ $failures -eq 0 ]]
