@@ -134,8 +134,11 @@ PresetEditorLink* CPresetSystemEffect::presetEditor()
 
 void CPresetSystemEffect::setProgramName(char* name)
 {
-    char text[kProgramNameLength + 1];
-    vst_strncpy(text, name, kProgramNameLength);
+    // The host's name is read no further than the bytes that can be kept plus the three that
+    // tell whether the character at the cut goes on past it.
+    const std::string_view given(name, strnlen(name, kProgramNameLength + 3));
+    char text[kProgramNameLength + 1] = {};
+    std::memcpy(text, given.data(), programNameLength(given));
     storeProgramName(programs[currentProgramIndex.load()], text);
     if (PresetEditorLink* link = presetEditor()) link->programNameChanged(text);
 }

@@ -2,8 +2,11 @@
 // bank files and in the per-user settings.
 #pragma once
 
+#include "text/TextBytes.h"
+
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 inline constexpr int kNumPresetPrograms = 6;
 inline constexpr int kNumProgramValues = 8;
@@ -18,18 +21,21 @@ struct ProgramRecord
 };
 static_assert(sizeof(ProgramRecord) == 56);
 
-// Stores text into a name field: the first 24 bytes of a long text, otherwise the text with
-// its terminator on a zeroed field.
+// How many bytes of a name to store: all of a name that fits, otherwise at most 24 without
+// splitting a character (a UTF-8 sequence; any other byte is a character of its own, so names
+// made on Windows are cut at exactly 24). A name of 24 bytes or less is never changed.
+inline size_t programNameLength(std::string_view text)
+{
+    return orv::cutOnCharacterBoundary(text, kProgramNameLength);
+}
+
+// Stores text into a name field: a name of 24 bytes fills the field unterminated, a shorter one
+// (or a longer one cut before a character that would not fit whole) is followed by zeros.
 inline void storeProgramName(ProgramRecord& program, const char* text)
 {
-    const size_t length = std::strlen(text);
-    if (length >= kProgramNameLength)
-    {
-        std::memcpy(program.name, text, kProgramNameLength);
-        return;
-    }
+    const size_t length = programNameLength(text);
     std::memset(program.name, 0, kProgramNameLength);
-    std::memcpy(program.name, text, length + 1);
+    std::memcpy(program.name, text, length);
 }
 
 // Reverses the four bytes of a 32-bit value in place: the one byte-order tool of the stored

@@ -225,8 +225,10 @@ void CPresetSystemEditor::valueChanged(CControl* control)
     case kTagProgramName:
         if (auto* field = dynamic_cast<CTextEdit*>(control))
         {
+            // A typed name longer than the field holds loses its last characters, whole.
+            const char* typed = field->getText();
             char text[kProgramNameLength + 1] = {};
-            std::strncpy(text, field->getText(), kProgramNameLength);
+            std::memcpy(text, typed, programNameLength(typed));
             applyProgramName(text);
         }
         break;
@@ -329,9 +331,36 @@ void CPresetSystemEditor::saveBank()
     runFileDialog(FileAction::SaveBank, false);
 }
 
+CSaveLoadButton* CPresetSystemEditor::dialogButton(FileAction action) const
+{
+    int32_t tag = kTagLoadPreset;
+    switch (action)
+    {
+    case FileAction::LoadPreset:
+        tag = kTagLoadPreset;
+        break;
+    case FileAction::SavePreset:
+        tag = kTagSavePreset;
+        break;
+    case FileAction::LoadBank:
+        tag = kTagLoadBank;
+        break;
+    case FileAction::SaveBank:
+        tag = kTagSaveBank;
+        break;
+    }
+    return dynamic_cast<CSaveLoadButton*>(getStripControl(tag));
+}
+
 void CPresetSystemEditor::runFileDialog(FileAction action, bool reversed)
 {
-    if (!frame || runningDialog) return;
+    if (!frame) return;
+    // The open dialog may have gone behind the host's window: a click on any arrow shows it.
+    if (runningDialog)
+    {
+        runningDialog->raise();
+        return;
+    }
     const bool saving = action == FileAction::SavePreset || action == FileAction::SaveBank;
     const bool bank = action == FileAction::LoadBank || action == FileAction::SaveBank;
     CNewFileSelector* selector = CNewFileSelector::create(
@@ -372,10 +401,14 @@ void CPresetSystemEditor::runFileDialog(FileAction action, bool reversed)
     // closes.
     const bool started = selector->run([this, action, reversed](CNewFileSelector* ended)
                                        { fileDialogEnded(ended, action, reversed); });
-    if (started)
-        runningDialog = selector;
-    else
+    if (!started)
+    {
         selector->forget();
+        return;
+    }
+    runningDialog = selector;
+    runningAction = action;
+    if (CSaveLoadButton* button = dialogButton(action)) button->setDialogOpen(true);
 }
 
 void CPresetSystemEditor::fileDialogEnded(CNewFileSelector* selector, FileAction action,
@@ -410,6 +443,7 @@ void CPresetSystemEditor::endFileDialog()
     if (CNewFileSelector* dialog = runningDialog)
     {
         runningDialog = nullptr;
+        if (CSaveLoadButton* button = dialogButton(runningAction)) button->setDialogOpen(false);
         dialog->cancel();
         dialog->forget();
     }

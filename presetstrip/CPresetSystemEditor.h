@@ -22,6 +22,7 @@ class COptionMenu;
 class CTextEdit;
 } // namespace VSTGUI
 class CPresetRockerSwitch;
+class CSaveLoadButton;
 
 enum PresetStripTag : int32_t
 {
@@ -65,6 +66,8 @@ public:
 
     // The four file dialogs. A dialog runs without blocking the host: the frame's idle polls it,
     // and the chosen file is loaded or saved when it ends. A cancelled dialog changes nothing.
+    // One dialog at a time: asking for any while one is open brings the open one to the front.
+    // The arrow that started it shows its pressed image until it ends.
     void loadPreset(bool reversed);
     void savePreset();
     void loadBank(bool reversed);
@@ -95,6 +98,8 @@ private:
     void chooseProgram();
     void showProgram(VstInt32 index);
     void endFileDialog();
+    // The arrow that runs `action`'s dialog, null while the window is closed.
+    CSaveLoadButton* dialogButton(FileAction action) const;
 
     VSTGUI::CTextEdit* nameField = nullptr;
     VSTGUI::COptionMenu* programMenu = nullptr;
@@ -105,6 +110,7 @@ private:
 
     // The file dialog in progress (one at a time), remembered until it ends or the window closes.
     VSTGUI::CNewFileSelector* runningDialog = nullptr;
+    FileAction runningAction = FileAction::LoadPreset;
 
     // Drives the frame's idle while the window is open where the platform has a window timer
     // (Windows, every 50 ms); on Linux the host's effEditIdle does.

@@ -12,7 +12,7 @@ CSaveLoadButton::CSaveLoadButton(const CRect& size, CControlListener* listener, 
 
 void CSaveLoadButton::draw(CDrawContext* context)
 {
-    const int image = value != 0.f ? 2 : isHovered() ? 1 : 0;
+    const int image = value != 0.f || dialogOpen ? 2 : isHovered() ? 1 : 0;
     drawSubImage(pBackground, context, size, offset, heightOfOneImage, image);
     setDirty(false);
 }
@@ -27,4 +27,11 @@ CMouseEventResult CSaveLoadButton::onMouseDown(CPoint&, const CButtonState& butt
     value = 0.f;
     invalid();
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+}
+
+void CSaveLoadButton::setDialogOpen(bool open)
+{
+    if (open == dialogOpen) return;
+    dialogOpen = open;
+    invalid();
 }

@@ -1,13 +1,22 @@
-// Mouse-over tracking shared by the strip's controls: each shows a highlighted image while the
-// mouse is over it (the rocker: over one of its halves) and redraws when the mouse comes or goes.
+// Mouse behaviour shared by the strip's controls: each shows a highlighted image while the mouse
+// is over it (the rocker: over one of its halves) and redraws when the mouse comes or goes. They
+// act on the mouse alone: they never take the keyboard focus and use no key, so a key a host
+// forwards (Return, Enter, Space) can neither store, clear nor open anything and goes back to
+// the host unused.
 #pragma once
 
 #include "ccontrol.h"
 
+#include <utility>
+
 template <class Control> class HoverHighlight : public Control
 {
 public:
-    using Control::Control;
+    template <class... Args>
+    explicit HoverHighlight(Args&&... args) : Control(std::forward<Args>(args)...)
+    {
+        this->setWantsFocus(false);
+    }
 
     VSTGUI::CMouseEventResult onMouseEntered(VSTGUI::CPoint& where,
                                              const VSTGUI::CButtonState&) override
@@ -20,6 +29,8 @@ public:
         showHover(0);
         return VSTGUI::kMouseEventHandled;
     }
+    int32_t onKeyDown(VSTGUI::VstKeyCode&) override { return -1; }
+    int32_t onKeyUp(VSTGUI::VstKeyCode&) override { return -1; }
 
 protected:
     // The part of the control under `where` (not 0); a plain button is one part.

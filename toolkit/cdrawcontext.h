@@ -76,11 +76,13 @@ public:
     virtual void drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset,
                             float alpha) = 0;
 
-    // Text: the cap height is centred vertically in rect; the string is clipped to rect.
-    virtual void drawString(const char* utf8, const CRect& rect, CHoriTxtAlign align = kCenterText,
+    // Text: the cap height is centred vertically in rect; the string is clipped to rect. Texts are
+    // byte strings: valid UTF-8 sequences are drawn as such and every other byte as the
+    // Windows-1252 character it stands for (see text/TextBytes.h), so no text can break drawing.
+    virtual void drawString(const char* text, const CRect& rect, CHoriTxtAlign align = kCenterText,
                             bool antialias = true) = 0;
-    virtual void drawString(const char* utf8, const CPoint& baseline, bool antialias = true) = 0;
-    virtual CCoord getStringWidth(const char* utf8) = 0;
+    virtual void drawString(const char* text, const CPoint& baseline, bool antialias = true) = 0;
+    virtual CCoord getStringWidth(const char* text) = 0;
 
 protected:
     struct State

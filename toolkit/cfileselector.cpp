@@ -107,7 +107,7 @@ bool CNewFileSelector::startRunner()
     if (runner) return false;
     selected.clear();
     if (frame && frame->getPlatformFrame())
-        request.parentWindow = frame->getPlatformFrame()->getNativeWindow();
+        request.parentWindow = frame->getPlatformFrame()->getTopLevelWindow();
     runner = createFileDialogRunner();
     if (!runner || !runner->start(request))
     {
@@ -168,6 +168,11 @@ void CNewFileSelector::stopRunner()
         runner->cancel();
         runner.reset();
     }
+}
+
+void CNewFileSelector::raise()
+{
+    if (runner) runner->raise();
 }
 
 void CNewFileSelector::cancel()

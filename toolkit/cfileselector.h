@@ -40,6 +40,8 @@ struct FileDialogRequest
     std::vector<CFileExtension> extensions;
     int32_t defaultExtension = -1; // index into extensions
     bool allowMultiple = false;
+    // The top-level window that holds the frame (an X11 window id, an HWND): the dialog belongs
+    // to it, so that it opens over it and stays with it. Null without a window.
     void* parentWindow = nullptr;
 };
 
@@ -58,6 +60,8 @@ public:
     // Never blocks. On Chosen, `paths` holds the selection.
     virtual State poll(std::vector<std::string>& paths) = 0;
     virtual void cancel() = 0;
+    // Brings the running dialog's window to the front again (it may have gone behind the host).
+    virtual void raise() {}
 };
 
 using FileDialogRunnerFactory = std::function<std::unique_ptr<IFileDialogRunner>()>;
@@ -92,6 +96,8 @@ public:
     // The selector keeps itself alive until then.
     bool run(std::function<void(CNewFileSelector*)> done);
     void cancel();
+    // Shows the running dialog in front again; nothing when none runs.
+    void raise();
 
     int32_t getNumSelectedFiles() const { return static_cast<int32_t>(selected.size()); }
     const char* getSelectedFile(uint32_t index) const;

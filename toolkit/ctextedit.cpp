@@ -1,5 +1,6 @@
 #include "ctextedit.h"
 #include "cframe.h"
+#include "text/TextBytes.h"
 #include <cmath>
 
 namespace VSTGUI
@@ -32,16 +33,8 @@ void appendUtf8(std::string& s, uint32_t c)
     }
 }
 
-// Removes the last UTF-8 character (all of its bytes).
-void popUtf8(std::string& s)
-{
-    while (!s.empty())
-    {
-        const auto b = static_cast<unsigned char>(s.back());
-        s.pop_back();
-        if ((b & 0xC0) != 0x80) break;
-    }
-}
+// Space kept between the caret and the field's edge once the text is scrolled.
+constexpr CCoord kCaretMargin = 2;
 } // namespace
 
 CTextEdit::CTextEdit(const CRect& size, CControlListener* l, int32_t tag, const char* txt,
@@ -74,27 +67,57 @@ void CTextEdit::draw(CDrawContext* context)
     }
     drawBack(context);
     if (editingText)
-    {
-        drawText(context, editText.c_str());
-        // Caret after the text, drawn where the text ends for the current alignment.
-        context->setFont(fontID);
-        const CCoord w = context->getStringWidth(editText.c_str());
-        CRect r(size);
-        r.inset(textInset.x, textInset.y);
-        CCoord x = r.left + w;
-        if (horiTxtAlign == kCenterText)
-            x = r.left + r.getWidth() / 2 + w / 2;
-        else if (horiTxtAlign == kRightText)
-            x = r.right - 1;
-        x = std::floor(x) + 0.5;
-        context->setFrameColor(fontColor);
-        context->setLineWidth(1);
-        context->setDrawMode(kAliasing);
-        context->drawLine(CPoint(x, r.top + 2), CPoint(x, r.bottom - 2));
-    }
+        drawEditText(context);
     else
         drawText(context, text.c_str());
     setDirty(false);
+}
+
+// The text being typed and the caret after it. While the text fits, it is drawn as the field's
+// text always is; once it is wider, it is scrolled left so that its end and the caret stay inside
+// the field, and what no longer fits is cut off at the field's left edge.
+void CTextEdit::drawEditText(CDrawContext* context)
+{
+    CRect r(size);
+    r.inset(textInset.x, textInset.y);
+    context->setFont(fontID);
+    const CCoord w = context->getStringWidth(editText.c_str());
+    const bool scrolled = w > r.getWidth() - 2 * kCaretMargin;
+    CCoord caret = r.left + w;
+    if (scrolled)
+        caret = r.right - kCaretMargin;
+    else if (horiTxtAlign == kCenterText)
+        caret = r.left + r.getWidth() / 2 + w / 2;
+    else if (horiTxtAlign == kRightText)
+        caret = r.right - 1;
+
+    context->saveGlobalState();
+    CRect clip;
+    context->getClipRect(clip);
+    clip.bound(r);
+    context->setClipRect(clip);
+    if (!scrolled)
+        drawText(context, editText.c_str());
+    else if (!(style & kNoTextStyle))
+    {
+        // Right-aligned against the caret; the rectangle reaches far enough left for any width.
+        const CRect textRect(r.left - w, r.top, r.right - kCaretMargin, r.bottom);
+        if (style & kShadowText)
+        {
+            CRect shadowRect(textRect);
+            shadowRect.offset(1, 1);
+            context->setFontColor(shadowColor);
+            context->drawString(editText.c_str(), shadowRect, kRightText, antialias);
+        }
+        context->setFontColor(fontColor);
+        context->drawString(editText.c_str(), textRect, kRightText, antialias);
+    }
+    const CCoord x = std::floor(caret) + 0.5;
+    context->setFrameColor(fontColor);
+    context->setLineWidth(1);
+    context->setDrawMode(kAliasing);
+    context->drawLine(CPoint(x, r.top + 2), CPoint(x, r.bottom - 2));
+    context->restoreGlobalState();
 }
 
 CMouseEventResult CTextEdit::onMouseDown(CPoint&, const CButtonState& buttons)
@@ -145,7 +168,8 @@ int32_t CTextEdit::onKeyDown(VstKeyCode& key)
         if (pParentFrame) pParentFrame->setFocusView(nullptr);
         return 1;
     case VKEY_BACK:
-        popUtf8(editText);
+        // One character as drawn: a UTF-8 sequence or a single Windows-1252 byte.
+        editText.resize(orv::lastCharacterStart(editText));
         invalid();
         return 1;
     case VKEY_SPACE:
@@ -157,8 +181,10 @@ int32_t CTextEdit::onKeyDown(VstKeyCode& key)
     default:
         return -1;
     }
-    // Printable characters only; control characters and Ctrl chords are not text.
-    if (key.character < 0x20 || key.character == 0x7F || (key.modifier & MODIFIER_CONTROL))
+    // Printable characters only; control characters, Ctrl chords and numbers that are no
+    // character (surrogates, beyond U+10FFFF) are not text.
+    if (key.character < 0x20 || key.character == 0x7F || (key.modifier & MODIFIER_CONTROL) ||
+        (key.character >= 0xD800 && key.character <= 0xDFFF) || key.character > 0x10FFFF)
         return -1;
     appendUtf8(editText, static_cast<uint32_t>(key.character));
     invalid();

@@ -6,7 +6,8 @@ namespace VSTGUI
 {
 
 // A one-line text field. A left click starts editing in place (drawn by the toolkit); Return or
-// a click elsewhere commits, Escape restores the old text.
+// a click elsewhere commits, Escape restores the old text. The text is kept as the bytes it was
+// given; typed characters are added as UTF-8.
 class CTextEdit : public CParamDisplay
 {
 public:
@@ -30,6 +31,8 @@ public:
     CLASS_METHODS(CTextEdit, CParamDisplay)
 
 private:
+    void drawEditText(CDrawContext* context);
+
     std::string text;
     std::string editText;
     bool editingText = false;

@@ -18,18 +18,20 @@ ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.pat
 
 # folder -> folders its files may include (besides its own)
 ALLOWED = {
-    "toolkit": set(),
+    "text": set(),
+    "toolkit": {"text"},
     "resources": set(),
     "engine": set(),
     "plugin": set(),
-    "presets": {"plugin"},
-    "editorglue": {"plugin", "toolkit", "resources"},
-    "presetstrip": {"presets", "editorglue", "plugin", "toolkit", "resources"},
-    "editor": {"presetstrip", "presets", "editorglue", "plugin", "toolkit", "resources", "engine"},
+    "presets": {"plugin", "text"},
+    "editorglue": {"plugin", "toolkit", "resources", "text"},
+    "presetstrip": {"presets", "editorglue", "plugin", "toolkit", "resources", "text"},
+    "editor": {"presetstrip", "presets", "editorglue", "plugin", "toolkit", "resources", "engine",
+               "text"},
     "effect": {"editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
-               "resources"},
+               "resources", "text"},
     "lv2": {"effect", "editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
-            "resources"},
+            "resources", "text"},
 }
 # Headers the build writes into its own tree from cmake/<name>.in; any folder may include them.
 GENERATED_HEADERS = ("OrvVersion.h",)

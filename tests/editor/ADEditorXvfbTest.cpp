@@ -17,6 +17,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace
@@ -125,6 +127,14 @@ protected:
         return ::testing::AssertionFailure()
                << differing << " of " << expected.size() << " pixels differ (" << shown.size()
                << " read from the window)";
+    }
+
+    static std::string fileText(const std::filesystem::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
     }
 
     std::vector<HostCall> gestureCalls()
@@ -269,4 +279,35 @@ TEST_F(EditorInHost, OpeningAndClosingCausesNoXError)
     EXPECT_EQ(VSTGUI::X11Frame::errorsSeen(), before);
     AEffect* record = effect->getAeffect();
     record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
+}
+
+// A host that forwards keys: after a double-click on PRESET (which remembers the default
+// preset) and a single click, Return and Enter go back to the host and leave what is
+// remembered alone.
+TEST_F(EditorInHost, HostKeysAfterClicksOnPresetLeaveTheDefaultAlone)
+{
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    idleFor(3);
+    const auto defaultPreset = config / "Orvatone" / "OrvSympharon" / "DefaultPreset";
+    pointer(50, 234);
+    idleFor(2);
+    for (int i = 0; i < 2; ++i)
+    {
+        button(XCB_BUTTON_PRESS);
+        button(XCB_BUTTON_RELEASE);
+    }
+    ASSERT_TRUE(idleUntil([&] { return std::filesystem::exists(defaultPreset); }));
+    const std::string remembered = fileText(defaultPreset);
+    ASSERT_EQ(remembered.size(), 61u);
+    plugin->setParameter(kDecay, 0.9f); // a store now would write other bytes
+    std::this_thread::sleep_for(std::chrono::milliseconds(600)); // past the double-click time
+    click(50, 234);
+    for (unsigned char virt : {VSTGUI::VKEY_RETURN, VSTGUI::VKEY_ENTER})
+    {
+        EXPECT_EQ(plugin->dispatch(effEditKeyDown, 0, virt), 0);
+        EXPECT_EQ(plugin->dispatch(effEditKeyUp, 0, virt), 0);
+        idleFor(2);
+    }
+    ASSERT_TRUE(std::filesystem::exists(defaultPreset));
+    EXPECT_EQ(fileText(defaultPreset), remembered);
 }

@@ -5,6 +5,7 @@
 #include "presetstrip/CPresetKickButton.h"
 #include "presetstrip/CPresetRockerSwitch.h"
 #include "presetstrip/CPresetSystemEditor.h"
+#include "presetstrip/CSaveLoadButton.h"
 
 #include "cbitmap.h"
 #include "cfileselector.h"
@@ -12,8 +13,11 @@
 #include "coptionmenu.h"
 #include "ctextedit.h"
 
+#include <algorithm>
+#include <cstring>
 #include <deque>
 #include <filesystem>
+#include <map>
 
 using namespace VSTGUI;
 
@@ -23,6 +27,7 @@ namespace
 // cancelled).
 std::vector<FileDialogRequest> requests;
 std::deque<std::vector<std::string>> answers;
+int raises = 0;
 
 class ScriptedDialog : public IFileDialogRunner
 {
@@ -40,6 +45,7 @@ public:
         return paths.empty() ? State::Cancelled : State::Chosen;
     }
     void cancel() override {}
+    void raise() override { ++raises; }
 };
 
 // The concrete editor's part: an offscreen frame of the editor's size around the strip.
@@ -69,6 +75,7 @@ protected:
         PresetTest::SetUp();
         requests.clear();
         answers.clear();
+        raises = 0;
         setFileDialogRunnerFactory([] { return std::make_unique<ScriptedDialog>(); });
         effect = std::make_unique<TestEffect>([](CPresetSystemEffect* e) -> AEffEditor*
                                               { return new StripEditor(e); });
@@ -118,6 +125,21 @@ protected:
         return pixels;
     }
     std::string value(const char* name) const { return XdgSettingsStore::userFolder() + name; }
+    // Every remembered value, by name.
+    std::map<std::string, std::vector<unsigned char>> rememberedValues() const
+    {
+        std::map<std::string, std::vector<unsigned char>> values;
+        if (std::filesystem::exists(XdgSettingsStore::userFolder()))
+            for (const std::string& name : folderEntries(XdgSettingsStore::userFolder()))
+                values[name] = readBytes(value(name.c_str()));
+        return values;
+    }
+    // A key as a host sends it (down, then up); answers the sum of the two answers.
+    VstIntPtr hostKey(unsigned char virt, VstInt32 character = 0)
+    {
+        return effect->dispatcher(effEditKeyDown, character, virt, nullptr, 0) +
+               effect->dispatcher(effEditKeyUp, character, virt, nullptr, 0);
+    }
 
     std::unique_ptr<TestEffect> effect;
     StripEditor* editor = nullptr;
@@ -360,4 +382,161 @@ TEST_F(PresetStripTest, ACancelledDialogChangesNothing)
     press(kTagLoadPreset, kLButton); // still running when the window closes: no effect
     editor->close();
     EXPECT_FALSE(editor->isFileDialogRunning());
+}
+
+// Names made on Windows (Windows-1252 bytes) and names cut inside a character: every strip
+// control is still drawn, the name shows the Windows characters, and stored bytes stay as they
+// came.
+TEST_F(PresetStripTest, ForeignNamesKeepTheStripDrawnAndTheirBytes)
+{
+    auto pictures = [&]
+    {
+        frame->invalid(); // a full redraw, as after opening the window
+        std::vector<std::vector<uint32_t>> shownNow;
+        for (int32_t tag : {kTagProgramStep, kTagLoadBank, kTagSaveBank, kTagDefaultBank,
+                            kTagLoadPreset, kTagSavePreset, kTagDefaultPreset, kTagRecallMemoA,
+                            kTagStoreMemoA, kTagRecallMemoB, kTagStoreMemoB})
+            shownNow.push_back(shown(tag));
+        return shownNow;
+    };
+    const auto before = pictures();
+    const auto factoryField = shown(kTagProgramName);
+    char windowsName[] = "Caf\xE9 \x93s\x94 \x96 \x80";
+    effect->setProgramName(windowsName);
+    EXPECT_EQ(pictures(), before);
+    EXPECT_NE(shown(kTagProgramName), factoryField);
+
+    // The program menu's list shows all six names.
+    press(kTagProgramMenu, kLButton);
+    CView* list = frame->getPopupView();
+    ASSERT_NE(list, nullptr);
+    frame->idle();
+    PixelImage image;
+    frame->getPlatformFrame()->readPixels(image);
+    const CRect r = list->getViewSize();
+    for (int row = 0; row < kNumPresetPrograms; ++row)
+    {
+        int ink = 0;
+        for (auto y = static_cast<int>(r.top) + 1 + 16 * row; y < r.top + 17 + 16 * row; ++y)
+            for (auto x = static_cast<int>(r.left) + 18; x < r.right - 6; ++x)
+            {
+                const uint32_t px = image.at(x, y);
+                ink += ((px >> 16) & 0xFF) < 128 && ((px >> 8) & 0xFF) < 128 && (px & 0xFF) < 128;
+            }
+        EXPECT_GT(ink, 10) << "row " << row;
+    }
+    VSTGUI::VstKeyCode escape{0, VKEY_ESCAPE, 0};
+    frame->onKeyDown(escape);
+
+    // A 24-byte name from Windows that ends in a byte which starts UTF-8 sequences fills the
+    // field whole, also after a save and a load.
+    std::string full = "Stra\xDF"
+                       "e der Saiten \xABmf\xBB \xC3";
+    effect->setProgramName(full.data());
+    ASSERT_TRUE(editor->savePresetFile((files / "full.orv").c_str()));
+    effect->selectProgram(3);
+    ASSERT_TRUE(editor->loadPresetFile((files / "full.orv").c_str(), false));
+    EXPECT_EQ(std::string(effect->getPrograms()[3].name, 24), full);
+
+    // Longer names are cut to 24 bytes between characters, wherever they come from.
+    const std::string ascii23 = "abcdefghijklmnopqrstuvw";
+    std::string fromHost = ascii23 + "\xC3\xA9 and more";
+    effect->setProgramName(fromHost.data());
+    EXPECT_STREQ(effect->getPrograms()[3].name, ascii23.c_str());
+    EXPECT_STREQ(editor->getNameField()->getText(), ascii23.c_str());
+    effect->setProgramName(ascii23.substr(0, 22).data());
+    CPoint field = centreOf(kTagProgramName);
+    frame->onMouseDown(field, kLButton);
+    for (unsigned char c : "w\xE9") // é typed as the 24th character: two bytes in UTF-8
+        if (c) hostKey(0, c);
+    hostKey(VKEY_RETURN);
+    EXPECT_STREQ(effect->getPrograms()[3].name, ascii23.c_str());
+    std::string windowsLong(30, '\xE9');
+    effect->setProgramName(windowsLong.data());
+    EXPECT_EQ(std::string(effect->getPrograms()[3].name, 24), std::string(24, '\xE9'));
+}
+
+// Only the name field takes keys. The buttons act on the mouse alone: a key a host forwards after
+// any click (Return, Enter, Space, down and up) stores, clears, recalls, steps and opens nothing,
+// and goes back to the host unused.
+TEST_F(PresetStripTest, KeysFromTheHostReachOnlyTheNameField)
+{
+    click(kTagDefaultPreset, kLButton | kDoubleClick); // remembers the default preset
+    ASSERT_EQ(readBytes(value("DefaultPreset")).size(), 61u);
+    const std::pair<int32_t, int32_t> clicks[] = {
+        {kTagDefaultPreset, kLButton},
+        {kTagDefaultPreset, kLButton | kDoubleClick},
+        {kTagDefaultBank, kLButton | kDoubleClick},
+        {kTagStoreMemoA, kLButton},
+        {kTagRecallMemoA, kLButton},
+        {kTagStoreMemoB, kLButton},
+        {kTagRecallMemoB, kLButton},
+        {kTagProgramStep, kLButton},
+        {kTagLoadPreset, kLButton},
+        {kTagSavePreset, kLButton},
+        {kTagLoadBank, kRButton},
+        {kTagSaveBank, kLButton},
+    };
+    for (auto [tag, buttons] : clicks)
+    {
+        click(tag, buttons);
+        if (editor->isFileDialogRunning()) answer({});
+        // Whatever a key could store would now differ from what is stored.
+        effect->getPrograms()[effect->getCurrentProgramIndex()].values[2] += 0.01f;
+        const auto remembered = rememberedValues();
+        const auto store = effect->storeBytes();
+        const VstInt32 program = effect->getCurrentProgramIndex();
+        const size_t dialogs = requests.size();
+        for (unsigned char virt : {VKEY_RETURN, VKEY_ENTER, VKEY_SPACE})
+            EXPECT_EQ(hostKey(virt), 0) << tag;
+        EXPECT_EQ(hostKey(0, 'x'), 0) << tag;
+        EXPECT_EQ(rememberedValues(), remembered) << tag;
+        EXPECT_EQ(effect->storeBytes(), store) << tag;
+        EXPECT_EQ(effect->getCurrentProgramIndex(), program) << tag;
+        EXPECT_EQ(requests.size(), dialogs) << tag;
+        EXPECT_FALSE(editor->isFileDialogRunning()) << tag;
+    }
+
+    CPoint field = centreOf(kTagProgramName);
+    frame->onMouseDown(field, kLButton);
+    EXPECT_EQ(effect->dispatcher(effEditKeyDown, 'x', 0, nullptr, 0), 1);
+    EXPECT_EQ(effect->dispatcher(effEditKeyDown, 0, VKEY_F5, nullptr, 0), 0);
+    EXPECT_EQ(effect->dispatcher(effEditKeyDown, 0, VKEY_RETURN, nullptr, 0), 1);
+    EXPECT_EQ(std::string(effect->getPrograms()[effect->getCurrentProgramIndex()].name).back(),
+              'x');
+    EXPECT_EQ(hostKey(VKEY_RETURN), 0); // the edit has ended
+}
+
+// A file dialog runs beside the editor: its arrow stays pressed until it ends, and a click on
+// any arrow while it is open brings it to the front instead of starting another.
+TEST_F(PresetStripTest, AnOpenDialogKeepsItsArrowPressedAndComesToTheFront)
+{
+    auto* load = dynamic_cast<CSaveLoadButton*>(editor->getStripControl(kTagLoadPreset));
+    const auto normal = shown(kTagLoadPreset);
+    load->setValue(1.f);
+    const auto pressed = shown(kTagLoadPreset);
+    load->setValue(0.f);
+    ASSERT_NE(normal, pressed);
+    const auto saveBankNormal = shown(kTagSaveBank);
+    CPoint away(5, 5);
+
+    click(kTagLoadPreset, kLButton);
+    frame->onMouseMoved(away, 0);
+    EXPECT_EQ(shown(kTagLoadPreset), pressed);
+    for (int32_t tag : {kTagSaveBank, kTagLoadBank, kTagSavePreset, kTagLoadPreset})
+        click(tag, tag == kTagLoadBank ? kRButton : kLButton);
+    frame->onMouseMoved(away, 0);
+    EXPECT_EQ(requests.size(), 1u);
+    EXPECT_EQ(raises, 4);
+    EXPECT_EQ(shown(kTagLoadPreset), pressed);
+    EXPECT_EQ(shown(kTagSaveBank), saveBankNormal);
+
+    answer({});
+    EXPECT_FALSE(editor->isFileDialogRunning());
+    EXPECT_EQ(shown(kTagLoadPreset), normal);
+    click(kTagSaveBank, kLButton); // the next click starts the next dialog
+    EXPECT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests.back().title, "Save bank");
+    EXPECT_EQ(raises, 4);
+    answer({});
 }

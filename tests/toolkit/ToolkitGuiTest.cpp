@@ -1,6 +1,6 @@
 // Offscreen drawing: what the toolkit puts into the image, pixel by pixel.
-#include "embedded_resources.h"
 #include "GuiTestSupport.h"
+#include "embedded_resources.h"
 #include "platform/offscreen/offscreenframe.h"
 #include <gtest/gtest.h>
 
@@ -295,6 +295,121 @@ TEST_F(ToolkitDrawing, OptionMenuStyleBitsDecideWhatItPaints)
     EXPECT_GT(count(25, 0xFFFF00, false), 76 * 16 - 1);
     EXPECT_EQ(count(25, 0, true), 0);
     EXPECT_EQ(count(50, 0xFFFFFF, false), 76 * 16);
+}
+
+TEST_F(ToolkitDrawing, TextOfAnyBytesIsDrawnAndDrawingGoesOnAfterIt)
+{
+    // A text and, after it in the same pass, a filled square.
+    struct TextThenSquare : CView
+    {
+        TextThenSquare(const CRect& r, const char* t) : CView(r), text(t) {}
+        void draw(CDrawContext* c) override
+        {
+            c->setFont(kNormalFontSmall);
+            c->setFontColor(kBlackCColor);
+            c->drawString(text, CRect(0, 0, 120, 20), kLeftText);
+            width = c->getStringWidth(text);
+            c->setFillColor(kBlueCColor);
+            c->drawRect(CRect(100, 40, 110, 50), kDrawFilled);
+            setDirty(false);
+        }
+        const char* text;
+        CCoord width = 0;
+    };
+    auto draw = [](const char* text, CCoord& width)
+    {
+        TestFrame frame(kFrameRect);
+        frame->setBackgroundColor(kWhiteCColor);
+        auto* view = new TextThenSquare(kFrameRect, text);
+        frame->addView(view);
+        const PixelImage img = frame.pixels();
+        width = view->width;
+        return img;
+    };
+    // Bytes that are no UTF-8 look like the Windows-1252 characters they stand for.
+    const std::pair<const char*, const char*> rows[] = {
+        {"Caf\xE9 \x80 \x93q\x94", "Caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D"},
+        {"cut \xE2\x82, overlong \xC0\xAF, surrogate \xED\xA0\x80",
+         "cut \xC3\xA2\xE2\x80\x9A, overlong \xC3\x80\xC2\xAF, surrogate "
+         "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+    };
+    for (const auto& [bytes, utf8] : rows)
+    {
+        CCoord bytesWidth = 0, utf8Width = 0;
+        const PixelImage shown = draw(bytes, bytesWidth);
+        const PixelImage expected = draw(utf8, utf8Width);
+        EXPECT_EQ(shown.at(105, 45), kBlue) << bytes;
+        EXPECT_TRUE(shown.pixels == expected.pixels) << bytes;
+        EXPECT_EQ(bytesWidth, utf8Width) << bytes;
+        int ink = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 120; ++x)
+                ink += isDark(shown.at(x, y));
+        EXPECT_GT(ink, 40) << bytes;
+    }
+}
+
+TEST_F(ToolkitDrawing, TypedTextScrollsSoTheCaretStaysInTheField)
+{
+    const CRect field(2, 10, 118, 25); // 116 pixels wide, as the program name's
+    auto makeField = [&](TestFrame& frame, const char* text)
+    {
+        frame->setBackgroundColor(kWhiteCColor);
+        auto* edit = new CTextEdit(field, nullptr, 1, text, nullptr, kNoFrame);
+        edit->setBackColor(kWhiteCColor);
+        edit->setFontColor(kBlackCColor);
+        edit->setFont(kNormalFontSmall);
+        frame->addView(edit);
+    };
+    // The caret: the one column dark over the field's height but for two pixels at each end.
+    auto caretColumn = [&](const PixelImage& img)
+    {
+        for (int x = 0; x < img.width; ++x)
+        {
+            bool full = true;
+            for (int y = 12; y <= 22 && full; ++y)
+                full = isDark(img.at(x, y));
+            if (full) return x;
+        }
+        return -1;
+    };
+    auto type = [](TestFrame& frame, const std::string& text)
+    {
+        for (char c : text)
+        {
+            VstKeyCode key{c, 0, 0};
+            frame->onKeyDown(key);
+        }
+    };
+
+    TestFrame frame(kFrameRect);
+    makeField(frame, "");
+    frame.click(60, 17);
+    type(frame, "abc");
+    const int shortCaret = caretColumn(frame.pixels());
+    EXPECT_GT(shortCaret, 60); // just after the centred text
+    EXPECT_LT(shortCaret, 72);
+
+    type(frame, "defghijklmnopqrstuvwxyz0123");
+    const PixelImage longText = frame.pixels();
+    EXPECT_EQ(caretColumn(longText), 116);  // the caret keeps to the right edge
+    int inkBeforeCaret = 0, inkOutside = 0; // the last characters typed are in view, no more
+    for (int y = 0; y < longText.height; ++y)
+        for (int x = 0; x < longText.width; ++x)
+        {
+            const bool dark = isDark(longText.at(x, y));
+            inkBeforeCaret += dark && x >= 106 && x < 116 && y >= 12 && y <= 22;
+            inkOutside += dark && !field.pointInside(CPoint(x, y));
+        }
+    EXPECT_GT(inkBeforeCaret, 4);
+    EXPECT_EQ(inkOutside, 0);
+
+    // Committed, the text is drawn as any field's text: centred, without caret.
+    VstKeyCode enter{0, VKEY_RETURN, 0};
+    frame->onKeyDown(enter);
+    TestFrame fresh(kFrameRect);
+    makeField(fresh, "abcdefghijklmnopqrstuvwxyz0123");
+    EXPECT_TRUE(frame.pixels().pixels == fresh.pixels().pixels);
 }
 
 } // namespace

@@ -283,6 +283,15 @@ TEST(TextEdit, TypingCommitsOnReturnAndEscapeRestores)
     key(0, VKEY_ESCAPE);
     EXPECT_STREQ(edit->getText(), "Old!");
     EXPECT_EQ(listener.reports.size(), 1u);
+
+    // A name from Windows: each of its bytes is one character, also for the backspace.
+    edit->setText("Caf\xA9");
+    frame.click(50, 7);
+    key(0, VKEY_BACK);
+    EXPECT_STREQ(edit->getEditText(), "Caf");
+    key(0xD800); // a surrogate is no character
+    EXPECT_STREQ(edit->getEditText(), "Caf");
+    key(0, VKEY_ESCAPE);
 }
 
 TEST(OptionMenu, EntriesCurrentEntryAndChoosingFromTheList)
@@ -455,16 +464,32 @@ TEST(FileSelector, ExternalProgramIsRunAndPolled)
     EXPECT_STREQ(sel->getSelectedFile(0), "/x/y.orb");
     sel->forget();
 
-    std::string args;
-    if (FILE* a = fopen(argsFile.c_str(), "r"))
+    auto readArgs = [&]
     {
-        char line[256];
-        while (fgets(line, sizeof line, a))
-            args += line;
-        fclose(a);
-    }
-    EXPECT_EQ(args, "--file-selection\n--title=Load bank\n--filename=/data/\n"
-                    "--file-filter=Orv Bank (orb) | *.orb\n");
+        std::string args;
+        if (FILE* a = fopen(argsFile.c_str(), "r"))
+        {
+            char line[256];
+            while (fgets(line, sizeof line, a))
+                args += line;
+            fclose(a);
+        }
+        return args;
+    };
+    EXPECT_EQ(readArgs(), "--file-selection\n--title=Load bank\n--filename=/data/\n"
+                          "--file-filter=Orv Bank (orb) | *.orb\n");
+
+    // With a window to belong to, the dialog is attached to it.
+    std::remove(argsFile.c_str());
+    FileDialogRequest attached;
+    attached.title = "Save bank";
+    attached.parentWindow = reinterpret_cast<void*>(uintptr_t{4194311});
+    auto runner = createFileDialogRunner();
+    ASSERT_TRUE(runner->start(attached));
+    std::vector<std::string> paths;
+    while (runner->poll(paths) == IFileDialogRunner::State::Running)
+        usleep(1000);
+    EXPECT_EQ(readArgs(), "--file-selection\n--title=Save bank\n--attach=4194311\n");
 
     // A program that fails: no files, no crash.
     setenv("ORV_FILE_DIALOG_CMD", "/nonexistent/dialog", 1);

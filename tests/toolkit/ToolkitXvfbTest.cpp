@@ -2,9 +2,13 @@
 // XTest input (indistinguishable from a real mouse and keyboard) and read back from the screen.
 #include "GuiTestSupport.h"
 #include "XvfbServer.h"
+#include "platform/x11/x11windows.h"
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <thread>
+#include <unistd.h>
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
@@ -296,6 +300,62 @@ TEST_F(X11FrameTest, HoverAndAMenuChoiceWithRealPointerEvents)
     EXPECT_EQ(frame->getPopupView(), nullptr);
     EXPECT_STREQ(menu->getCurrent()->getTitle(), "Third");
     frame->close();
+}
+
+// File dialogs belong to the host's top-level window and can be brought back over it: the frame
+// names the window to attach them to, and windows that declare a process id come back on top.
+TEST_F(X11FrameTest, DialogsBelongToTheTopLevelWindowAndComeBackOnTop)
+{
+    auto window = [&](xcb_window_t in, int size)
+    {
+        const xcb_window_t w = xcb_generate_id(conn);
+        xcb_create_window(conn, XCB_COPY_FROM_PARENT, w, in, 0, 0, size, size, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_map_window(conn, w);
+        sync();
+        return w;
+    };
+    auto atom = [&](const char* name)
+    {
+        auto* r =
+            xcb_intern_atom_reply(conn, xcb_intern_atom(conn, 0, strlen(name), name), nullptr);
+        const xcb_atom_t a = r->atom;
+        free(r);
+        return a;
+    };
+    // The frame in a window inside the host's: without a window manager the top-level is the
+    // host's window below the root; with one, the nearest window it handles (WM_STATE).
+    const xcb_window_t inner = window(parent, 300);
+    auto* frame = new CFrame(CRect(0, 0, 200, 120), nullptr);
+    ASSERT_TRUE(frame->open(reinterpret_cast<void*>(static_cast<uintptr_t>(inner))));
+    auto topLevel = [&]
+    { return reinterpret_cast<uintptr_t>(frame->getPlatformFrame()->getTopLevelWindow()); };
+    EXPECT_EQ(topLevel(), parent);
+    const uint32_t normalState[] = {1, 0};
+    const xcb_atom_t wmState = atom("WM_STATE");
+    xcb_change_property(conn, XCB_PROP_MODE_REPLACE, inner, wmState, wmState, 32, 2, normalState);
+    sync();
+    EXPECT_EQ(topLevel(), inner);
+    frame->close();
+
+    const xcb_window_t dialog = window(screen->root, 100);
+    const uint32_t pid = static_cast<uint32_t>(getpid());
+    xcb_change_property(conn, XCB_PROP_MODE_REPLACE, dialog, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL,
+                        32, 1, &pid);
+    const xcb_window_t cover = window(screen->root, 200);
+    auto dialogOnTop = [&]
+    {
+        auto* tree = xcb_query_tree_reply(conn, xcb_query_tree(conn, screen->root), nullptr);
+        const xcb_window_t* kids = xcb_query_tree_children(tree);
+        const int n = xcb_query_tree_children_length(tree);
+        const bool onTop = std::find(kids, kids + n, dialog) > std::find(kids, kids + n, cover);
+        free(tree);
+        return onTop;
+    };
+    ASSERT_FALSE(dialogOnTop());
+    EXPECT_FALSE(raiseWindowsOfProcess(pid + 1));
+    EXPECT_TRUE(raiseWindowsOfProcess(pid));
+    EXPECT_TRUE(dialogOnTop());
 }
 
 } // namespace

@@ -66,6 +66,10 @@ public:
     virtual bool readPixels(PixelImage& out) = 0;
     // The native window (X11 window id, HWND), or null.
     virtual void* getNativeWindow() const = 0;
+    // The top-level window the native window sits in (the host's window that the window manager
+    // handles), which dialogs are attached to; null without a window. Where a dialog's owner may
+    // be any window of the hierarchy, the native window itself.
+    virtual void* getTopLevelWindow() const { return getNativeWindow(); }
 };
 
 // A decoded image in the platform's own form.

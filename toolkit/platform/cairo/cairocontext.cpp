@@ -1,8 +1,10 @@
 #include "cairocontext.h"
 #include "../../cbitmap.h"
 #include "fontfaces.h"
+#include "text/TextBytes.h"
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace VSTGUI
 {
@@ -72,6 +74,20 @@ CairoDrawContext::~CairoDrawContext()
     cairo_destroy(cr);
 }
 
+// A cairo context that has met an error ignores every later request, so one bad call would blank
+// everything drawn after it in the same pass. Should that ever happen, a fresh context on the
+// same surface takes over with the current clip.
+void CairoDrawContext::keepUsable()
+{
+    if (cairo_status(cr) == CAIRO_STATUS_SUCCESS) return;
+    cairo_surface_t* surface = cairo_get_target(cr);
+    cairo_surface_reference(surface);
+    cairo_destroy(cr);
+    cr = cairo_create(surface);
+    cairo_surface_destroy(surface);
+    applyClip();
+}
+
 void CairoDrawContext::applyClip()
 {
     cairo_reset_clip(cr);
@@ -114,6 +130,7 @@ void CairoDrawContext::fillAndStroke(CDrawStyle style)
         cairo_stroke(cr);
     }
     cairo_new_path(cr);
+    keepUsable();
 }
 
 void CairoDrawContext::drawRect(const CRect& r, CDrawStyle style)
@@ -152,6 +169,7 @@ void CairoDrawContext::drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoi
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
     cairo_paint_with_alpha(cr, alpha * currentState.globalAlpha);
     cairo_restore(cr);
+    keepUsable();
 }
 
 double CairoDrawContext::selectFont(bool antialias)
@@ -170,22 +188,27 @@ double CairoDrawContext::selectFont(bool antialias)
     return face.capHeightPerEm * f.getSize();
 }
 
-CCoord CairoDrawContext::getStringWidth(const char* utf8)
+// cairo takes only valid UTF-8 (anything else puts the context into an error state); names from
+// Windows carry Windows-1252 bytes, which are shown as the characters they stand for.
+CCoord CairoDrawContext::getStringWidth(const char* text)
 {
-    if (!utf8) return 0;
+    if (!text || !*text) return 0;
+    const std::string utf8 = orv::toDisplayUtf8(text);
     selectFont(true);
     cairo_text_extents_t ext;
-    cairo_text_extents(cr, utf8, &ext);
+    cairo_text_extents(cr, utf8.c_str(), &ext);
+    keepUsable();
     return ext.x_advance;
 }
 
-void CairoDrawContext::drawString(const char* utf8, const CRect& rect, CHoriTxtAlign align,
+void CairoDrawContext::drawString(const char* text, const CRect& rect, CHoriTxtAlign align,
                                   bool antialias)
 {
-    if (!utf8 || !*utf8) return;
+    if (!text || !*text) return;
+    const std::string utf8 = orv::toDisplayUtf8(text);
     const double capHeight = selectFont(antialias);
     cairo_text_extents_t ext;
-    cairo_text_extents(cr, utf8, &ext);
+    cairo_text_extents(cr, utf8.c_str(), &ext);
     const double width = ext.x_advance;
     double x = rect.left;
     if (align == kRightText)
@@ -200,19 +223,22 @@ void CairoDrawContext::drawString(const char* utf8, const CRect& rect, CHoriTxtA
     cairo_clip(cr);
     setSourceColor(currentState.fontColor);
     cairo_move_to(cr, x, y);
-    cairo_show_text(cr, utf8);
+    cairo_show_text(cr, utf8.c_str());
     cairo_new_path(cr);
     cairo_restore(cr);
+    keepUsable();
 }
 
-void CairoDrawContext::drawString(const char* utf8, const CPoint& baseline, bool antialias)
+void CairoDrawContext::drawString(const char* text, const CPoint& baseline, bool antialias)
 {
-    if (!utf8 || !*utf8) return;
+    if (!text || !*text) return;
+    const std::string utf8 = orv::toDisplayUtf8(text);
     selectFont(antialias);
     setSourceColor(currentState.fontColor);
     cairo_move_to(cr, baseline.x, baseline.y);
-    cairo_show_text(cr, utf8);
+    cairo_show_text(cr, utf8.c_str());
     cairo_new_path(cr);
+    keepUsable();
 }
 
 CairoBackBuffer::CairoBackBuffer(int w, int h)

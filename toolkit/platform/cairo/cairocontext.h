@@ -35,10 +35,11 @@ public:
     void drawLine(const CPoint& from, const CPoint& to) override;
     void drawPolygon(const std::vector<CPoint>& points, CDrawStyle style = kDrawStroked) override;
     void drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset, float alpha) override;
-    void drawString(const char* utf8, const CRect& rect, CHoriTxtAlign align = kCenterText,
+    // Text of any bytes: UTF-8 where it is valid, Windows-1252 elsewhere.
+    void drawString(const char* text, const CRect& rect, CHoriTxtAlign align = kCenterText,
                     bool antialias = true) override;
-    void drawString(const char* utf8, const CPoint& baseline, bool antialias = true) override;
-    CCoord getStringWidth(const char* utf8) override;
+    void drawString(const char* text, const CPoint& baseline, bool antialias = true) override;
+    CCoord getStringWidth(const char* text) override;
 
 protected:
     void applyClip() override;
@@ -48,6 +49,8 @@ private:
     void fillAndStroke(CDrawStyle style);
     // Selects the current font; returns its cap height in pixels (0 if unknown).
     double selectFont(bool antialias);
+    // Replaces the cairo context if a request has put it into an error state.
+    void keepUsable();
     cairo_t* cr;
 };
 

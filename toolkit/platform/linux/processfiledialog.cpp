@@ -1,13 +1,18 @@
 // File dialogs on Linux: kdialog or zenity run as a child process. The editor never waits for
-// it; the frame's idle polls the pipe and reaps the child without blocking.
+// it; the frame's idle polls the pipe and reaps the child without blocking. The dialog is
+// attached to the host's top-level window (it opens over it and stays with it), and raising it
+// again finds its windows by the process id they declare.
 #include "../../cfileselector.h"
+#include "../x11/x11windows.h"
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -49,7 +54,12 @@ public:
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+        std::vector<std::string> environment = dialogEnvironment();
+        std::vector<char*> envp;
+        for (auto& e : environment)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attr);
         close(fds[1]);
@@ -120,8 +130,33 @@ public:
         finish();
     }
 
+    // Both zenity and kdialog mark their windows with their process id (_NET_WM_PID), so the
+    // same search finds either; the dialog keeps running, nothing is restarted.
+    void raise() override
+    {
+        if (pid > 0) raiseWindowsOfProcess(static_cast<uint32_t>(pid));
+    }
+
 private:
     static bool executable(const char* path) { return access(path, X_OK) == 0; }
+
+    // The host's environment, with the dialog's toolkit told to draw on X: the editor's window
+    // is an X window (under Wayland the host runs on XWayland), and only an X dialog can be
+    // attached to it and raised again.
+    static std::vector<std::string> dialogEnvironment()
+    {
+        std::vector<std::string> result;
+        for (char** e = environ; e && *e; ++e)
+        {
+            const std::string entry = *e;
+            if (entry.rfind("GDK_BACKEND=", 0) == 0 || entry.rfind("QT_QPA_PLATFORM=", 0) == 0)
+                continue;
+            result.push_back(entry);
+        }
+        result.push_back("GDK_BACKEND=x11");
+        result.push_back("QT_QPA_PLATFORM=xcb");
+        return result;
+    }
 
     static std::vector<std::string> buildArguments(const FileDialogRequest& rq)
     {
@@ -131,6 +166,9 @@ private:
         std::string program = custom ? custom : (kdialog ? "/usr/bin/kdialog" : "/usr/bin/zenity");
         if (!custom && !kdialog && !executable(program.c_str())) return args;
         args.push_back(program);
+        // Window ids in decimal: both programs read them so.
+        const std::string owner =
+            rq.parentWindow ? std::to_string(reinterpret_cast<uintptr_t>(rq.parentWindow)) : "";
         if (kdialog)
         {
             if (rq.style == 1)
@@ -147,6 +185,11 @@ private:
             {
                 args.push_back("--title");
                 args.push_back(rq.title);
+            }
+            if (!owner.empty())
+            {
+                args.push_back("--attach");
+                args.push_back(owner);
             }
             std::string start = rq.initialDirectory;
             if (rq.style == 1 && !rq.defaultSaveName.empty()) start += rq.defaultSaveName;
@@ -173,6 +216,7 @@ private:
             args.push_back("--separator=\n");
         }
         if (!rq.title.empty()) args.push_back("--title=" + rq.title);
+        if (!owner.empty()) args.push_back("--attach=" + owner);
         std::string start = rq.initialDirectory;
         if (rq.style == 1) start += rq.defaultSaveName;
         if (!start.empty()) args.push_back("--filename=" + start);

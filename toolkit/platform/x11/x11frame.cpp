@@ -1,4 +1,5 @@
 #include "x11frame.h"
+#include "x11windows.h"
 #include <cairo-xcb.h>
 #include <cstdlib>
 #include <vector>
@@ -131,6 +132,12 @@ X11Frame::~X11Frame()
 void* X11Frame::getNativeWindow() const
 {
     return reinterpret_cast<void*>(static_cast<uintptr_t>(window));
+}
+
+void* X11Frame::getTopLevelWindow() const
+{
+    if (!connection || xcb_connection_has_error(connection) || !window) return nullptr;
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(topLevelWindowOf(connection, window)));
 }
 
 int32_t X11Frame::modifiers(uint16_t state)

@@ -48,6 +48,7 @@ public:
     void setTextInputActive(bool active) override;
     bool readPixels(PixelImage& out) override;
     void* getNativeWindow() const override;
+    void* getTopLevelWindow() const override;
 
 private:
     X11Frame(IPlatformFrameCallback* callback, int width, int height);
