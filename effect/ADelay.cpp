@@ -1,6 +1,7 @@
 #include "effect/ADelay.h"
 #include "editor/ADEditor.h"
 
+#include "effect/FactoryPrograms.h"
 #include "effect/ParameterTable.h"
 #include "plugin/AEffEditor.h"
 #include "plugin/EditorParameterLink.h"
@@ -13,22 +14,6 @@
 
 namespace
 {
-struct FactoryProgram
-{
-    const char* name;
-    std::array<float, kNumProgramValues> values; // Output, Mix, Decay, Damp, Transpose, Tune,
-                                                 // Detune, Bypass
-};
-
-constexpr std::array<FactoryProgram, kNumPresetPrograms> kFactoryPrograms{{
-    {"Default", {0.5f, 0.25f, 0.25f, 0.25f, 0.5f, 0.5f, 0.0f, 0.0f}},
-    {"Bright", {0.5f, 0.25f, 0.5f, 0.05f, 0.5f, 0.5f, 0.0f, 0.0f}},
-    {"High", {0.5f, 0.25f, 0.5f, 0.1f, 0.75f, 0.5f, 0.0f, 0.0f}},
-    {"Low & Dark", {0.5f, 0.25f, 0.6f, 0.75f, 0.25f, 0.5f, 0.0f, 0.0f}},
-    {"Almost reverb", {0.5f, 0.25f, 0.75f, 0.2f, 0.0f, 0.5f, 0.0f, 0.0f}},
-    {"Detuned", {0.5f, 0.25f, 0.6f, 0.25f, 0.5f, 0.5f, 1.0f, 0.0f}},
-}};
-
 constexpr bool defaultProgramMatchesParameterTable()
 {
     for (int k = 0; k < kNumParams; ++k)

@@ -36,6 +36,12 @@ public:
 
     void installFactoryPrograms() override;
 
+    // Lets the input's denormal guard continue its alternating sign from block to block, so
+    // that the output does not depend on how a host cuts the audio into blocks. The VST 2.4
+    // face keeps the per-block start; the LV2 face, whose hosts may run single frames, carries
+    // it. Called before processing starts.
+    void setDenormalOffsetCarried(bool carried) { resonator.setDenormalOffsetCarried(carried); }
+
     // The engine as this effect feeds it, for inspection in tests (not reachable by a host).
     const ResonatorCore& engine() const { return resonator; }
 

@@ -105,6 +105,7 @@ void ResonatorCore::reset()
     tuneCurrent_ = tuneTarget_.load(std::memory_order_relaxed);
     // The cleared rings already are what a pending transposition would produce.
     transpositionPending_.store(false, std::memory_order_relaxed);
+    carriedOffset_ = kDenormalOffset;
 }
 
 void ResonatorCore::applyPendingTransposition(float sampleRate)
@@ -508,7 +509,8 @@ void ResonatorCore::process(const float* in0, const float* in1, float* out0, flo
     v.detuneTarget = detuneTarget_.load(std::memory_order_relaxed);
     v.bypassed = bypassed_.load(std::memory_order_relaxed);
 
-    LoopState st{writePos_, readPos_, dampState_, tuneCurrent_, detuneCurrent_, kDenormalOffset};
+    LoopState st{writePos_,    readPos_,       dampState_,
+                 tuneCurrent_, detuneCurrent_, offsetCarried_ ? carriedOffset_ : kDenormalOffset};
     Row* const rows = rows_.get();
     const double sr = sampleRate;
 
@@ -560,4 +562,5 @@ void ResonatorCore::process(const float* in0, const float* in1, float* out0, flo
     dampState_ = st.dampState;
     tuneCurrent_ = st.tuneCurrent;
     detuneCurrent_ = st.detuneCurrent;
+    carriedOffset_ = st.offset;
 }

@@ -61,6 +61,13 @@ public:
     // Silences the strings and lets the glides jump to their targets; the engine values stay.
     void reset();
 
+    // The denormal guard added to the input alternates its sign every sample and starts at + in
+    // every block, so the output depends on where the host cuts blocks (it does not, for blocks of
+    // even length). Carried, the sign continues from the previous block instead, and the output
+    // is the same for any cutting: the one of even blocks. reset() starts it at + again. Set
+    // before processing starts.
+    void setDenormalOffsetCarried(bool carried) { offsetCarried_ = carried; }
+
     // Processes frames stereo samples. Inputs are read before outputs are written for each
     // sample, so in0 == out0 and in1 == out1 are allowed. frames <= 0 changes nothing.
     void process(const float* in0, const float* in1, float* out0, float* out1, int32_t frames,
@@ -120,6 +127,8 @@ private:
     std::atomic<float> detuneTarget_{0.0f};
     std::atomic<int32_t> bypassed_{0};
     std::atomic<bool> transpositionPending_{false};
+    bool offsetCarried_ = false;
+    float carriedOffset_ = 0.0f; // the guard's value for the next sample when carried
 
     // The audio thread must never wait on another thread.
     static_assert(std::atomic<float>::is_always_lock_free);

@@ -1,0 +1,378 @@
+#include "lv2/Lv2Effect.h"
+#include "lv2/Uris.h"
+
+#include "editorglue/AEffGUIEditor.h"
+#include "effect/ADelay.h"
+#include "effect/FactoryPrograms.h"
+#include "plugin/AudioEffect.h"
+#include "plugin/PluginEntry.h"
+#include "presets/CPresetSystemEffect.h"
+
+#include <lv2/atom/atom.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+namespace orv::lv2
+{
+namespace
+{
+// The instance whose editor function is running on this thread, if any: the editor's requests
+// to its host that arrive during such a call come from the editor itself on the UI thread and
+// can be passed to the UI at once.
+thread_local const Lv2Effect* editorCallOwner = nullptr;
+
+class EditorCall
+{
+public:
+    explicit EditorCall(const Lv2Effect* effect) : previous(editorCallOwner)
+    {
+        editorCallOwner = effect;
+    }
+    ~EditorCall() { editorCallOwner = previous; }
+    EditorCall(const EditorCall&) = delete;
+    EditorCall& operator=(const EditorCall&) = delete;
+
+private:
+    const Lv2Effect* previous;
+};
+
+const void* findFeature(const LV2_Feature* const* features, const char* uri)
+{
+    for (; features && *features; ++features)
+        if (std::strcmp((*features)->URI, uri) == 0) return (*features)->data;
+    return nullptr;
+}
+
+bool sameBits(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+uint32_t bitOf(int32_t parameter)
+{
+    return 1u << parameter;
+}
+
+bool isParameter(VstInt32 index)
+{
+    return index >= 0 && index < kNumParams;
+}
+
+// True when a port value and a normalized value stand for the same setting, either way round.
+bool portHolds(int32_t parameter, float portValue, float normalized)
+{
+    return portValue == toPortValue(parameter, normalized) ||
+           sameBits(toNormalized(parameter, portValue), normalized);
+}
+
+// Larger blocks than the effect record's 32-bit frame count are processed in parts.
+constexpr uint32_t kMaxFramesPerCall = 1u << 30;
+} // namespace
+
+const OrvLv2EditorBridge Lv2Effect::kEditorBridge = {
+    [](LV2_Handle instance, const void* ui, void* parent, const OrvLv2UiHost* host, int* width,
+       int* height) -> void*
+    {
+        Lv2Effect* self = fromHandle(instance);
+        if (!self || !ui || !host || !width || !height) return nullptr;
+        return self->openEditor(ui, parent, *host, *width, *height);
+    },
+    [](LV2_Handle instance, const void* ui)
+    {
+        if (Lv2Effect* self = fromHandle(instance)) self->idleEditor(ui);
+    },
+    [](LV2_Handle instance, const void* ui, uint32_t port, float value)
+    {
+        if (Lv2Effect* self = fromHandle(instance)) self->portEvent(ui, port, value);
+    },
+    [](LV2_Handle instance, const void* ui)
+    {
+        if (Lv2Effect* self = fromHandle(instance)) self->closeEditor(ui);
+    },
+};
+
+Lv2Effect::Lv2Effect(const LV2_Feature* const* features)
+    : block{{ORV_LV2_BRIDGE_MAGIC, ORV_LV2_BRIDGE_VERSION, &kEditorBridge}, this}
+{
+    map = static_cast<LV2_URID_Map*>(const_cast<void*>(findFeature(features, LV2_URID__map)));
+    if (map)
+    {
+        programStoreKey = map->map(map->handle, ORV_LV2_PROGRAM_STORE_URI);
+        chunkType = map->map(map->handle, LV2_ATOM__Chunk);
+    }
+    for (int32_t k = 0; k < kNumParams; ++k)
+        seen[static_cast<size_t>(k)] = toPortValue(k, kFactoryPrograms[0].values[k]);
+    hostControlValue.fill(std::numeric_limits<float>::quiet_NaN());
+}
+
+Lv2Effect* Lv2Effect::create(double sampleRate, const LV2_Feature* const* features)
+{
+    try
+    {
+        std::unique_ptr<Lv2Effect> self(new Lv2Effect(features));
+        self->effect = createEffectInstance(&hostCallback);
+        if (!self->effect) return nullptr;
+        self->record = self->effect->getAeffect();
+        // LV2 hosts cut blocks anywhere (single frames, automation points): the output must not
+        // depend on it. It equals what the VST 2.4 plug-in gives for blocks of even length.
+        if (auto* delay = dynamic_cast<ADelay*>(self->effect))
+            delay->setDenormalOffsetCarried(true);
+        self->record->user = self.get();
+        self->dispatch(effOpen);
+        self->dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
+        // A remembered default program makes the effect start elsewhere than the described
+        // defaults: the host learns its values when the editor first opens.
+        for (int32_t k = 0; k < kNumParams; ++k)
+            if (!portHolds(k, self->seen[static_cast<size_t>(k)],
+                           self->record->getParameter(self->record, k)))
+                self->resyncRequested.store(true);
+        return self.release();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
+}
+
+Lv2Effect::~Lv2Effect()
+{
+    // effClose deletes the effect, and with it the editor and any window still open.
+    if (record) record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
+}
+
+Lv2Effect* Lv2Effect::fromHandle(LV2_Handle handle)
+{
+    auto* b = static_cast<InstanceBlock*>(handle);
+    return b && b->header.magic == ORV_LV2_BRIDGE_MAGIC ? b->owner : nullptr;
+}
+
+VstIntPtr Lv2Effect::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                              float opt)
+{
+    return record->dispatcher(record, opcode, index, value, ptr, opt);
+}
+
+void Lv2Effect::connectPort(uint32_t port, void* data)
+{
+    if (port < kFirstControlPort)
+        audio[port] = static_cast<float*>(data);
+    else if (port < kNumPorts)
+        controls[port - kFirstControlPort] = static_cast<const float*>(data);
+}
+
+void Lv2Effect::applyControlPorts()
+{
+    const uint32_t moving = gestures.load(std::memory_order_relaxed);
+    for (int32_t k = 0; k < kNumParams; ++k)
+    {
+        const float* port = controls[static_cast<size_t>(k)];
+        if (!port) continue;
+        const float p = *port;
+        float& last = seen[static_cast<size_t>(k)];
+        if (sameBits(p, last)) continue;
+        last = p;
+        if (adoptPortsOnNextRun || std::isnan(p) || (moving & bitOf(k))) continue;
+        // The value the effect holds already (an echo of the editor's own port write, or the
+        // port value that came with restored state) is not applied again: a conversion back
+        // could move it by a rounding step.
+        if (portHolds(k, p, record->getParameter(record, k))) continue;
+        record->setParameter(record, k, toNormalized(k, p));
+    }
+    adoptPortsOnNextRun = false;
+}
+
+void Lv2Effect::run(uint32_t frames)
+{
+    applyControlPorts();
+    if (!audio[kInLeft] || !audio[kInRight] || !audio[kOutLeft] || !audio[kOutRight]) return;
+    for (uint32_t done = 0; done < frames;)
+    {
+        const uint32_t n = frames - done < kMaxFramesPerCall ? frames - done : kMaxFramesPerCall;
+        float* inputs[2] = {audio[kInLeft] + done, audio[kInRight] + done};
+        float* outputs[2] = {audio[kOutLeft] + done, audio[kOutRight] + done};
+        record->processReplacing(record, inputs, outputs, static_cast<VstInt32>(n));
+        done += n;
+    }
+}
+
+void Lv2Effect::activate()
+{
+    // Values the host set before activating take effect before the strings start, as a VST
+    // host's settings do before it resumes: Tune and Detune stand at their values instead of
+    // gliding there.
+    applyControlPorts();
+    dispatch(effMainsChanged, 0, 1);
+}
+
+void Lv2Effect::deactivate()
+{
+    dispatch(effMainsChanged, 0, 0);
+}
+
+LV2_State_Status Lv2Effect::save(LV2_State_Store_Function store, LV2_State_Handle state)
+{
+    if (!map) return LV2_STATE_ERR_NO_FEATURE;
+    void* data = nullptr;
+    const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
+    if (size != kPresetChunkSize || !data) return LV2_STATE_ERR_UNKNOWN;
+    // The chunk is plain bytes; a machine of the other byte order reads it too.
+    return store(state, programStoreKey, data, static_cast<size_t>(size), chunkType,
+                 LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+}
+
+LV2_State_Status Lv2Effect::restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle state)
+{
+    if (!map) return LV2_STATE_ERR_NO_FEATURE;
+    size_t size = 0;
+    uint32_t type = 0;
+    uint32_t flags = 0;
+    const void* data = retrieve(state, programStoreKey, &size, &type, &flags);
+    // A state without a program store (a preset of port values only, or a host clearing the
+    // state) leaves the programs as they are; the port values carry the settings.
+    if (!data) return LV2_STATE_SUCCESS;
+    if (type != chunkType) return LV2_STATE_ERR_BAD_TYPE;
+    if (size != static_cast<size_t>(kPresetChunkSize)) return LV2_STATE_ERR_UNKNOWN;
+    unsigned char chunk[kPresetChunkSize];
+    std::memcpy(chunk, data, sizeof chunk);
+    if (dispatch(effSetChunk, 0, kPresetChunkSize, chunk) != 0) return LV2_STATE_ERR_UNKNOWN;
+    adoptPortsOnNextRun = true;
+    return LV2_STATE_SUCCESS;
+}
+
+void* Lv2Effect::openEditor(const void* ui, void* parent, const OrvLv2UiHost& host, int& width,
+                            int& height)
+{
+    EditorCall call(this);
+    // One editor per effect: a second UI takes it over from the first.
+    if (activeUi) closeEditor(activeUi);
+    ERect* rect = nullptr;
+    if (!parent || !host.write || dispatch(effEditGetRect, 0, 0, &rect) == 0 || !rect)
+        return nullptr;
+    if (dispatch(effEditOpen, 0, 0, parent) == 0) return nullptr;
+    auto* editor = dynamic_cast<AEffGUIEditor*>(effect->getEditor());
+    VSTGUI::CFrame* frame = editor ? editor->getFrame() : nullptr;
+    void* window =
+        frame && frame->getPlatformFrame() ? frame->getPlatformFrame()->getNativeWindow() : nullptr;
+    if (!window)
+    {
+        dispatch(effEditClose);
+        return nullptr;
+    }
+    activeUi = ui;
+    uiHost = host;
+    hostControlValue.fill(std::numeric_limits<float>::quiet_NaN());
+    width = rect->right - rect->left;
+    height = rect->bottom - rect->top;
+    return window;
+}
+
+void Lv2Effect::idleEditor(const void* ui)
+{
+    if (!ui || ui != activeUi) return;
+    EditorCall call(this);
+    dispatch(effEditIdle);
+    sendPendingWrites();
+}
+
+void Lv2Effect::portEvent(const void* ui, uint32_t port, float value)
+{
+    if (!ui || ui != activeUi || port < kFirstControlPort || port >= kNumPorts) return;
+    hostControlValue[port - kFirstControlPort] = value;
+}
+
+void Lv2Effect::closeEditor(const void* ui)
+{
+    if (!ui || ui != activeUi) return;
+    EditorCall call(this);
+    dispatch(effEditClose);
+    activeUi = nullptr;
+    uiHost = OrvLv2UiHost{};
+    // A gesture cut short by the closing window ends here: the ports are followed again.
+    gestures.store(0, std::memory_order_relaxed);
+}
+
+void Lv2Effect::writeControl(int32_t parameter, float portValue)
+{
+    if (!uiHost.write) return;
+    hostControlValue[static_cast<size_t>(parameter)] = portValue;
+    uiHost.write(uiHost.controller, kFirstControlPort + static_cast<uint32_t>(parameter),
+                 sizeof portValue, 0, &portValue);
+}
+
+void Lv2Effect::sendPendingWrites()
+{
+    const uint32_t pending = pendingWrites.exchange(0, std::memory_order_acquire);
+    for (int32_t k = 0; k < kNumParams; ++k)
+        if (pending & bitOf(k))
+            writeControl(k, pendingValue[static_cast<size_t>(k)].load(std::memory_order_relaxed));
+    if (!resyncRequested.exchange(false)) return;
+    for (int32_t k = 0; k < kNumParams; ++k)
+    {
+        const float value = record->getParameter(record, k);
+        if (!portHolds(k, hostControlValue[static_cast<size_t>(k)], value))
+            writeControl(k, toPortValue(k, value));
+    }
+}
+
+bool Lv2Effect::onEditorThread() const
+{
+    return editorCallOwner == this;
+}
+
+void Lv2Effect::editorAutomated(VstInt32 index, float value)
+{
+    if (!isParameter(index)) return;
+    const float portValue = toPortValue(index, value);
+    if (onEditorThread())
+    {
+        writeControl(index, portValue);
+        return;
+    }
+    pendingValue[static_cast<size_t>(index)].store(portValue, std::memory_order_relaxed);
+    pendingWrites.fetch_or(bitOf(index), std::memory_order_release);
+}
+
+void Lv2Effect::editorGesture(VstInt32 index, bool begins)
+{
+    if (!isParameter(index)) return;
+    if (begins)
+        gestures.fetch_or(bitOf(index), std::memory_order_relaxed);
+    else
+        gestures.fetch_and(~bitOf(index), std::memory_order_relaxed);
+    if (onEditorThread() && uiHost.touch && uiHost.touch->touch)
+        uiHost.touch->touch(uiHost.touch->handle, kFirstControlPort + static_cast<uint32_t>(index),
+                            begins);
+}
+
+VstIntPtr Lv2Effect::hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr,
+                                  void*, float opt)
+{
+    if (opcode == audioMasterVersion) return kVstVersion;
+    // Requests made while the effect is being built come before the record knows its instance.
+    auto* self = record ? static_cast<Lv2Effect*>(record->user) : nullptr;
+    if (!self) return 0;
+    switch (opcode)
+    {
+    case audioMasterAutomate:
+        self->editorAutomated(index, opt);
+        return 0;
+    case audioMasterBeginEdit:
+        self->editorGesture(index, true);
+        return 1;
+    case audioMasterEndEdit:
+        self->editorGesture(index, false);
+        return 1;
+    case audioMasterUpdateDisplay:
+        // A program was applied (or renamed): the ports follow at the editor's next idle.
+        self->resyncRequested.store(true);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+} // namespace orv::lv2
