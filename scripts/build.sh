@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Configures and builds one flavour of the project.
-#   scripts/build.sh [release|asan|tsan] [TARGET...]
-# Build trees: build/ (release), build-asan/ (address + undefined sanitizers), build-tsan/ (thread).
+#   scripts/build.sh [release|asan|tsan|fuzz] [TARGET...]
+# Build trees: build/ (release), build-asan/ (address + undefined sanitizers), build-tsan/ (thread),
+# build-fuzz/ (clang, libFuzzer targets with address + undefined sanitizers; see scripts/fuzz.sh).
 # With TARGETs only those are built (and what they need); otherwise everything.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -13,7 +14,8 @@ case "$flavour" in
     release) dir="$root/build"; options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE= -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=ON) ;;
     asan) dir="$root/build-asan"; options=(-DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=address,undefined -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=OFF) ;;
     tsan) dir="$root/build-tsan"; options=(-DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=thread -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=OFF) ;;
-    *) echo "build.sh: unknown flavour '$flavour' (release, asan or tsan)" >&2; exit 2 ;;
+    fuzz) dir="$root/build-fuzz"; options=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE=address,undefined -DORV_FUZZ=ON -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=OFF) ;;
+    *) echo "build.sh: unknown flavour '$flavour' (release, asan, tsan or fuzz)" >&2; exit 2 ;;
 esac
 
 werror=OFF
