@@ -8,6 +8,8 @@
 #include "plugin/PluginEntry.h"
 
 #include <array>
+#include <atomic>
+#include <bit>
 #include <cstring>
 
 namespace
@@ -21,6 +23,12 @@ constexpr bool defaultProgramMatchesParameterTable()
 static_assert(defaultProgramMatchesParameterTable(),
               "program \"Default\" holds every parameter's factory default");
 static_assert(kNumParams == kNumProgramValues);
+
+// Bit for bit, so that a NaN set by a host counts as equal to itself.
+bool sameBits(float a, float b)
+{
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+}
 
 bool isParameterIndex(VstInt32 index)
 {
@@ -68,18 +76,88 @@ void ADelay::setParameter(VstInt32 index, float value)
 {
     if (isParameterIndex(index))
     {
-        paramValue[index].store(value, std::memory_order_relaxed);
-        orv::deriveEngineValue(resonator, index, value,
-                               paramValue[kDecay].load(std::memory_order_relaxed));
-        if (isGlobalParameter(index) && programs)
-            for (int p = 0; p < kNumPresetPrograms; ++p)
-                programs[p].values[index] = value;
+        paramValue[index].store(value);
+        followLiveValue(index);
+        // Into the current program; Output, Mix and Bypass into every program.
+        storeLiveValue(index, isGlobalParameter(index), paramValue[index]);
     }
-    // While a program is being applied its own values are what is being set.
-    if (!isApplyingProgram) CPresetSystemEffect::setParameter(index, value);
+    notifyEditor(index, value);
+}
+
+// Applying a program (the store is held): the value comes from the current program, so only
+// the shared ones are written, into the other programs.
+void ADelay::applyParameter(VstInt32 index, float value)
+{
+    if (isParameterIndex(index))
+    {
+        paramValue[index].store(value);
+        followLiveValue(index);
+        if (isGlobalParameter(index))
+            for (int p = 0; p < kNumPresetPrograms; ++p)
+                storedValue(programs[p], index).store(value);
+    }
+    notifyEditor(index, value);
+}
+
+void ADelay::storeLiveValues(uint32_t skipped)
+{
+    for (VstInt32 k = 0; k < kNumParams; ++k)
+        if (skipped & (1u << k)) storeLiveValue(k, isGlobalParameter(k), paramValue[k]);
+}
+
+void ADelay::notifyEditor(VstInt32 index, float value)
+{
     if (editor)
         if (auto* link = dynamic_cast<EditorParameterLink*>(editor))
             link->setParameter(index, value);
+}
+
+// Two threads may set a parameter at once (automation and the user-interface thread): each
+// derives the engine value from the live value and derives again if it changed meanwhile, so
+// the engine ends with the value of the last one set.
+void ADelay::followLiveValue(VstInt32 index)
+{
+    for (float value = paramValue[index].load();;)
+    {
+        orderEngineStores();
+        if (index == kDecay)
+            settleFeedback();
+        else
+        {
+            const float before = resonator.transposeFactor();
+            orv::deriveEngineValue(resonator, index, value, paramValue[kDecay].load());
+            if (index == kTranspose && resonator.transposeFactor() != before) settleFeedback();
+        }
+        orderEngineStores();
+        const float now = paramValue[index].load();
+        if (sameBits(now, value)) break;
+        value = now;
+    }
+}
+
+// The feedback depends on Decay and on the transposition, which may be set on different threads
+// at once: it is computed again until neither changed while it was computed.
+void ADelay::settleFeedback()
+{
+    for (;;)
+    {
+        orderEngineStores();
+        const float decay = paramValue[kDecay].load();
+        const float factor = resonator.transposeFactor();
+        resonator.setFeedback(orv::feedbackFor(decay, factor));
+        orderEngineStores();
+        if (sameBits(paramValue[kDecay].load(), decay) && resonator.transposeFactor() == factor)
+            return;
+    }
+}
+
+// The engine stores its values with relaxed atomics. One read-modify-write of a counter that
+// every setting thread shares, between a thread's engine stores and its reading of the live
+// values, orders them with the other threads': of two threads, either the later one reads what
+// the earlier one set, or its engine stores come after the earlier one's.
+void ADelay::orderEngineStores()
+{
+    engineOrder.fetch_add(1);
 }
 
 float ADelay::getParameter(VstInt32 index)

@@ -45,9 +45,20 @@ public:
     // The engine as this effect feeds it, for inspection in tests (not reachable by a host).
     const ResonatorCore& engine() const { return resonator; }
 
+protected:
+    void applyParameter(VstInt32 index, float value) override;
+    void storeLiveValues(uint32_t skipped) override;
+
 private:
+    // Brings the engine to the live value of parameter `index`.
+    void followLiveValue(VstInt32 index);
+    void settleFeedback();
+    void orderEngineStores();
+    void notifyEditor(VstInt32 index, float value);
+
     // The values exactly as last set (no clamping); written by any thread, read by the host and
     // the editor on theirs.
     std::array<std::atomic<float>, kNumParams> paramValue{};
+    std::atomic<uint32_t> engineOrder{0};
     ResonatorCore resonator;
 };

@@ -4,10 +4,22 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string_view>
+
+namespace resonator
+{
+struct Kernel;
+struct BlockConstants;
+struct Chunk;
+struct GlideJob;
+} // namespace resonator
 
 // The string resonator: twelve tuned, damped feedback delay lines ("strings"), one per semitone
 // from A2 upwards, excited by the mono sum of the input. Their filtered outputs and crossed taps
 // of their rings form a stereo wet signal that is mixed with the dry input.
+//
+// The per-sample steps are in processSample; the blocks mostly go to vector kernels
+// (ResonatorKernel.h), which give the same bits.
 //
 // Threads: the engine values (setters below) may be written from any thread while the audio
 // thread processes; they are relaxed atomics and each block reads them once at its start.
@@ -19,6 +31,9 @@ public:
     static constexpr int kNumStrings = 12;
     static constexpr int32_t kRingLength = 16384;
     static constexpr int32_t kRingMask = kRingLength - 1;
+    // One ring per string, kRingStride samples apart in one block of memory: the padding of one
+    // cache line keeps equal positions of different strings out of the same cache set.
+    static constexpr int32_t kRingStride = kRingLength + 16;
 
     // Fundamental of each string (equal temperament, A2 = 110 Hz) and its detune spread: a
     // positive spread lengthens the string (lowers it) at full Detune, a negative one shortens it.
@@ -28,8 +43,9 @@ public:
     static constexpr std::array<double, kNumStrings> kDetuneSpread{
         1.11, 0.599, -1.402, -0.797, 1.65, 0.35, -1.26, -0.498, 1.48, 0.866, -1.59, -0.43};
 
-    // Allocates the rings (the only allocation), starts untransposed, in tune, without detune and
-    // not bypassed, and resets. The other engine values start at 0 until the owner sets them.
+    // Allocates the rings and working buffers (the only allocations), starts untransposed, in tune,
+    // without detune and not bypassed, and resets. The other engine values start at 0 until the
+    // owner sets them.
     ResonatorCore();
     ~ResonatorCore();
     ResonatorCore(const ResonatorCore&) = delete;
@@ -70,16 +86,19 @@ public:
 
     // Processes frames stereo samples. Inputs are read before outputs are written for each
     // sample, so in0 == out0 and in1 == out1 are allowed. frames <= 0 changes nothing.
+    // An input sample that is NaN, infinite or of magnitude 2^100 or more is not sound but damage
+    // (no signal comes near that size, and FLT_MAX on both channels would overflow their sum): it
+    // is taken as silence on its channel, for the dry path and the strings alike, so the output
+    // and the strings stay finite and the strings keep sounding. Below that size the output is
+    // the plain per-sample algorithm's, bit for bit.
     void process(const float* in0, const float* in1, float* out0, float* out1, int32_t frames,
                  float sampleRate);
 
-    // The twelve rings are interleaved: one row holds the sample of every string at one ring
-    // position. A sample's twelve writes then go to one row, and each string's own read and the
-    // crossed tap taken at the same position come from the same row.
-    struct alignas(16) Row
-    {
-        float s[kNumStrings];
-    };
+    // For tests and benchmarks: makes this engine use the named kernel ("sse2", "avx2",
+    // "avx512") instead of the fastest one; false (and no change) if this processor cannot run
+    // it. Not while processing.
+    bool useKernel(std::string_view name);
+    const char* kernelName() const;
 
     // Running state, for tests and diagnostics (audio thread only).
     int32_t writePosition() const { return writePos_; }
@@ -89,29 +108,37 @@ public:
     float detuneCurrent() const { return detuneCurrent_; }
     float ringValue(int string, int32_t position) const
     {
-        return rows_[position & kRingMask].s[string];
+        return rings_[string * kRingStride + (position & kRingMask)];
     }
 
 private:
     struct BlockValues;
     struct LoopState;
+    struct Scratch;
 
+    float* ring(int string) { return rings_.get() + string * kRingStride; }
     void applyPendingTransposition(float sampleRate);
-    static bool computeFixedDelays(double sampleRate, float transposeFactor, float tuneCurrent,
-                                   float detuneCurrent, std::array<int32_t, kNumStrings>& delays);
-    static void processSample(Row* rows, const BlockValues& v, LoopState& st, const float* in0,
-                              const float* in1, float* out0, float* out1, int32_t n, double sr);
-    template <bool Bypassed>
-    static int32_t processGlideRun(Row* rows, const BlockValues& v, LoopState& st, const float* in0,
-                                   const float* in1, float* out0, float* out1, int32_t begin,
-                                   int32_t end, double sr);
-    template <bool Bypassed>
-    static void processFixedRun(Row* rows, const BlockValues& v, LoopState& st,
-                                const std::array<int32_t, kNumStrings>& delays, const float* in0,
-                                const float* in1, float* out0, float* out1, int32_t begin,
-                                int32_t end);
+    BlockValues readBlockValues() const;
+    void processOrdinary(const BlockValues& v, LoopState& st, const float* in0, const float* in1,
+                         float* out0, float* out1, int32_t frames, double sampleRate);
+    void processSample(const BlockValues& v, LoopState& st, float in0, float in1, float& out0,
+                       float& out1, double sampleRate);
+    void processSteady(const BlockValues& v, LoopState& st,
+                       const std::array<int32_t, kNumStrings>& delays, const float* in0,
+                       const float* in1, float* out0, float* out1, int32_t frames);
+    int32_t processGlide(const BlockValues& v, LoopState& st, const float* in0, const float* in1,
+                         float* out0, float* out1, int32_t frames, double sampleRate);
+    void processGlideStretch(const BlockValues& v, LoopState& st, int buffer, int32_t steps,
+                             const float* in0, const float* in1, float* out0, float* out1,
+                             double sampleRate, resonator::GlideJob* job);
+    void glideDelays(const BlockValues& v, const LoopState& st, int buffer, int32_t steps,
+                     double sampleRate, int32_t& smallest, int32_t& largest);
+    void runChunk(const BlockValues& v, LoopState& st, resonator::Chunk& chunk, const float* in0,
+                  const float* in1, float* out0, float* out1, int32_t frames);
 
-    std::unique_ptr<Row[]> rows_;
+    std::unique_ptr<float[]> rings_;
+    std::unique_ptr<Scratch> scratch_;
+    const resonator::Kernel* kernel_;
     int32_t writePos_ = 0;
     std::array<int32_t, kNumStrings> readPos_{};
     std::array<float, kNumStrings> dampState_{};

@@ -3,7 +3,9 @@
 #include "plugin/AEffEditor.h"
 #include "presets/PresetEditorLink.h"
 
+#include <bit>
 #include <cstring>
+#include <thread>
 
 namespace
 {
@@ -27,6 +29,17 @@ void writeInt32(unsigned char* at, int32_t v)
 {
     std::memcpy(at, &v, sizeof v);
 }
+
+bool isProgramIndex(VstInt32 index)
+{
+    return static_cast<uint32_t>(index) < static_cast<uint32_t>(kNumPresetPrograms);
+}
+
+// Bit for bit, so that a stored NaN counts as equal to itself.
+bool sameBits(float a, float b)
+{
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+}
 } // namespace
 
 CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback audioMaster)
@@ -35,9 +48,7 @@ CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback audioMaster)
     programsAreChunks(true);
     chunkBuffer = new unsigned char[kPresetChunkSize]();
     programs = new ProgramRecord[kNumPresetPrograms]();
-    currentProgramIndex = 0;
     curProgram = 0;
-    isApplyingProgram = false;
 }
 
 CPresetSystemEffect::~CPresetSystemEffect()
@@ -48,10 +59,72 @@ CPresetSystemEffect::~CPresetSystemEffect()
     programs = nullptr;
 }
 
+void CPresetSystemEffect::waitForStores() const
+{
+    // A store runs for a few instructions; it never waits for this thread.
+    while (storesInProgress.load() != 0)
+        std::this_thread::yield();
+}
+
+CPresetSystemEffect::ProgramChange::ProgramChange(CPresetSystemEffect& s) : store(s)
+{
+    if (store.holdDepth++ > 0) return;
+    store.storeHeld.store(true);
+    store.waitForStores();
+}
+
+CPresetSystemEffect::ProgramChange::~ProgramChange()
+{
+    if (--store.holdDepth > 0) return;
+    store.storeHeld.store(false);
+    // A store that saw the hold has marked its parameter by the time it finishes; later ones
+    // store for themselves.
+    store.waitForStores();
+    if (const uint32_t skipped = store.skippedStores.exchange(0)) store.storeLiveValues(skipped);
+}
+
+void CPresetSystemEffect::storeValue(VstInt32 index, bool everyProgram, float value)
+{
+    if (everyProgram)
+        for (int p = 0; p < kNumPresetPrograms; ++p)
+            storedValue(programs[p], index).store(value);
+    else
+        storedValue(programs[currentProgramIndex.load()], index).store(value);
+}
+
+void CPresetSystemEffect::storeLiveValue(VstInt32 index, bool everyProgram,
+                                         const std::atomic<float>& live)
+{
+    if (!programs || static_cast<uint32_t>(index) >= kNumProgramValues) return;
+    // The count, raised before the flag is read, lets a thread that begins a hold wait for this
+    // store; the flag tells this store that a hold has begun.
+    storesInProgress.fetch_add(1);
+    if (storeHeld.load())
+        skippedStores.fetch_or(1u << index);
+    else
+    {
+        // Another thread may set the same parameter meanwhile: whichever stores last re-reads
+        // the live value afterwards and stores again if it changed, so the last value set wins.
+        for (float value = live.load();;)
+        {
+            storeValue(index, everyProgram, value);
+            const float now = live.load();
+            if (sameBits(now, value)) break;
+            value = now;
+        }
+    }
+    storesInProgress.fetch_sub(1);
+}
+
 void CPresetSystemEffect::setParameter(VstInt32 index, float value)
 {
-    if (programs && static_cast<uint32_t>(index) < kNumProgramValues)
-        programs[currentProgramIndex].values[index] = value;
+    if (!programs || static_cast<uint32_t>(index) >= kNumProgramValues) return;
+    storesInProgress.fetch_add(1);
+    if (storeHeld.load())
+        skippedStores.fetch_or(1u << index);
+    else
+        storeValue(index, false, value);
+    storesInProgress.fetch_sub(1);
 }
 
 PresetEditorLink* CPresetSystemEffect::presetEditor()
@@ -66,39 +139,73 @@ void CPresetSystemEffect::setProgramName(char* name)
     const std::string_view given(name, strnlen(name, kProgramNameLength + 3));
     char text[kProgramNameLength + 1] = {};
     std::memcpy(text, given.data(), programNameLength(given));
-    storeProgramName(programs[currentProgramIndex], text);
+    storeProgramName(programs[currentProgramIndex.load()], text);
     if (PresetEditorLink* link = presetEditor()) link->programNameChanged(text);
 }
 
 void CPresetSystemEffect::getProgramName(char* name)
 {
-    std::memcpy(name, programs[currentProgramIndex].name, kProgramNameLength);
+    std::memcpy(name, programs[currentProgramIndex.load()].name, kProgramNameLength);
     name[kProgramNameLength] = 0;
 }
 
 bool CPresetSystemEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
 {
-    if (static_cast<uint32_t>(index) >= kNumPresetPrograms) return false;
+    if (!isProgramIndex(index)) return false;
     std::memcpy(text, programs[index].name, kProgramNameLength);
     text[kProgramNameLength] = 0;
     return true;
 }
 
+ProgramRecord CPresetSystemEffect::readProgram(VstInt32 index) const
+{
+    ProgramRecord copy{};
+    if (!programs || !isProgramIndex(index)) return copy;
+    // Names change only on the user-interface thread; values may be changing on another.
+    std::memcpy(copy.name, programs[index].name, kProgramNameLength);
+    for (int k = 0; k < kNumProgramValues; ++k)
+        copy.values[k] = storedValue(programs[index], k).load();
+    return copy;
+}
+
+void CPresetSystemEffect::replaceProgram(VstInt32 index, const ProgramRecord& program)
+{
+    if (!programs || !isProgramIndex(index)) return;
+    ProgramChange change(*this);
+    programs[index] = program;
+}
+
+void CPresetSystemEffect::replaceAllPrograms(const ProgramRecord (&replacement)[kNumPresetPrograms])
+{
+    if (!programs) return;
+    ProgramChange change(*this);
+    std::memcpy(programs, replacement, sizeof replacement);
+}
+
+void CPresetSystemEffect::applyProgram(VstInt32 index)
+{
+    isApplyingProgram.store(true);
+    curProgram = 0;
+    currentProgramIndex.store(index);
+    for (VstInt32 k = 0; k < kNumProgramValues; ++k)
+        applyParameter(k, programs[index].values[k]);
+    isApplyingProgram.store(false);
+}
+
 void CPresetSystemEffect::selectProgram(VstInt32 index)
 {
-    isApplyingProgram = true;
-    curProgram = 0;
-    currentProgramIndex = index;
-    for (VstInt32 k = 0; k < kNumProgramValues; ++k)
-        setParameter(k, programs[index].values[k]);
+    if (!programs || !isProgramIndex(index)) return;
+    {
+        ProgramChange change(*this);
+        applyProgram(index);
+    }
     updateDisplay();
-    isApplyingProgram = false;
 }
 
 void CPresetSystemEffect::renameCurrentProgram(const char* name)
 {
     curProgram = 0;
-    if (name) storeProgramName(programs[currentProgramIndex], name);
+    if (name) storeProgramName(programs[currentProgramIndex.load()], name);
     updateDisplay();
 }
 
@@ -114,16 +221,20 @@ VstInt32 CPresetSystemEffect::getChunk(void** data, bool)
     writeInt32(chunkBuffer + kChunkVersionOffset, kPresetChunkVersion);
     writeInt32(chunkBuffer + kChunkIdOffset, getUniqueID());
     writeInt32(chunkBuffer + kChunkCountOffset, kNumPresetPrograms);
-    writeInt32(chunkBuffer + kChunkCurrentOffset, currentProgramIndex);
-    std::memcpy(chunkBuffer + kChunkProgramsOffset, programs,
-                kNumPresetPrograms * sizeof(ProgramRecord));
+    writeInt32(chunkBuffer + kChunkCurrentOffset, currentProgramIndex.load());
+    for (int p = 0; p < kNumPresetPrograms; ++p)
+    {
+        const ProgramRecord program = readProgram(p);
+        std::memcpy(chunkBuffer + kChunkProgramsOffset + p * sizeof(ProgramRecord), &program,
+                    sizeof program);
+    }
     *data = chunkBuffer;
     return kPresetChunkSize;
 }
 
 VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool)
 {
-    if (!chunkBuffer || !data || byteSize != kPresetChunkSize) return -1;
+    if (!chunkBuffer || !programs || !data || byteSize != kPresetChunkSize) return -1;
     // Work on a copy: the host's data may be our own chunk buffer from getChunk, and a rejected
     // chunk must leave the last chunk handed out intact.
     unsigned char copy[kPresetChunkSize];
@@ -150,10 +261,21 @@ VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool)
     // A version we do not know is rejected like any other unreadable chunk.
     if (readInt32(copy + kChunkVersionOffset) != kPresetChunkVersion) return -1;
     if (readInt32(copy + kChunkCountOffset) != kNumPresetPrograms) return -1;
-
-    std::memcpy(chunkBuffer, copy, kPresetChunkSize);
-    std::memcpy(programs, copy + kChunkProgramsOffset, kNumPresetPrograms * sizeof(ProgramRecord));
+    // Every chunk this store writes names one of its programs as current. Loading the programs
+    // without applying one would leave live values that no stored program holds, and the next
+    // save and reload would change the sound: such a chunk is damaged.
     const int32_t current = readInt32(copy + kChunkCurrentOffset);
-    if (current >= 0 && current < kNumPresetPrograms) selectProgram(current);
+    if (!isProgramIndex(current)) return -1;
+
+    {
+        // The programs are replaced and the saved current one applied in one hold, so that no
+        // value set meanwhile lands in a program of the old bank or of the new one by mistake.
+        ProgramChange change(*this);
+        std::memcpy(chunkBuffer, copy, kPresetChunkSize);
+        std::memcpy(programs, copy + kChunkProgramsOffset,
+                    kNumPresetPrograms * sizeof(ProgramRecord));
+        applyProgram(current);
+    }
+    updateDisplay();
     return 0;
 }

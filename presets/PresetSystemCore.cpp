@@ -40,26 +40,27 @@ void PresetSystemCore::applyProgramName(const char* name)
 
 void PresetSystemCore::writePresetData(unsigned char* record)
 {
-    ProgramRecord* programs = storedPrograms();
-    if (!programs) return;
+    if (!storedPrograms()) return;
     writePresetRecord(record, presetEffect->getUniqueID(),
-                      programs[presetEffect->getCurrentProgramIndex()]);
+                      presetEffect->readProgram(presetEffect->getCurrentProgramIndex()));
 }
 
 void PresetSystemCore::writeBankData(unsigned char* record)
 {
-    if (ProgramRecord* programs = storedPrograms())
-        writeBankRecord(record, presetEffect->getUniqueID(), programs);
+    if (!storedPrograms()) return;
+    ProgramRecord programs[kNumPresetPrograms];
+    for (int p = 0; p < kNumPresetPrograms; ++p)
+        programs[p] = presetEffect->readProgram(p);
+    writeBankRecord(record, presetEffect->getUniqueID(), programs);
 }
 
 bool PresetSystemCore::readPresetData(const unsigned char* record, bool reversed)
 {
-    ProgramRecord* programs = storedPrograms();
-    if (!programs) return false;
+    if (!storedPrograms()) return false;
     const VstInt32 current = presetEffect->getCurrentProgramIndex();
     ProgramRecord loaded;
     if (!decodePresetRecord(record, presetEffect->getUniqueID(), reversed, loaded)) return false;
-    programs[current] = loaded;
+    presetEffect->replaceProgram(current, loaded);
 
     char name[kProgramNameLength + 1];
     std::memcpy(name, loaded.name, kProgramNameLength);
@@ -71,14 +72,13 @@ bool PresetSystemCore::readPresetData(const unsigned char* record, bool reversed
 
 bool PresetSystemCore::readBankData(const unsigned char* record, bool reversed)
 {
-    ProgramRecord* programs = storedPrograms();
-    if (!programs) return false;
+    if (!storedPrograms()) return false;
     // The record is checked as a whole before anything is applied, so a rejected bank leaves
     // the current program and every program's values as they were.
     ProgramRecord loaded[kNumPresetPrograms];
     if (!decodeBankRecord(record, presetEffect->getUniqueID(), reversed, loaded)) return false;
     presetEffect->selectProgram(0);
-    std::memcpy(programs, loaded, sizeof loaded);
+    presetEffect->replaceAllPrograms(loaded);
     bankNamesChanged();
     presetEffect->selectProgram(0);
     return true;

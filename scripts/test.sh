@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test suite: the release build with all tests, then the unit,
 # ABI, GUI and X server tests under AddressSanitizer + UndefinedBehaviorSanitizer, then the
-# threaded tests under ThreadSanitizer, then the Windows DLL cross-built and its tests under Wine.
-# Installs missing packages first.
+# threaded tests under ThreadSanitizer, then a short run of every fuzz target (scripts/fuzz.sh for
+# longer ones), then the Windows DLL cross-built and its tests under Wine. Installs missing
+# packages first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -16,14 +17,19 @@ echo "== release build: all tests"
 "$root/scripts/build.sh" release
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 
+# The sanitizers' own symbolizer cannot read the plug-in loaded by a test; llvm's can.
+symbolizer=external_symbolizer_path=/usr/lib/llvm-14/bin/llvm-symbolizer
 echo "== address + undefined sanitizers: unit, ABI, GUI and X server tests"
 "$root/scripts/build.sh" asan
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+ASAN_OPTIONS="detect_leaks=1:$symbolizer" UBSAN_OPTIONS="print_stacktrace=1:$symbolizer" \
     ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs" -LE 'threads|artwork'
 
 echo "== thread sanitizer: threaded tests"
 "$root/scripts/build.sh" tsan
-TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$root/build-tsan" --output-on-failure -j "$jobs" -L threads
+TSAN_OPTIONS="halt_on_error=1:$symbolizer" ctest --test-dir "$root/build-tsan" --output-on-failure -j "$jobs" -L threads
+
+echo "== fuzzing: every reader of stored bytes for 10 seconds"
+"$root/scripts/fuzz.sh" 10
 
 echo "== Windows DLL: cross build, tests under Wine"
 "$root/scripts/test-windows.sh"

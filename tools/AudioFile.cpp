@@ -1,5 +1,6 @@
 #include "tools/AudioFile.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +9,37 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+
+namespace
+{
+// The unfinished file being written, for the handler below: a render cut off by Ctrl-C, a
+// terminal closing or a kill leaves the target as it was and no partial file behind.
+char unfinishedPath[4096];
+volatile sig_atomic_t haveUnfinished = 0;
+
+void removeUnfinishedAndStop(int signal)
+{
+    if (haveUnfinished) ::unlink(unfinishedPath);
+    // Then stop as the signal would have stopped the process.
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void rememberUnfinished(const std::string& path)
+{
+    haveUnfinished = 0;
+    if (path.empty() || path.size() >= sizeof unfinishedPath) return;
+    std::memcpy(unfinishedPath, path.c_str(), path.size() + 1);
+    haveUnfinished = 1;
+    static const bool installed = []
+    {
+        for (int s : {SIGINT, SIGTERM, SIGHUP})
+            ::signal(s, removeUnfinishedAndStop);
+        return true;
+    }();
+    (void)installed;
+}
+} // namespace
 
 bool readAudioFile(const std::string& path, AudioData& data, std::string& error)
 {
@@ -90,9 +122,11 @@ bool AudioFileWriter::open(const std::string& path, int sampleRate, int channels
                 "': the format does not take this sample rate or channel count";
         return false;
     }
+    rememberUnfinished(temporary);
     file = sf_open(temporary.c_str(), SFM_WRITE, &info);
     if (!file)
     {
+        haveUnfinished = 0;
         error = "cannot write '" + path + "': " + sf_strerror(nullptr);
         temporary.clear();
         return false;
@@ -131,6 +165,7 @@ bool AudioFileWriter::commit(std::string& error)
         abandon();
         return false;
     }
+    haveUnfinished = 0;
     temporary.clear();
     return true;
 }
@@ -140,5 +175,6 @@ void AudioFileWriter::abandon()
     if (file) sf_close(file);
     file = nullptr;
     if (!temporary.empty()) std::remove(temporary.c_str());
+    haveUnfinished = 0;
     temporary.clear();
 }

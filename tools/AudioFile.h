@@ -1,6 +1,6 @@
 // Reading and writing audio files through libsndfile. A written file appears under its name
 // only when it is complete: until commit() it is a temporary file beside the target, removed
-// again if anything fails.
+// again if anything fails or the process is stopped by SIGINT, SIGTERM or SIGHUP.
 #pragma once
 
 #include <sndfile.h>

@@ -40,6 +40,18 @@ std::vector<float> makeSignal(size_t frames, uint32_t seed, float level)
     return out;
 }
 
+bool useKernel(ResonatorCore& core, const char* kernel, std::string& skipReason)
+{
+    if (core.useKernel(kernel)) return true;
+    const std::string name = kernel;
+    skipReason = "this processor cannot run the " + name + " kernel (it needs " +
+                 (name == "avx512" ? "AVX-512F and AVX-512VL"
+                  : name == "avx2" ? "AVX2"
+                                   : name) +
+                 ")";
+    return false;
+}
+
 std::string stateDifference(const ResonatorCore& core, const ReferenceResonator& model)
 {
     auto same = [](float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; };

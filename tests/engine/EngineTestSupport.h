@@ -30,6 +30,14 @@ inline const std::array<FactoryProgram, 6> kFactoryPrograms{{
     {"Detuned", {0.5f, 0.25f, 0.6f, 0.25f, 0.5f, 0.5f, 1.0f, 0.0f}},
 }};
 
+// Every kernel the engine is built with; each test that runs one skips it where the processor
+// cannot.
+inline constexpr std::array<const char*, 3> kKernels{"sse2", "avx2", "avx512"};
+
+// Makes the engine use the named kernel; on false the test must skip, with skipReason as the
+// message.
+bool useKernel(ResonatorCore& core, const char* kernel, std::string& skipReason);
+
 // Deterministic test signal: noise bursts, plucks (decaying sines), single impulses and silence.
 std::vector<float> makeSignal(size_t frames, uint32_t seed, float level = 0.5f);
 

@@ -1,6 +1,7 @@
 // Audible behaviour of the resonator: string periods, the path of an impulse, the dry path at
 // Mix 0, Bypass, empty blocks, the ring limit, resets and transposition changes, bad values.
 #include "EngineTestSupport.h"
+#include "ResonatorKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -295,6 +296,33 @@ TEST(ResonatorBehaviour, BadValuesNeverPoisonTheStrings)
     // The raw values stay what was set; only the engine values are clamped.
     EXPECT_EQ(bad.params[kOutput], 5.0f);
     EXPECT_TRUE(std::isnan(bad.params[kDecay]));
+}
+
+// The fastest kernel the processor runs is chosen for every engine; tests and benchmarks can force
+// another by name, and a name the processor cannot run (or that does not exist) changes nothing.
+TEST(ResonatorBehaviour, KernelsAreChosenByWhatTheProcessorRuns)
+{
+    const resonator::Kernel* best = nullptr;
+    for (const char* name : {"avx512", "avx2", "sse2"})
+    {
+        const resonator::Kernel* kernel = resonator::findKernel(name);
+        if (kernel != nullptr && best == nullptr) best = kernel;
+        if (kernel != nullptr)
+        {
+            EXPECT_TRUE(resonator::isSupported(*kernel)) << name;
+        }
+    }
+    ASSERT_NE(resonator::findKernel("sse2"), nullptr); // the x86-64 baseline
+    EXPECT_EQ(&resonator::bestKernel(), best);
+
+    ResonatorCore core;
+    EXPECT_STREQ(core.kernelName(), best->name);
+    EXPECT_FALSE(core.useKernel("avx1024"));
+    EXPECT_STREQ(core.kernelName(), best->name);
+    EXPECT_TRUE(core.useKernel("sse2"));
+    EXPECT_STREQ(core.kernelName(), "sse2");
+    for (const resonator::Kernel* kernel : {&resonator::kAvx2Kernel, &resonator::kAvx512Kernel})
+        EXPECT_EQ(core.useKernel(kernel->name), resonator::isSupported(*kernel)) << kernel->name;
 }
 
 } // namespace

@@ -69,6 +69,19 @@ TEST(ProgramStore, SelectingAppliesValuesInIndexOrderThenRefreshesOnce)
     EXPECT_EQ(effect.getProgram(), 0);
 }
 
+TEST(ProgramStore, SelectingAProgramOutsideTheStoreChangesNothing)
+{
+    ProbeEffect effect;
+    effect.selectProgram(4);
+    effect.applied.clear();
+    hostRequests.clear();
+    for (VstInt32 index : {6, -1, 1 << 30})
+        effect.selectProgram(index);
+    EXPECT_TRUE(effect.applied.empty());
+    EXPECT_TRUE(hostRequests.empty());
+    EXPECT_EQ(effect.getCurrentProgramIndex(), 4);
+}
+
 TEST(ProgramStore, StoresParameterValuesIntoTheCurrentProgramOnly)
 {
     ProbeEffect effect;

@@ -78,6 +78,20 @@ check_ok "shot" "$tmp/editor.png" "$host" shot "$tmp/editor.png" --program High 
 expect_failure "shot to another format" "PNG" "$host" shot "$tmp/editor.jpg"
 expect_failure "shot of another plug-in" "--plugin is for" "$host" shot "$tmp/x.png" --plugin "$null_entry"
 expect_failure "shot to an unwritable place" "cannot write" "$host" shot "$tmp/no/such/dir/x.png"
+# A render into its own input replaces it with a whole file; a render stopped half-way leaves its
+# target as it was and nothing else behind.
+cp "$tmp/stereo.wav" "$tmp/self.wav"
+check_ok "render into its input" "$tmp/self.wav" "$host" render "$tmp/self.wav" "$tmp/self.wav" --tail 0.5
+"$host" render "$tmp/self.wav" "$tmp/self-again.wav" --tail 0 >/dev/null 2>&1 ||
+    { echo "FAIL the rendered input is not a readable audio file"; failures=$((failures + 1)); }
+cp "$tmp/stereo.wav" "$tmp/kept.wav"
+"$host" render "$tmp/mono.wav" "$tmp/kept.wav" --tail 3600 >/dev/null 2>&1 &
+render=$!
+for _ in $(seq 100); do ls -A "$tmp" | grep -q partial && break; sleep 0.05; done
+kill -TERM $render
+wait $render
+if cmp -s "$tmp/stereo.wav" "$tmp/kept.wav"; then echo "ok   stopped render keeps its target"; else
+    echo "FAIL a stopped render changed its target"; failures=$((failures + 1)); fi
 [ -e "$tmp/x.wav" ] && { echo "FAIL a failed render left x.wav behind"; failures=$((failures + 1)); }
 leftovers=$(ls -A "$tmp" | grep partial || true)
 [ -n "$leftovers" ] && { echo "FAIL temporary files left: $leftovers"; failures=$((failures + 1)); }

@@ -50,7 +50,7 @@ void pump(int ms)
     }
 }
 
-template <class F> bool pumpUntil(F done, int timeoutMs = 5000)
+template <class F> bool pumpUntil(F done, int timeoutMs = 10000)
 {
     for (int waited = 0; waited < timeoutMs; waited += 20)
     {
@@ -378,7 +378,7 @@ TEST_F(EditorInWindowsHost, MouseAndKeysWorkWithoutHostIdle)
 namespace
 {
 // The area of one control in a whole-window image.
-std::vector<uint32_t> area(const std::vector<uint32_t>& image, RECT r)
+std::vector<uint32_t> areaOf(const std::vector<uint32_t>& image, RECT r)
 {
     std::vector<uint32_t> out;
     for (LONG y = r.top; y < r.bottom && !image.empty(); ++y)
@@ -388,17 +388,20 @@ std::vector<uint32_t> area(const std::vector<uint32_t>& image, RECT r)
 }
 
 // Plays the user in a file dialog from another thread (this one is inside the dialog's own
-// message loop): waits for the dialog, takes a picture of the editor meanwhile, then types a
-// file name and confirms, or cancels.
+// message loop): waits for the dialog, watches the editor meanwhile until it has redrawn the
+// given area, then types a file name and confirms, or cancels.
 struct DialogUser
 {
-    DialogUser(const wchar_t* t, const wchar_t* name, HWND window)
-        : title(t), fileName(name), editor(window)
+    DialogUser(const wchar_t* t, const wchar_t* name, HWND window, RECT watched,
+               std::vector<uint32_t> before)
+        : title(t), fileName(name), editor(window), area(watched), shownBefore(std::move(before))
     {
     }
     const wchar_t* title;
     const wchar_t* fileName; // null: Cancel
     HWND editor;
+    RECT area;
+    std::vector<uint32_t> shownBefore;
     std::atomic<bool> seen{false};
     std::vector<uint32_t> editorWhileOpen;
     std::thread thread;
@@ -409,12 +412,17 @@ struct DialogUser
             [this]
             {
                 HWND dialog = nullptr;
-                for (int i = 0; i < 500 && !dialog; ++i, Sleep(20))
+                for (int i = 0; i < 1500 && !dialog; ++i, Sleep(20))
                     dialog = FindWindowW(nullptr, title);
                 if (!dialog) return;
                 seen = true;
-                Sleep(300); // the editor's timer redraws it meanwhile
-                editorWhileOpen = pixelsOf(editor);
+                // The editor's timer redraws the window meanwhile (on a busy machine it may take
+                // a while): wait for a change of the area, at most ten seconds.
+                for (int i = 0; i < 500; ++i, Sleep(20))
+                {
+                    editorWhileOpen = pixelsOf(editor);
+                    if (areaOf(editorWhileOpen, area) != shownBefore) break;
+                }
                 if (fileName)
                 {
                     SetDlgItemTextW(dialog, 0x47C, fileName); // the file name box
@@ -460,18 +468,18 @@ TEST_F(EditorInWindowsHost, FileDialogsRunInsideTheClickWithTheArrowPressed)
     const RECT arrow{76, 226, 88, 240}; // load preset
     moveTo(kOutside);
     pump(100);
-    const auto normal = area(windowPixels(), arrow);
+    const auto normal = areaOf(windowPixels(), arrow);
     moveTo({82, 233});
     pump(100);
-    const auto hovered = area(windowPixels(), arrow);
+    const auto hovered = areaOf(windowPixels(), arrow);
 
     // Cancel: nothing changes.
-    DialogUser cancel{L"Load preset", nullptr, editorWindow()};
+    DialogUser cancel{L"Load preset", nullptr, editorWindow(), arrow, hovered};
     cancel.start();
     click({82, 233});
     cancel.join();
     ASSERT_TRUE(cancel.seen);
-    const auto pressed = area(cancel.editorWhileOpen, arrow);
+    const auto pressed = areaOf(cancel.editorWhileOpen, arrow);
     EXPECT_NE(pressed, normal);
     EXPECT_NE(pressed, hovered);
     char name[kVstMaxProgNameLen + 1] = {};
@@ -479,14 +487,14 @@ TEST_F(EditorInWindowsHost, FileDialogsRunInsideTheClickWithTheArrowPressed)
     EXPECT_STREQ(name, "Default");
 
     // The right button asks for the other byte order, in a dialog of its own title.
-    DialogUser reversed{L"Load preset (endian-reversed)", nullptr, editorWindow()};
+    DialogUser reversed{L"Load preset (endian-reversed)", nullptr, editorWindow(), arrow, hovered};
     reversed.start();
     click({82, 233}, 1, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
     reversed.join();
     EXPECT_TRUE(reversed.seen);
 
     // A file chosen in the remembered folder loads into the current program.
-    DialogUser choose{L"Load preset", L"bright.orv", editorWindow()};
+    DialogUser choose{L"Load preset", L"bright.orv", editorWindow(), arrow, hovered};
     choose.start();
     click({82, 233});
     choose.join();

@@ -1,0 +1,215 @@
+// The resonator kernel for the x86-64 baseline: SSE2, four frames per vector, the twelve strings
+// in three vectors of four.
+#include <emmintrin.h>
+
+#include <cstdint>
+
+namespace resonator
+{
+namespace
+{
+
+struct Sse2
+{
+    static constexpr int kWidth = 4;
+    using F = __m128;
+    using D = __m128d;
+    struct Strings
+    {
+        __m128 part[3]; // strings 0-3, 4-7, 8-11
+    };
+
+    static F load(const float* p) { return _mm_loadu_ps(p); }
+    static void store(float* p, F v) { _mm_storeu_ps(p, v); }
+    static F splat(float v) { return _mm_set1_ps(v); }
+    static D splatD(double v) { return _mm_set1_pd(v); }
+    static F alternating(float v) { return _mm_setr_ps(v, -v, v, -v); }
+
+    static void assign(Strings& to, const Strings& from)
+    {
+#pragma GCC unroll 8
+        for (int q = 0; q < 3; ++q)
+            to.part[q] = from.part[q];
+    }
+    static Strings loadStrings(const float* p)
+    {
+        return {{load(p), load(p + 4), load(p + 8)}};
+    }
+    static void storeStrings(float* p, const Strings& s)
+    {
+#pragma GCC unroll 8
+        for (int q = 0; q < 3; ++q)
+            store(p + 4 * q, s.part[q]);
+    }
+
+    // W frames in double precision, for the mix.
+    struct Wide
+    {
+        __m128d lo;
+        __m128d hi;
+    };
+    static Wide splatWide(double v)
+    {
+        return {splatD(v), splatD(v)};
+    }
+    static Wide widen(F v)
+    {
+        return {low(v), high(v)};
+    }
+    static F narrow(Wide v)
+    {
+        return pack(v.lo, v.hi);
+    }
+
+    static D low(F v)
+    {
+        return _mm_cvtps_pd(v);
+    }
+    static D high(F v)
+    {
+        return _mm_cvtps_pd(_mm_movehl_ps(v, v));
+    }
+    static F pack(D lo, D hi)
+    {
+        return _mm_movelh_ps(_mm_cvtpd_ps(lo), _mm_cvtpd_ps(hi));
+    }
+
+    static F notBelowMagnitude(F v, F limit)
+    {
+        return _mm_cmpnlt_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), v), limit); // NaN counts
+    }
+    static F either(F a, F b)
+    {
+        return _mm_or_ps(a, b);
+    }
+    static bool any(F mask)
+    {
+        return _mm_movemask_ps(mask) != 0;
+    }
+
+    // string-major (one vector of four frames per string) <-> frame-major (per frame, three
+    // vectors of four strings): three 4x4 transposes, their own inverse.
+    static void toFrames(const F (&s)[12], Strings (&f)[kWidth])
+    {
+#pragma GCC unroll 8
+        for (int q = 0; q < 3; ++q)
+        {
+            __m128 r0 = s[4 * q];
+            __m128 r1 = s[4 * q + 1];
+            __m128 r2 = s[4 * q + 2];
+            __m128 r3 = s[4 * q + 3];
+            _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+            f[0].part[q] = r0;
+            f[1].part[q] = r1;
+            f[2].part[q] = r2;
+            f[3].part[q] = r3;
+        }
+    }
+    static void toStrings(const Strings (&f)[kWidth], F (&s)[12])
+    {
+#pragma GCC unroll 8
+        for (int q = 0; q < 3; ++q)
+        {
+            __m128 r0 = f[0].part[q];
+            __m128 r1 = f[1].part[q];
+            __m128 r2 = f[2].part[q];
+            __m128 r3 = f[3].part[q];
+            _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+            s[4 * q] = r0;
+            s[4 * q + 1] = r1;
+            s[4 * q + 2] = r2;
+            s[4 * q + 3] = r3;
+        }
+    }
+
+    // Double lanes for the string delays.
+    static D loadD(const double* p)
+    {
+        return _mm_loadu_pd(p);
+    }
+    static D equal(D a, D b)
+    {
+        return _mm_cmpeq_pd(a, b);
+    }
+    static bool allSame(const int32_t* p)
+    {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(v, _mm_set1_epi32(p[0])))) == 0xF;
+    }
+    static void fillInts(int32_t* p, int32_t v)
+    {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_set1_epi32(v));
+    }
+    static D truncated(D v)
+    {
+        return _mm_cvtepi32_pd(_mm_cvttpd_epi32(v));
+    }
+    static D less(D a, D b)
+    {
+        return _mm_cmplt_pd(a, b);
+    }
+    static D both(D a, D b)
+    {
+        return _mm_and_pd(a, b);
+    }
+    static D select(D mask, D a, D b)
+    {
+        return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b));
+    }
+    static D smaller(D a, D b)
+    {
+        return _mm_min_pd(a, b);
+    }
+    static D larger(D a, D b)
+    {
+        return _mm_max_pd(a, b);
+    }
+    static double lowest(D v)
+    {
+        return _mm_cvtsd_f64(_mm_min_sd(v, _mm_unpackhi_pd(v, v)));
+    }
+    static double highest(D v)
+    {
+        return _mm_cvtsd_f64(_mm_max_sd(v, _mm_unpackhi_pd(v, v)));
+    }
+    static void storeWhole(int32_t* p, D v)
+    {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_cvttpd_epi32(v));
+    }
+};
+
+inline Sse2::Wide operator-(Sse2::Wide a, Sse2::Wide b)
+{
+    return {a.lo - b.lo, a.hi - b.hi};
+}
+inline Sse2::Wide operator*(Sse2::Wide a, Sse2::Wide b)
+{
+    return {a.lo * b.lo, a.hi * b.hi};
+}
+inline Sse2::Wide operator+(Sse2::Wide a, Sse2::Wide b)
+{
+    return {a.lo + b.lo, a.hi + b.hi};
+}
+
+inline Sse2::Strings operator-(const Sse2::Strings& a, const Sse2::Strings& b)
+{
+    return {{a.part[0] - b.part[0], a.part[1] - b.part[1], a.part[2] - b.part[2]}};
+}
+inline Sse2::Strings operator*(const Sse2::Strings& a, const Sse2::Strings& b)
+{
+    return {{a.part[0] * b.part[0], a.part[1] * b.part[1], a.part[2] * b.part[2]}};
+}
+inline Sse2::Strings operator+(const Sse2::Strings& a, const Sse2::Strings& b)
+{
+    return {{a.part[0] + b.part[0], a.part[1] + b.part[1], a.part[2] + b.part[2]}};
+}
+
+} // namespace
+} // namespace resonator
+
+#include "ResonatorKernelBody.h"
+
+namespace resonator
+{
+const Kernel kSse2Kernel = makeKernel<Sse2>("sse2");
+} // namespace resonator
