@@ -277,5 +277,6 @@ VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool)
         applyProgram(current);
     }
     updateDisplay();
+    if (PresetEditorLink* link = presetEditor()) link->programsReplaced();
     return 0;
 }

@@ -9,6 +9,9 @@ public:
     virtual void programNameChanged(const char* name) = 0;
     // Apply the user's remembered default bank, default preset and last-used names.
     virtual void loadDefaults() = 0;
+    // All six programs and the current one were replaced from a chunk, on whatever thread the
+    // host loads it: show their names when the editor next can.
+    virtual void programsReplaced() {}
 
 protected:
     ~PresetEditorLink() = default;

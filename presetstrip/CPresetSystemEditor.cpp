@@ -200,15 +200,33 @@ void CPresetSystemEditor::programNameChanged(const char* name)
 
 void CPresetSystemEditor::bankNamesChanged()
 {
+    showProgramNames(0);
+}
+
+void CPresetSystemEditor::programsReplaced()
+{
+    programNamesStale.store(true);
+}
+
+void CPresetSystemEditor::idle()
+{
+    // A menu entry left with an old name would give that name back to its program when chosen.
+    if (programNamesStale.exchange(false) && presetEffect)
+        showProgramNames(presetEffect->getCurrentProgramIndex());
+    AEffGUIEditor::idle();
+}
+
+void CPresetSystemEditor::showProgramNames(VstInt32 current)
+{
     CPresetSystemEffect* store = presetEffect;
     if (programMenu)
     {
         for (VstInt32 i = 0; i < kNumPresetPrograms; ++i)
             if (CMenuItem* entry = programMenu->getEntry(i))
                 entry->setTitle(programName(store, i).c_str());
-        programMenu->setCurrent(0, false);
+        programMenu->setCurrent(current, false);
     }
-    if (nameField) nameField->setText(programName(store, 0).c_str());
+    if (nameField) nameField->setText(programName(store, current).c_str());
 }
 
 void CPresetSystemEditor::redrawAfterLoad()

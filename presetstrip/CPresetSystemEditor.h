@@ -12,6 +12,7 @@
 #include "ccontrol.h"
 
 #include <array>
+#include <atomic>
 
 namespace VSTGUI
 {
@@ -63,6 +64,9 @@ public:
 
     // Shows the name in the name field and as the current menu entry's title.
     void programNameChanged(const char* name) override;
+    // The names of a loaded chunk appear in the menu and the name field at the next idle.
+    void programsReplaced() override;
+    void idle() override;
 
     // The four file dialogs. A dialog runs without blocking the host: the frame's idle polls it,
     // and the chosen file is loaded or saved when it ends. A cancelled dialog changes nothing.
@@ -97,6 +101,9 @@ private:
     void stepProgram(float direction);
     void chooseProgram();
     void showProgram(VstInt32 index);
+    // Every menu entry shows its program's stored name, `current` is the menu's current entry
+    // and the name field shows its name.
+    void showProgramNames(VstInt32 current);
     void endFileDialog();
     // The arrow that runs `action`'s dialog, null while the window is closed.
     CSaveLoadButton* dialogButton(FileAction action) const;
@@ -115,4 +122,7 @@ private:
     // Drives the frame's idle while the window is open where the platform has a window timer
     // (Windows, every 50 ms); on Linux the host's effEditIdle does.
     EditorIdleTimer idleTimer;
+
+    // Set when a chunk replaced the programs; the editor's thread shows their names at its idle.
+    std::atomic<bool> programNamesStale{false};
 };

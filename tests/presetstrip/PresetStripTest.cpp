@@ -329,6 +329,30 @@ TEST_F(PresetStripTest, MenuAndNameFieldSelectAndRenamePrograms)
     EXPECT_STREQ(editor->getProgramMenu()->getCurrent()->getTitle(), "abcdefghijklmnopqrstuvwx");
 }
 
+// A chunk loaded while the window is open: its names reach the menu and the name field at the
+// next idle, and choosing a program from the menu keeps the name the chunk gave it.
+TEST_F(PresetStripTest, NamesOfAChunkLoadedWhileOpenAreShownAndKept)
+{
+    void* data = nullptr;
+    ASSERT_EQ(effect->getChunk(&data), kPresetChunkSize);
+    std::vector<unsigned char> chunk(static_cast<unsigned char*>(data),
+                                     static_cast<unsigned char*>(data) + kPresetChunkSize);
+    const size_t program4Name = 32 + 4 * sizeof(ProgramRecord);
+    std::memcpy(&chunk[program4Name], "From the session", 17);
+    chunk[12] = 2; // the current program
+    ASSERT_EQ(effect->setChunk(chunk.data(), kPresetChunkSize), 0);
+    frame->idle();
+    editor->idle();
+    EXPECT_STREQ(editor->getProgramMenu()->getEntry(4)->getTitle(), "From the session");
+    EXPECT_EQ(editor->getProgramMenu()->getCurrentIndex(), 2);
+    EXPECT_STREQ(editor->getNameField()->getText(), "Program 2");
+
+    editor->getProgramMenu()->setValue(4);
+    editor->valueChanged(editor->getProgramMenu());
+    EXPECT_STREQ(effect->getPrograms()[4].name, "From the session");
+    EXPECT_STREQ(editor->getNameField()->getText(), "From the session");
+}
+
 TEST_F(PresetStripTest, DialogsLoadAndSaveFilesEndToEnd)
 {
     storeProgramName(effect->getPrograms()[0], "Saved");
