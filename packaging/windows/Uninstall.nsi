@@ -7,8 +7,9 @@
 ; removal. This one removes the plug-in, the documents and the Add/Remove Programs entry in its
 ; own process, so all of that is gone when it returns. Only its own file and the then empty
 ; folder, which cannot be deleted while the program runs, go a moment later: a copy of it started
-; from the temporary folder with /CLEANUP waits for this process to end and removes them (and the
-; copy is deleted when Windows next starts, as NSIS's own uninstaller copy is).
+; from the temporary folder with /CLEANUP=PROCESS_ID waits for this process to end and removes
+; them at once (and the copy is deleted when Windows next starts, as NSIS's own uninstaller copy
+; is). It leaves them alone should an installation have registered itself again meanwhile.
 ;
 ; When OrvSympharon.dll cannot be deleted (a host has it loaded), nothing else is removed and the
 ; uninstall fails (exit code 2; run by hand, it offers to try again), so the entry stays for a
@@ -42,9 +43,12 @@ ShowInstDetails show
 Function .onInit
     ${GetParameters} $0
     ClearErrors
-    ${GetOptions} $0 "/CLEANUP" $1
+    ${GetOptions} $0 "/CLEANUP=" $1
     ${IfNot} ${Errors}
-        Call RemoveUninstaller
+        ; Only a copy outside the installation does this work.
+        ${If} $EXEDIR != "${DOC_FOLDER}"
+            Call RemoveUninstaller
+        ${EndIf}
         Quit
     ${EndIf}
     ${IfNot} ${Silent}
@@ -80,26 +84,40 @@ Section "-Remove"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
 
-; After a successful uninstall (silent or not): this program cannot delete its own file while it
-; runs, so a copy in the temporary folder does once this process has ended.
+; After a successful uninstall (silent or not, called as the window closes): this program cannot
+; delete its own file while it runs, so a copy in the temporary folder does once this process has
+; ended.
 Function .onInstSuccess
+    System::Call "kernel32::GetCurrentProcessId() i .r1"
     GetTempFileName $0
     CopyFiles /SILENT "$EXEPATH" "$0"
-    Exec '"$0" /S /CLEANUP'
+    Exec '"$0" /S /CLEANUP=$1'
 FunctionEnd
 
-; The copy's work: wait (up to a minute) for the uninstaller that started it to end, delete it
-; and the folder if nothing else is left in it.
+; The copy's work, given the uninstaller's process id in $1: wait for that process to end (up to a
+; minute), then delete its file, and the folder if nothing else is left in it, unless an
+; installation has registered itself again meanwhile (its new Uninstall.exe stays).
 Function RemoveUninstaller
+    ; SYNCHRONIZE access: enough to wait for the process.
+    System::Call "kernel32::OpenProcess(i 0x00100000, i 0, i $1) p .r2"
+    ${If} $2 != 0
+        System::Call "kernel32::WaitForSingleObject(p r2, i 60000) i"
+        System::Call "kernel32::CloseHandle(p r2)"
+    ${EndIf}
     StrCpy $0 0
     ${Do}
+        ClearErrors
+        ReadRegStr $2 HKLM "${UNINSTALL_KEY}" "PluginFolder"
+        ${IfNot} ${Errors}
+            ${Break}
+        ${EndIf}
         Delete "${DOC_FOLDER}\Uninstall.exe"
         ${IfNot} ${FileExists} "${DOC_FOLDER}\Uninstall.exe"
+            RMDir "${DOC_FOLDER}"
             ${Break}
         ${EndIf}
         Sleep 100
         IntOp $0 $0 + 1
-    ${LoopUntil} $0 >= 600
-    RMDir "${DOC_FOLDER}"
+    ${LoopUntil} $0 >= 100
     Delete /REBOOTOK "$EXEPATH"
 FunctionEnd

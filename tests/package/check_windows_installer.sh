@@ -2,7 +2,8 @@
 # Runs the Windows installer silently under Wine in a fresh prefix, as an unattended install on a
 # new machine: the DLL must land in the common VST2 folder with an uninstaller registered and load
 # from there as a host loads it, and the silent uninstall must have removed the plug-in and its
-# entry when it returns, and leave the disk as it was once its clean-up has ended. A second round
+# entry when it returns, and leave the disk as it was once its clean-up has ended (also when an
+# install follows at once, which must stay whole). A second round
 # installs into a folder that already holds another plug-in, which the uninstall must leave alone;
 # a third holds the installed DLL open, as a host that has loaded it does: then neither an update
 # nor the uninstall may report success, and the uninstall must remove nothing.
@@ -68,6 +69,12 @@ wine_now "$uninstaller" /S || fail "silent uninstall exited with $?"
 [[ -e "$vst2" ]] && fail "the common VST2 folder is still there when the uninstaller returns"
 [[ -e "$docs/README.txt" ]] && fail "the documents are still there when the uninstaller returns"
 registered_now && fail "the Add/Remove Programs entry is still there when the uninstaller returns"
+# An install at once after it, while the uninstaller's clean-up may still run, keeps its files.
+wine_now "$setup" /S || fail "silent install right after the uninstall exited with $?"
+settle
+[[ -f "$docs/Uninstall.exe" && -f "$vst2/OrvSympharon.dll" ]] && registered ||
+    fail "an install right after the uninstall is not whole"
+wine_now "$uninstaller" /S || fail "silent uninstall exited with $?"
 settle
 files >"$tmp/after"
 diff "$tmp/before" "$tmp/after" >"$tmp/diff" || fail "the uninstall left the disk changed: $(cat "$tmp/diff")"
