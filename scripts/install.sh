@@ -5,7 +5,8 @@
 #   scripts/install.sh [BUILD_DIR]              install (BUILD_DIR defaults to build/)
 #   scripts/install.sh --uninstall              remove exactly those two again
 # New files replace old ones by renaming, never by writing into them, so a host that has the old
-# plug-in loaded keeps running. The remembered settings in ~/.config/Orvatone/ stay.
+# plug-in loaded keeps running. The remembered settings in ~/.config/Orvatone/ and the folders
+# ~/.vst and ~/.lv2 stay.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 [[ -n "${HOME:-}" ]] || { echo "install: HOME is not set" >&2; exit 1; }
@@ -26,7 +27,7 @@ fi
 (($# <= 1)) || { echo "usage: install.sh [BUILD_DIR] | --uninstall" >&2; exit 2; }
 build="${1:-$root/build}"
 [[ -f "$build/OrvSympharon.so" ]] ||
-    { echo "install: $build/OrvSympharon.so is not built (run: bash scripts/build.sh release OrvSympharon)" >&2; exit 1; }
+    { echo "install: $build/OrvSympharon.so is not built (run: bash scripts/build.sh release OrvSympharon OrvSympharon_lv2)" >&2; exit 1; }
 
 mkdir -p "$HOME/.vst"
 cp "$build/OrvSympharon.so" "$vst.new"
@@ -42,5 +43,7 @@ if [[ -d "$build/OrvSympharon.lv2" ]]; then
     mv "$lv2.new" "$lv2"
     rm -rf -- "$lv2.old"
     echo "installed $lv2"
+else
+    echo "install: no LV2 bundle in $build (bash scripts/build.sh release OrvSympharon_lv2 builds it)"
 fi
 echo "Rescan the plug-ins in your host; the effect appears as \"Orv Sympharon\"."

@@ -2,8 +2,7 @@
 # Makes the Debian package orv-sympharon_<version>_<arch>.deb from a build tree and prints its
 # path. scripts/package.sh calls it on its own build; the package tests call it on theirs.
 #   scripts/make-deb.sh BUILD_DIR OUT_DIR
-# BUILD_DIR holds OrvSympharon.so, orv-host and, when it is built, the LV2 bundle
-# OrvSympharon.lv2/. The version is the one orv-host reports, and CHANGELOG.md must have an
+# BUILD_DIR holds OrvSympharon.so, orv-host and the LV2 bundle OrvSympharon.lv2/. The version is the one orv-host reports, and CHANGELOG.md must have an
 # entry for it.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -14,7 +13,7 @@ package=orv-sympharon
 maintainer="Orv Sympharon developers <dev@orvatone.example>"
 arch="$(dpkg --print-architecture)"
 
-for f in OrvSympharon.so orv-host; do
+for f in OrvSympharon.so orv-host OrvSympharon.lv2/manifest.ttl; do
     [[ -f "$build/$f" ]] || { echo "make-deb: $build/$f is not built" >&2; exit 1; }
 done
 version="$("$build/orv-host" --version)"
@@ -27,19 +26,16 @@ trap 'rm -rf "$work"' EXIT
 stage="$work/root"
 doc="$stage/usr/share/doc/$package"
 umask 022
-install -d "$stage/DEBIAN" "$stage/usr/bin" "$stage/usr/lib/lxvst" "$stage/usr/share/man/man1" "$doc"
+install -d "$stage/DEBIAN" "$stage/usr/bin" "$stage/usr/lib/lxvst" "$stage/usr/lib/lv2" \
+    "$stage/usr/share/man/man1" "$doc"
 
 # Binaries without debugging symbols and build notes, as Debian ships them.
 install -m 0755 "$build/orv-host" "$stage/usr/bin/orv-host"
 strip --remove-section=.comment --remove-section=.note "$stage/usr/bin/orv-host"
 install -m 0644 "$build/OrvSympharon.so" "$stage/usr/lib/lxvst/OrvSympharon.so"
-lv2=""
-if [[ -d "$build/OrvSympharon.lv2" ]]; then
-    lv2="$stage/usr/lib/lv2/OrvSympharon.lv2"
-    install -d "$stage/usr/lib/lv2"
-    cp -R "$build/OrvSympharon.lv2" "$lv2"
-    find "$lv2" -type d -exec chmod 0755 {} + && find "$lv2" -type f -exec chmod 0644 {} +
-fi
+lv2="$stage/usr/lib/lv2/OrvSympharon.lv2"
+cp -R "$build/OrvSympharon.lv2" "$lv2"
+find "$lv2" -type d -exec chmod 0755 {} + && find "$lv2" -type f -exec chmod 0644 {} +
 find "$stage/usr/lib" -name '*.so' -exec \
     strip --strip-unneeded --remove-section=.comment --remove-section=.note {} +
 
@@ -65,11 +61,15 @@ chmod 0644 "$stage/usr/share/man/man1/orv-host.1.gz" "$doc"/*
 # source tree's debian/control, so it runs in a stand-in one.
 mkdir -p "$work/src/debian"
 printf 'Source: %s\n\nPackage: %s\nArchitecture: any\n' "$package" "$package" >"$work/src/debian/control"
-mapfile -t binaries < <(find "$stage/usr" -type f \( -name '*.so' -o -path '*/bin/*' \))
+# Every ELF file of the package: the programs and all libraries, the bundle's included.
+binaries=()
+while IFS= read -r -d '' f; do
+    if [[ "$(head -c 4 "$f" | od -An -c | tr -d ' ')" == '177ELF' ]]; then binaries+=("$f"); fi
+done < <(find "$stage/usr" -type f -print0)
 depends="$(cd "$work/src" && dpkg-shlibdeps -O --warnings=1 "${binaries[@]/#/-e}")"
 depends="${depends#shlibs:Depends=}"
 
-description="stereo string-resonator audio effect (VST 2.4${lv2:+ and LV2})"
+description="stereo string-resonator audio effect (VST 2.4 and LV2)"
 cat >"$stage/DEBIAN/control" <<EOF
 Package: $package
 Version: $version
@@ -88,13 +88,9 @@ Description: $description
  zenity or kdialog.
  .
  This package holds the VST 2.4 plug-in for Linux hosts in /usr/lib/lxvst,
+ the LV2 bundle in /usr/lib/lv2, and orv-host, a command-line host that
+ shows what a host sees and renders audio files through the plug-in.
 EOF
-if [[ -n "$lv2" ]]; then
-    echo " the LV2 bundle in /usr/lib/lv2, and orv-host, a command-line host that" >>"$stage/DEBIAN/control"
-else
-    echo " and orv-host, a command-line host that" >>"$stage/DEBIAN/control"
-fi
-echo " shows what a host sees and renders audio files through the plug-in." >>"$stage/DEBIAN/control"
 (cd "$stage" && find usr -type f -print0 | sort -z | xargs -0 md5sum) >"$stage/DEBIAN/md5sums"
 chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"
 

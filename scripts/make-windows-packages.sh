@@ -26,10 +26,12 @@ crlf "$root/LICENSE" "$docs/LICENSE.txt"
 crlf "$root/packaging/LiberationSans-OFL.txt" "$docs/LiberationSans-OFL.txt"
 crlf "$root/CHANGELOG.md" "$docs/CHANGELOG.txt"
 
+# The uninstaller is a program of its own, which the installer carries.
+nsis() { makensis -V2 -NOCD -DVERSION="$version" "$@" >"$work/makensis.log" || { cat "$work/makensis.log" >&2; exit 1; }; }
+nsis -DOUTFILE="$work/Uninstall.exe" "$root/packaging/windows/Uninstall.nsi"
 setup="$out/$name-setup.exe"
-makensis -V2 -NOCD -DVERSION="$version" -DDLL="$dll" -DDOCS="$docs" -DOUTFILE="$setup" \
-    "$root/packaging/windows/OrvSympharon.nsi" >"$work/makensis.log" ||
-    { cat "$work/makensis.log" >&2; exit 1; }
+nsis -DDLL="$dll" -DDOCS="$docs" -DUNINSTALLER="$work/Uninstall.exe" -DOUTFILE="$setup" \
+    "$root/packaging/windows/OrvSympharon.nsi"
 
 # The zip: one folder holding the DLL and the documents, with the last commit's file times.
 cp "$dll" "$docs/OrvSympharon.dll"

@@ -6,7 +6,8 @@
 #   OrvSympharon-<version>-win64.zip         the Windows DLL and a read-me, to place by hand
 # The version is the one in the top-level CMakeLists.txt. Installs missing packages first. The
 # Linux binaries are built in build-pkg/ with the compiler and linker flags Debian builds its own
-# packages with (dpkg-buildflags, all hardening features).
+# packages with (dpkg-buildflags, all hardening features); the Windows DLL in build-windows/, exactly
+# as `scripts/build.sh windows` builds it (release flags, no symbol table).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -16,41 +17,37 @@ rm -f "$out"/orv-sympharon_*.deb "$out"/OrvSympharon-*-win64-setup.exe "$out"/Or
 
 echo "== Linux build for the Debian package (build-pkg/)"
 cd "$root"
-eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
-# Warnings do not stop a package: the test build (scripts/test.sh) is where they are errors.
-cmake -S "$root" -B "$root/build-pkg" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE= \
-    -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=OFF -DORV_WERROR=OFF \
-    -DCMAKE_C_FLAGS="$CPPFLAGS $CFLAGS" -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" \
-    -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" \
-    -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS" >/dev/null
-cmake --build "$root/build-pkg" --parallel "$(nproc)"
+# Debian's flags stay inside this subshell: the Windows build below must not see them.
+(
+    eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+    # Warnings do not stop a package: the test build (scripts/test.sh) is where they are errors.
+    cmake -S "$root" -B "$root/build-pkg" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE= \
+        -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=OFF -DORV_WERROR=OFF \
+        -DCMAKE_C_FLAGS="$CPPFLAGS $CFLAGS" -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" \
+        -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" \
+        -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS" >/dev/null
+    cmake --build "$root/build-pkg" --parallel "$(nproc)"
+)
 deb="$(bash "$root/scripts/make-deb.sh" "$root/build-pkg" "$out")"
 version="$("$root/build-pkg/orv-host" --version)"
 version="${version#orv-host }"
 
-echo "== Windows packages"
-windows=()
-dll="$root/build-pkg-win/OrvSympharon.dll"
-toolchain="$root/cmake/mingw-w64-x86_64.cmake"
-if [[ ! -f "$toolchain" ]]; then
-    echo "package: NO WINDOWS INSTALLER OR ZIP: this source tree has no Windows build ($toolchain)"
-elif ! command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
-    echo "package: NO WINDOWS INSTALLER OR ZIP: MinGW-w64 (x86_64-w64-mingw32-g++-posix) is missing"
-else
-    cmake -S "$root" -B "$root/build-pkg-win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=OFF >/dev/null
-    cmake --build "$root/build-pkg-win" --parallel "$(nproc)" --target OrvSympharon
-    mapfile -t windows < <(bash "$root/scripts/make-windows-packages.sh" "$dll" "$version" "$out")
-fi
+echo "== Windows DLL (build-windows/, as scripts/build.sh windows builds it)"
+# The same tree, options and release flags as the Windows tests (scripts/test-windows.sh) use,
+# so the packaged DLL is the tested one; orv_render_fixed is the program the installer check
+# loads the installed DLL with.
+"$root/scripts/build.sh" windows OrvSympharon orv_render_fixed
+dll="$root/build-windows/OrvSympharon.dll"
+packages="$(bash "$root/scripts/make-windows-packages.sh" "$dll" "$version" "$out")"
+mapfile -t windows <<<"$packages"
 
 echo "== Checks"
 XDG_CONFIG_HOME="$(mktemp -d)"
 export XDG_CONFIG_HOME
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 bash "$root/tests/package/check_deb.sh" "$deb"
-if ((${#windows[@]})); then
-    bash "$root/tests/package/check_windows_installer.sh" "${windows[0]}" "$dll"
-fi
+bash "$root/tests/package/check_windows_installer.sh" "${windows[0]}" "$dll" \
+    "$root/build-windows/orv_render_fixed.exe"
 
 echo "== Packages in $out"
 ls -l "$deb" "${windows[@]}"

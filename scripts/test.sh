@@ -2,8 +2,8 @@
 # Builds everything and runs every test suite: the release build with all tests, then the unit,
 # ABI, GUI and X server tests under AddressSanitizer + UndefinedBehaviorSanitizer, then the
 # threaded tests under ThreadSanitizer, then a short run of every fuzz target (scripts/fuzz.sh for
-# longer ones), then the Windows DLL cross-built and its tests under Wine. Installs missing
-# packages first.
+# longer ones), then the Windows DLL cross-built and its tests under Wine (the installer made
+# from it among them). Installs missing packages first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"

@@ -1,49 +1,33 @@
 ; The Windows installer of Orv Sympharon, a 64-bit program for a 64-bit plug-in.
 ;
 ; It puts OrvSympharon.dll into the common VST2 folder (%CommonProgramFiles%\VST2) or a folder the
-; user picks, and the read-me, licences, change log and the uninstaller into
+; user picks, and the read-me, licences, change log and the uninstaller (Uninstall.nsi) into
 ; %ProgramFiles%\Orv Sympharon, and registers the uninstaller with Add/Remove Programs.
-; "setup.exe /S" installs silently (with /D=FOLDER for another plug-in folder), "Uninstall.exe /S"
-; uninstalls silently. The uninstaller removes exactly what was installed: the DLL, the plug-in
-; folder only if this installer made it and it is empty again, the documents and the key.
+; "setup.exe /S" installs silently (with /D=FOLDER as the last argument for another plug-in
+; folder), "Uninstall.exe /S" uninstalls silently. The uninstaller removes exactly what was
+; installed: the DLL, the plug-in folder only if this installer made it and it is empty again,
+; the documents and the key.
 ;
-; scripts/package.sh builds it:
-;   makensis -DVERSION=1.5.0 -DDLL=OrvSympharon.dll -DDOCS=folder -DOUTFILE=setup.exe OrvSympharon.nsi
+; scripts/make-windows-packages.sh builds it:
+;   makensis -DVERSION=1.5.0 -DDLL=OrvSympharon.dll -DDOCS=folder -DUNINSTALLER=Uninstall.exe \
+;       -DOUTFILE=setup.exe OrvSympharon.nsi
 ; where DOCS holds README.txt, LICENSE.txt, LiberationSans-OFL.txt and CHANGELOG.txt.
 
-!ifndef VERSION | DLL | DOCS | OUTFILE
-  !error "define VERSION, DLL, DOCS and OUTFILE (see the top of this file)"
+!ifndef VERSION | DLL | DOCS | UNINSTALLER | OUTFILE
+  !error "define VERSION, DLL, DOCS, UNINSTALLER and OUTFILE (see the top of this file)"
 !endif
+!include "${__FILEDIR__}/Common.nsh"
 
-Unicode true
-Target amd64-unicode
-SetCompressor /SOLID lzma
-ManifestDPIAware true
-; The common folders and HKLM can only be written by an administrator.
-RequestExecutionLevel admin
-
-!define PRODUCT "Orv Sympharon"
-!define PUBLISHER "Orvatone"
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvSympharon"
-; Where the documents and the uninstaller live; the plug-in folder is $INSTDIR.
-!define DOC_FOLDER "$PROGRAMFILES64\${PRODUCT}"
-
-Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$COMMONFILES64\VST2"
 ; An update goes where the last installation put the plug-in.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "PluginFolder"
-
-VIProductVersion "${VERSION}.0"
-VIAddVersionKey "ProductName" "${PRODUCT}"
-VIAddVersionKey "ProductVersion" "${VERSION}"
-VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "FileDescription" "${PRODUCT} ${VERSION} setup"
-VIAddVersionKey "CompanyName" "${PUBLISHER}"
-VIAddVersionKey "LegalCopyright" "Copyright (c) the Orv Sympharon developers, MIT licence"
+; A file that cannot be written (a host has the old plug-in loaded) is never skipped: the
+; installer offers to retry, and a silent one fails instead of leaving the old plug-in in place.
+AllowSkipFiles off
 
 !include MUI2.nsh
-!include LogicLib.nsh
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_WELCOME
@@ -59,8 +43,6 @@ effect appears as $\"${PRODUCT}$\"."
 !define MUI_FINISHPAGE_SHOWREADME "${DOC_FOLDER}\README.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
-!insertmacro MUI_UNPAGE_CONFIRM
-!insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
 Section "Install"
@@ -92,7 +74,7 @@ Section "Install"
     File "${DOCS}/LICENSE.txt"
     File "${DOCS}/LiberationSans-OFL.txt"
     File "${DOCS}/CHANGELOG.txt"
-    WriteUninstaller "${DOC_FOLDER}\Uninstall.exe"
+    File "/oname=Uninstall.exe" "${UNINSTALLER}"
 
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (VST 2 plug-in)"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -107,24 +89,4 @@ Section "Install"
     ; Size in KiB, as Add/Remove Programs shows it.
     SectionGetSize 0 $2
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $2
-SectionEnd
-
-Section "Uninstall"
-    SetRegView 64
-    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "PluginFolder"
-    ReadRegDWORD $1 HKLM "${UNINSTALL_KEY}" "PluginFolderCreated"
-    ${If} $0 != ""
-        Delete "$0\OrvSympharon.dll"
-        ${If} $1 == 1
-            RMDir "$0"
-        ${EndIf}
-    ${EndIf}
-    ; The uninstaller runs from a copy in the temporary folder, so it can delete itself.
-    Delete "$INSTDIR\README.txt"
-    Delete "$INSTDIR\LICENSE.txt"
-    Delete "$INSTDIR\LiberationSans-OFL.txt"
-    Delete "$INSTDIR\CHANGELOG.txt"
-    Delete "$INSTDIR\Uninstall.exe"
-    RMDir "$INSTDIR"
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

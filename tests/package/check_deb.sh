@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package as a user's system meets it: its name and control fields, the files
-# it installs and where, what lintian reports, and that the orv-host it holds, unpacked, finds
-# and loads the plug-in it holds without being told where it is.
+# it installs and where, what lintian reports, that the orv-host it holds, unpacked, finds and
+# loads the plug-in it holds without being told where it is, and that the LV2 tools find, list
+# and run the unpacked LV2 bundle.
 #   check_deb.sh PACKAGE.deb   check a package
 #   check_deb.sh BUILD_DIR     make the package from a build tree (scripts/make-deb.sh), then check it
 set -uo pipefail
@@ -12,9 +13,7 @@ failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
 deb="$1"
-lv2_built=no
 if [[ -d "$1" ]]; then
-    [[ -d "$1/OrvSympharon.lv2" ]] && lv2_built=yes
     deb="$(bash "$root/scripts/make-deb.sh" "$1" "$tmp/out")" || { echo "FAIL making the package"; exit 1; }
 fi
 [[ -f "$deb" ]] || { echo "FAIL no package at $deb"; exit 1; }
@@ -45,13 +44,11 @@ expect -rwxr-xr-x usr/bin/orv-host
 expect -rw-r--r-- usr/lib/lxvst/OrvSympharon.so
 expect -rw-r--r-- usr/share/man/man1/orv-host.1.gz
 for f in copyright changelog.gz README.md.gz; do expect -rw-r--r-- "usr/share/doc/orv-sympharon/$f"; done
-if grep -q ' usr/lib/lv2/' "$tmp/files"; then
-    expect -rw-r--r-- usr/lib/lv2/OrvSympharon.lv2/manifest.ttl
-elif [[ $lv2_built == yes ]]; then
-    fail "the LV2 bundle is built but not packaged"
-fi
+for f in manifest.ttl OrvSympharon.ttl presets.ttl OrvSympharon_dsp.so OrvSympharon_ui.so; do
+    expect -rw-r--r-- "usr/lib/lv2/OrvSympharon.lv2/$f"
+done
 unexpected="$(awk '$1 !~ /^d/ {print $3}' "$tmp/files" |
-    grep -Ev '^usr/(bin/orv-host|lib/lxvst/OrvSympharon\.so|lib/lv2/OrvSympharon\.lv2/.+|share/man/man1/orv-host\.1\.gz|share/doc/orv-sympharon/.+)$')"
+    grep -Ev '^usr/(bin/orv-host|lib/lxvst/OrvSympharon\.so|lib/lv2/OrvSympharon\.lv2/[^/]+|share/man/man1/orv-host\.1\.gz|share/doc/orv-sympharon/[^/]+)$')"
 [[ -z "$unexpected" ]] || fail "files outside the expected places: $unexpected"
 
 # The copyright file names both licences, the changelog has an entry for this version.
@@ -80,6 +77,16 @@ grep -qx "Vendor ver.  $((major * 1000 + minor * 100 + patch * 10))" "$tmp/info"
 [[ "$("$tmp/root/usr/bin/orv-host" --version)" == "orv-host $version" ]] || fail "orv-host --version is not $version"
 HOME="$tmp/home" "$tmp/root/usr/bin/orv-host" demo "$tmp/demo.wav" >/dev/null 2>"$tmp/err" ||
     fail "the packaged plug-in does not play the demo: $(cat "$tmp/err")"
+
+# The LV2 tools with only the unpacked bundle on their path: lv2ls lists it alone, lv2info reads
+# its ports, and lv2apply loads its library and runs a short silence through it.
+uri=https://www.orvatone.com/lv2/OrvSympharon
+export LV2_PATH="$tmp/root/usr/lib/lv2"
+[[ "$(lv2ls 2>&1)" == "$uri" ]] || fail "lv2ls does not list the unpacked bundle: $(lv2ls 2>&1 | head -3)"
+[[ "$(lv2info "$uri" 2>&1 | grep -c '#ControlPort')" -eq 8 ]] || fail "lv2info does not show 8 control ports"
+/usr/bin/python3 -c 'import struct, sys; d = bytes(8 * 4410); f = struct.pack("<HHIIHH", 3, 2, 44100, 352800, 8, 32); b = b"WAVEfmt " + struct.pack("<I", 16) + f + b"data" + struct.pack("<I", len(d)) + d; open(sys.argv[1], "wb").write(b"RIFF" + struct.pack("<I", len(b)) + b)' "$tmp/silence.wav"
+XDG_CONFIG_HOME="$tmp/config" HOME="$tmp/home" lv2apply -i "$tmp/silence.wav" -o "$tmp/silence-lv2.wav" "$uri" >"$tmp/lv2apply" 2>&1 &&
+    [[ -s "$tmp/silence-lv2.wav" ]] || fail "lv2apply on the unpacked bundle: $(cat "$tmp/lv2apply")"
 
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, $(grep -c '' "$tmp/files") entries, $failures failed"
 [[ $failures -eq 0 ]]
