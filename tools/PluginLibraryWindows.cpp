@@ -51,11 +51,6 @@ std::wstring programFolder()
 }
 } // namespace
 
-PluginLibrary::~PluginLibrary()
-{
-    unload();
-}
-
 bool PluginLibrary::load(const std::string& path, std::string& error)
 {
     unload();
@@ -95,27 +90,6 @@ bool PluginLibrary::load(const std::string& path, std::string& error)
     }
     libraryPath = path;
     return true;
-}
-
-AEffect* PluginLibrary::instantiate(audioMasterCallback host, std::string& error) const
-{
-    if (!entry)
-    {
-        error = "no plug-in loaded";
-        return nullptr;
-    }
-    AEffect* effect = entry(host);
-    if (!effect)
-    {
-        error = "the entry point of '" + libraryPath + "' returned no effect";
-        return nullptr;
-    }
-    if (effect->magic != kEffectMagic)
-    {
-        error = "the entry point of '" + libraryPath + "' returned a record without the VstP magic";
-        return nullptr;
-    }
-    return effect;
 }
 
 void PluginLibrary::unload()
