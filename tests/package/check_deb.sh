@@ -58,7 +58,7 @@ for want in "^Format: https://www.debian.org/doc/packaging-manuals/copyright-for
     "^License: MIT$" "^License: OFL-1.1$" "Reserved Font Name Liberation"; do
     grep -qs -- "$want" "$copyright" || fail "copyright lacks '$want'"
 done
-zcat "$tmp/root/usr/share/doc/orv-sympharon/changelog.gz" | head -1 |
+zcat "$tmp/root/usr/share/doc/orv-sympharon/changelog.gz" | sed -n 1p |
     grep -q "^orv-sympharon ($version) " || fail "changelog does not start with version $version"
 
 # lintian: errors fail; warnings and notes (info) are shown.

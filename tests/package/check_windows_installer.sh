@@ -20,8 +20,11 @@ trap 'wineserver -k 2>/dev/null; rm -rf "$tmp"' EXIT
 absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 if [[ "${1:-}" == --make ]]; then
     (($# == 4)) || { echo "usage: check_windows_installer.sh --make VERSION DLL LOADER.exe" >&2; exit 2; }
-    setup="$(bash "$root/scripts/make-windows-packages.sh" "$3" "$2" "$tmp/out" | head -1)" ||
+    # All of its output is read before the first line is taken: a reader that stops early would
+    # kill the script with SIGPIPE as it prints the zip's path.
+    packages="$(bash "$root/scripts/make-windows-packages.sh" "$3" "$2" "$tmp/out")" ||
         { echo "FAIL making the packages"; exit 1; }
+    setup="${packages%%$'\n'*}"
     shift 2
 else
     (($# == 3)) || { echo "usage: check_windows_installer.sh SETUP.exe DLL LOADER.exe" >&2; exit 2; }
