@@ -206,16 +206,22 @@ void Lv2Effect::activate()
     // gliding there.
     applyControlPorts();
     dispatch(effMainsChanged, 0, 1);
+    active = true;
 }
 
 void Lv2Effect::deactivate()
 {
+    active = false;
     dispatch(effMainsChanged, 0, 0);
 }
 
 LV2_State_Status Lv2Effect::save(LV2_State_Store_Function store, LV2_State_Handle state)
 {
     if (!map) return LV2_STATE_ERR_NO_FEATURE;
+    // Control values set while the instance is inactive have reached no run yet: they are taken
+    // now, or the saved store would miss them and a restore (where the store wins) would lose
+    // them. No run can be going on meanwhile, and a save never overlaps (de)activation.
+    if (!active) applyControlPorts();
     void* data = nullptr;
     const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
     if (size != kPresetChunkSize || !data) return LV2_STATE_ERR_UNKNOWN;

@@ -62,7 +62,8 @@ private:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
 
-    // Applies the control ports that changed since the last look (Audio class).
+    // Applies the control ports that changed since the last look (Audio class; also a save
+    // while the instance is inactive).
     void applyControlPorts();
 
     // The editor's requests to its host, arriving through the host callback.
@@ -99,6 +100,8 @@ private:
     // values as seen without applying them, so the restored state wins whether the host sets the
     // ports before or after restoring it.
     bool adoptPortsOnNextRun = false;
+    // Between activate and deactivate: only then may run be called.
+    bool active = false;
 
     // Parameters the user is moving in the editor (between its begin and end of edit): the
     // editor is their source, and older values still coming back through the ports are not

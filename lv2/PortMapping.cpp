@@ -13,6 +13,8 @@ constexpr int kMaxSteps = 64;
 // A port value within this distance of a displayable value (in display units) counts as that
 // value: port values are floats, so "3.8" arrives as 3.7999999523.
 constexpr double kDisplayTolerance = 1e-3;
+// Far beyond every value the editor can show, in display units.
+constexpr double kLargestDisplayed = 1e6;
 
 int32_t truncated(double v)
 {
@@ -56,12 +58,15 @@ float showing(int32_t parameter, float estimate, int32_t target)
 }
 
 // The displayable value a port value stands for, if it is one: its nearest multiple of one
-// display unit (scale display units per port unit).
+// display unit (scale display units per port unit). Huge and infinite port values are none (and
+// would not fit the integer).
 bool displayedValue(float portValue, double scale, int32_t& target)
 {
     const double scaled = static_cast<double>(portValue) * scale;
     const double nearest = std::nearbyint(scaled);
-    if (std::fabs(scaled - nearest) > kDisplayTolerance) return false;
+    if (!(std::fabs(nearest) <= kLargestDisplayed) ||
+        std::fabs(scaled - nearest) > kDisplayTolerance)
+        return false;
     target = static_cast<int32_t>(nearest);
     return true;
 }

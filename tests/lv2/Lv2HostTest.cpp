@@ -219,4 +219,29 @@ TEST_F(Lv2Bundle, StateAndPortsInEitherOrderEndAlike)
     lilv_state_free(saved);
 }
 
+// Controls set while the instance is inactive (never activated yet, or deactivated) have reached
+// no run when the host saves: the saved state holds them all the same, and restored they play.
+TEST_F(Lv2Bundle, StateSavedWhileInactiveHoldsTheControls)
+{
+    for (const bool ranBefore : {false, true})
+    {
+        SCOPED_TRACE(ranBefore ? "deactivated" : "never activated");
+        Instance source(world);
+        if (ranBefore)
+        {
+            source.activate();
+            source.run(8);
+            source.activate(false);
+        }
+        source.set("decay", 80.0f);
+        LilvState* saved = source.snapshot();
+        Instance restored(world);
+        restored.restore(saved);
+        restored.activate();
+        restored.run(8);
+        EXPECT_EQ(programValueOf(restored.savedChunk(), 0, kDecay), 0.8f);
+        lilv_state_free(saved);
+    }
+}
+
 } // namespace
