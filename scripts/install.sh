@@ -29,19 +29,33 @@ build="${1:-$root/build}"
 [[ -f "$build/OrvSympharon.so" ]] ||
     { echo "install: $build/OrvSympharon.so is not built (run: bash scripts/build.sh release OrvSympharon OrvSympharon_lv2)" >&2; exit 1; }
 
+# The new copies are staged under names made fresh for this run, so no file or folder of the
+# user's (say a backup named OrvSympharon.lv2.old) is ever written over or removed.
+staged_vst="" stage_lv2=""
+cleanup() {
+    [[ -z "$staged_vst" ]] || rm -f -- "$staged_vst"
+    if [[ -n "$stage_lv2" ]]; then
+        # Interrupted between the two renames: put the old bundle back.
+        if [[ -e "$stage_lv2/old" && ! -e "$lv2" && ! -L "$lv2" ]]; then mv "$stage_lv2/old" "$lv2"; fi
+        rm -rf -- "$stage_lv2"
+    fi
+}
+trap cleanup EXIT
+
 mkdir -p "$HOME/.vst"
-cp "$build/OrvSympharon.so" "$vst.new"
-chmod 0644 "$vst.new"
-mv -f "$vst.new" "$vst"
+staged_vst="$(mktemp "$HOME/.vst/.OrvSympharon.so.XXXXXX")"
+cp "$build/OrvSympharon.so" "$staged_vst"
+chmod 0644 "$staged_vst"
+mv -f "$staged_vst" "$vst"
+staged_vst=""
 echo "installed $vst"
 
 if [[ -d "$build/OrvSympharon.lv2" ]]; then
     mkdir -p "$HOME/.lv2"
-    rm -rf -- "$lv2.new" "$lv2.old"
-    cp -R "$build/OrvSympharon.lv2" "$lv2.new"
-    [[ -e "$lv2" ]] && mv "$lv2" "$lv2.old"
-    mv "$lv2.new" "$lv2"
-    rm -rf -- "$lv2.old"
+    stage_lv2="$(mktemp -d "$HOME/.lv2/.OrvSympharon.lv2.XXXXXX")"
+    cp -R "$build/OrvSympharon.lv2" "$stage_lv2/new"
+    if [[ -e "$lv2" || -L "$lv2" ]]; then mv "$lv2" "$stage_lv2/old"; fi
+    mv "$stage_lv2/new" "$lv2"
     echo "installed $lv2"
 else
     echo "install: no LV2 bundle in $build (bash scripts/build.sh release OrvSympharon_lv2 builds it)"

@@ -1,11 +1,14 @@
 #include "tools/AudioFile.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -65,11 +68,20 @@ bool readAudioFile(const std::string& path, AudioData& data, std::string& error)
     }
     data.sampleRate = info.samplerate;
     data.channels = info.channels;
-    data.samples.assign(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels),
-                        0.0f);
-    const sf_count_t got = sf_readf_float(file, data.samples.data(), info.frames);
-    data.samples.resize(static_cast<size_t>(std::max<sf_count_t>(got, 0)) *
-                        static_cast<size_t>(info.channels));
+    // The length in the header is only a hint: a stream from a pipe or a damaged header may claim
+    // far more than the file holds. Read block by block until the data ends, so memory follows
+    // what is really there.
+    constexpr sf_count_t kBlockFrames = 65536;
+    constexpr sf_count_t kMostReservedFrames = sf_count_t{1} << 24;
+    const auto channels = static_cast<size_t>(info.channels);
+    data.samples.clear();
+    data.samples.reserve(static_cast<size_t>(std::min(info.frames, kMostReservedFrames)) *
+                         channels);
+    std::vector<float> block(static_cast<size_t>(kBlockFrames) * channels);
+    for (sf_count_t got; (got = sf_readf_float(file, block.data(), kBlockFrames)) > 0;)
+        data.samples.insert(data.samples.end(), block.begin(),
+                            block.begin() + static_cast<std::ptrdiff_t>(got) *
+                                                static_cast<std::ptrdiff_t>(channels));
     sf_close(file);
     return true;
 }
@@ -106,6 +118,17 @@ bool AudioFileWriter::open(const std::string& path, int sampleRate, int channels
         error = "cannot write '" + path + "': it is a folder";
         return false;
     }
+    // Replacing the file by a rename would pass over its write protection; respect it as
+    // writing into it would. The replacement keeps the old file's permission bits.
+    struct stat old
+    {
+    };
+    const bool replacing = ::stat(path.c_str(), &old) == 0;
+    if (replacing && ::access(path.c_str(), W_OK) != 0)
+    {
+        error = "cannot write '" + path + "': " + std::strerror(errno);
+        return false;
+    }
     target = path;
     const auto fsTarget = std::filesystem::path(path);
     // Same folder as the target, so the final rename cannot cross file systems.
@@ -115,6 +138,7 @@ bool AudioFileWriter::open(const std::string& path, int sampleRate, int channels
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
+    channelCount = channels;
     info.format = format;
     if (!sf_format_check(&info))
     {
@@ -131,11 +155,21 @@ bool AudioFileWriter::open(const std::string& path, int sampleRate, int channels
         temporary.clear();
         return false;
     }
+    if (replacing) ::chmod(temporary.c_str(), old.st_mode & 07777);
+    // Integer formats clip what lies beyond full scale instead of failing or wrapping around.
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    const int subtype = format & SF_FORMAT_SUBMASK;
+    clips =
+        subtype != SF_FORMAT_FLOAT && subtype != SF_FORMAT_DOUBLE && subtype != SF_FORMAT_VORBIS;
+    clipped = 0;
     return true;
 }
 
 bool AudioFileWriter::write(const float* interleaved, long long frames, std::string& error)
 {
+    if (clips)
+        clipped += std::count_if(interleaved, interleaved + frames * channelCount,
+                                 [](float s) { return !(std::fabs(s) <= 1.0f); });
     if (sf_writef_float(file, interleaved, frames) != frames)
     {
         error = "cannot write '" + target + "': " + sf_strerror(file);
@@ -168,6 +202,15 @@ bool AudioFileWriter::commit(std::string& error)
     haveUnfinished = 0;
     temporary.clear();
     return true;
+}
+
+void reportClipping(const AudioFileWriter& writer, const std::string& path)
+{
+    if (writer.clippedSamples() == 0) return;
+    std::fprintf(stderr,
+                 "orv-host: warning: %lld samples beyond full scale were clipped in '%s' (lower "
+                 "Output or write a float format such as .wav)\n",
+                 writer.clippedSamples(), path.c_str());
 }
 
 void AudioFileWriter::abandon()

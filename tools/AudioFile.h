@@ -34,6 +34,8 @@ public:
     bool open(const std::string& path, int sampleRate, int channels, std::string& error);
     bool write(const float* interleaved, long long frames, std::string& error);
     bool commit(std::string& error);
+    // Samples written so far that lay beyond full scale and were clipped by an integer format.
+    long long clippedSamples() const { return clipped; }
     // Removes the unfinished file.
     void abandon();
 
@@ -41,7 +43,13 @@ private:
     SNDFILE* file = nullptr;
     std::string target;
     std::string temporary;
+    int channelCount = 0;
+    bool clips = false;
+    long long clipped = 0;
 };
+
+// Tells on stderr how many samples a finished file had clipped, if any.
+void reportClipping(const AudioFileWriter& writer, const std::string& path);
 
 // The libsndfile format for an output path, or 0 with a reason for an unknown extension.
 int outputFormatFor(const std::string& path, std::string& error);

@@ -126,6 +126,7 @@ int runDemo(const Arguments& arguments)
     progress.finish();
     session.stop();
     if (!writer.commit(error)) return fail(error);
+    reportClipping(writer, args[0]);
     std::printf("wrote %s: %.1f s, %d Hz stereo\n", args[0].c_str(),
                 static_cast<double>(programs.size()) * kSegmentSeconds, kSampleRate);
     return 0;

@@ -105,5 +105,6 @@ int runRender(const Arguments& arguments)
     progress.finish();
     session.stop();
     if (!writer.commit(error)) return fail(error);
+    reportClipping(writer, files[1]);
     return 0;
 }

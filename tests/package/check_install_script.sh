@@ -13,10 +13,14 @@ failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 run() { HOME="$home" bash "$root/scripts/install.sh" "$@" >/dev/null || fail "install.sh $* exited with $?"; }
 
-mkdir -p "$home/.vst" "$home/.lv2/Other.lv2"
+# The user's own files, some with names next to the installed ones (a kept backup of the bundle).
+mkdir -p "$home/.vst" "$home/.lv2/Other.lv2" "$home/.lv2/OrvSympharon.lv2.old"
 echo other >"$home/.vst/Other.so"
 echo other >"$home/.lv2/Other.lv2/manifest.ttl"
-(cd "$home" && find . | LC_ALL=C sort) >"$tmp/before"
+echo backup >"$home/.vst/OrvSympharon.so.new"
+echo backup >"$home/.lv2/OrvSympharon.lv2.old/manifest.ttl"
+snapshot() { (cd "$home" && find . | LC_ALL=C sort && find . -type f -exec cksum {} + | LC_ALL=C sort); }
+snapshot >"$tmp/before"
 run "$build"
 run "$build"
 cmp -s "$build/OrvSympharon.so" "$home/.vst/OrvSympharon.so" || fail "home/.vst/OrvSympharon.so is not the built plug-in"
@@ -24,7 +28,7 @@ if [[ -d "$build/OrvSympharon.lv2" ]]; then
     diff -r "$build/OrvSympharon.lv2" "$home/.lv2/OrvSympharon.lv2" >/dev/null || fail "home/.lv2/OrvSympharon.lv2 is not the built bundle"
 fi
 run --uninstall
-(cd "$home" && find . | LC_ALL=C sort) >"$tmp/after"
+snapshot >"$tmp/after"
 diff "$tmp/before" "$tmp/after" || fail "--uninstall did not leave the home as it was"
 echo "$failures failed"
 [[ $failures -eq 0 ]]

@@ -78,6 +78,31 @@ check_ok "shot" "$tmp/editor.png" "$host" shot "$tmp/editor.png" --program High 
 expect_failure "shot to another format" "PNG" "$host" shot "$tmp/editor.jpg"
 expect_failure "shot of another plug-in" "--plugin is for" "$host" shot "$tmp/x.png" --plugin "$null_entry"
 expect_failure "shot to an unwritable place" "cannot write" "$host" shot "$tmp/no/such/dir/x.png"
+# Input is read for what it holds, whatever its header claims: here a FLAC header raised to
+# 2^36 frames.
+cp "$tmp/out.flac" "$tmp/claims.flac"
+byte=$(od -An -tu1 -j21 -N1 "$tmp/claims.flac" | tr -d ' ')
+printf "$(printf '\\%03o' $((byte | 15)))\377\377\377\377" |
+    dd of="$tmp/claims.flac" bs=1 seek=21 conv=notrunc 2>/dev/null
+check_ok "input whose header claims too much" "$tmp/claimed.wav" "$host" render "$tmp/claims.flac" "$tmp/claimed.wav" --tail 0
+# Beyond full scale: an integer format clips and says so.
+"$make_audio" "$tmp/loud.wav" 2 4410 4
+check_ok "loud render to flac" "$tmp/loud.flac" "$host" render "$tmp/loud.wav" "$tmp/loud.flac" --set Mix=0 --tail 0
+grep -q "samples beyond full scale were clipped" "$tmp/err" || { echo "FAIL no word of clipping"; failures=$((failures + 1)); }
+# An output that exists keeps its permission bits; a write-protected one is refused. Checked as an
+# ordinary user, since root may write anywhere.
+cp "$tmp/stereo.wav" "$tmp/private.wav" && chmod 600 "$tmp/private.wav"
+check_ok "render over a private file" "$tmp/private.wav" "$host" render "$tmp/mono.wav" "$tmp/private.wav" --tail 0
+[ "$(stat -c %a "$tmp/private.wav")" = 600 ] || { echo "FAIL the replaced file lost its permissions"; failures=$((failures + 1)); }
+as_user=
+[ "$(id -u)" -eq 0 ] && as_user="setpriv --reuid=65534 --regid=65534 --clear-groups"
+mkdir "$tmp/shared" && chmod 777 "$tmp/shared" && chmod 711 "$tmp"
+cp "$tmp/stereo.wav" "$tmp/shared/locked.wav" && chmod 444 "$tmp/shared/locked.wav"
+if $as_user "$host" --version >/dev/null 2>&1; then
+    expect_failure "write-protected output" "Permission denied" \
+        env XDG_CONFIG_HOME="$tmp/shared/config" $as_user "$host" render "$tmp/mono.wav" "$tmp/shared/locked.wav"
+    cmp -s "$tmp/stereo.wav" "$tmp/shared/locked.wav" || { echo "FAIL a write-protected output was replaced"; failures=$((failures + 1)); }
+fi
 # A render into its own input replaces it with a whole file; a render stopped half-way leaves its
 # target as it was and nothing else behind.
 cp "$tmp/stereo.wav" "$tmp/self.wav"
