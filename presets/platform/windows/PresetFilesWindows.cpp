@@ -158,8 +158,11 @@ bool writeRecordFile(const std::string& path, const void* data, size_t size)
             if (!finalPath(target, real)) return false;
             target = real;
         }
-        // Writable for us (permissions, another program's lock)? Opened and closed untouched.
-        File probe(CreateFileW(target.c_str(), GENERIC_WRITE,
+        // Writable and replaceable for us (permissions, another program's handle)? Opened and
+        // closed untouched. The replace needs to delete the old file, so a program holding it
+        // without sharing deletion refuses the save here, before any file of ours is made: a
+        // replace that fails part-way may leave a file behind in the user's folder.
+        File probe(CreateFileW(target.c_str(), GENERIC_WRITE | DELETE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe.isOpen() || !isRegularFile(probe.handle)) return false;
