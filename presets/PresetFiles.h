@@ -43,5 +43,6 @@ long readRecordFile(const std::string& path, unsigned char* record, size_t size)
 // folder, are flushed to disk and the new file is then renamed over the target, so a save that
 // fails at any point leaves the old file as it was. A target that exists but is not writable
 // stays untouched (false), as when it is opened for writing in place; a symbolic link is followed
-// and the file it names is replaced. Answers whether the file now holds the data.
+// and the file it names is replaced. A writable file in a folder where no new file can be made is
+// written in place instead. Answers whether the file now holds the data.
 bool writeRecordFile(const std::string& path, const void* data, size_t size);

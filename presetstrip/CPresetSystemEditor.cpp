@@ -129,9 +129,10 @@ bool CPresetSystemEditor::open(void*)
     programMenu->setBackOffset(CPoint(menuRect.left, menuRect.top));
     programMenu->setNbItemsPerColumn(16);
     programMenu->setStyle(kMenuStyle);
-    // Entry i always stands for program i.
+    // Entry i always stands for program i. The entries are made here rather than from their
+    // titles, which would turn a program named "-" into a separator and shift the entries after it.
     for (VstInt32 i = 0; i < kNumPresetPrograms; ++i)
-        programMenu->addEntry(programName(store, i).c_str(), i, CMenuItem::kNoFlags);
+        programMenu->addEntry(new CMenuItem(programName(store, i).c_str(), CMenuItem::kNoFlags), i);
     programMenu->setCurrent(current, false);
     frame->addView(programMenu);
 

@@ -105,6 +105,27 @@ TEST_F(PresetTest, ReadOnlyPresetFilesLoad)
     EXPECT_TRUE(
         runInChild([&] { return !effect.probe().savePresetFile((files / "locked.orv").c_str()); }));
     EXPECT_EQ(readBytes(files / "locked.orv").size(), 61u);
+
+    // A file the user may write, in a folder where no new file may be made (a shared folder of
+    // presets): the save goes into the file itself.
+    ASSERT_TRUE(effect.probe().saveBankFile((files / "shared.orb").c_str()));
+    ::chmod((files / "shared.orb").c_str(), 0666);
+    ::chmod((files / "locked.orv").c_str(), 0666);
+    ::chmod(files.path().c_str(), 0555);
+    storeProgramName(effect.getPrograms()[4], "Shared change");
+    EXPECT_TRUE(runInChild(
+        [&]
+        {
+            return effect.probe().savePresetFile((files / "locked.orv").c_str()) &&
+                   effect.probe().saveBankFile((files / "shared.orb").c_str()) &&
+                   !effect.probe().savePresetFile((files / "new.orv").c_str());
+        }));
+    ::chmod(files.path().c_str(), 0755);
+    std::vector<unsigned char> bank(kBankRecordSize);
+    effect.probe().writeBankData(bank.data());
+    EXPECT_EQ(readBytes(files / "shared.orb"), bank);
+    EXPECT_EQ(readBytes(files / "locked.orv").size(), 61u);
+    EXPECT_EQ(folderEntries(files.path()), (std::vector<std::string>{"locked.orv", "shared.orb"}));
 }
 
 TEST_F(PresetTest, AFailedSaveKeepsTheOldFileAndLeavesNothingBehind)

@@ -327,6 +327,21 @@ TEST_F(PresetStripTest, MenuAndNameFieldSelectAndRenamePrograms)
     frame->onKeyDown(enter);
     EXPECT_EQ(std::string(effect->getPrograms()[3].name, 24), "abcdefghijklmnopqrstuvwx");
     EXPECT_STREQ(editor->getProgramMenu()->getCurrent()->getTitle(), "abcdefghijklmnopqrstuvwx");
+
+    // A program named "-" is an entry like any other (the toolkit makes such a title a
+    // separator), so every entry still stands for its program and choosing one keeps its name.
+    storeProgramName(effect->getPrograms()[2], "-");
+    editor->close();
+    ASSERT_TRUE(editor->open(nullptr));
+    const auto names = effect->storeBytes();
+    for (VstInt32 k : {3, 2})
+    {
+        editor->getProgramMenu()->setValue(static_cast<float>(k));
+        editor->valueChanged(editor->getProgramMenu());
+        EXPECT_EQ(effect->getCurrentProgramIndex(), k);
+        EXPECT_STREQ(editor->getNameField()->getText(), effect->getPrograms()[k].name);
+    }
+    EXPECT_EQ(effect->storeBytes(), names);
 }
 
 // A chunk loaded while the window is open: its names reach the menu and the name field at the

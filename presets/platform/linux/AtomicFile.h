@@ -11,6 +11,11 @@
 bool replaceFileAtomically(const std::string& folder, const std::string& name, const void* data,
                            size_t size, unsigned mode);
 
+// Writes `size` bytes over the start of the existing file at `path` and cuts it to that size,
+// for a file that may be written but not replaced (its folder takes no new files). A failure
+// part-way can leave the file damaged; answers whether it now holds the data.
+bool overwriteFileInPlace(const std::string& path, const void* data, size_t size);
+
 // Creates `folder` and any missing parents with the given permission bits. True when it exists
 // as a folder afterwards.
 bool makeFolders(const std::string& folder, unsigned mode);

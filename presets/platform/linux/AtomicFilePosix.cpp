@@ -78,6 +78,21 @@ bool replaceFileAtomically(const std::string& folder, const std::string& name, c
     return true;
 }
 
+bool overwriteFileInPlace(const std::string& path, const void* data, size_t size)
+{
+    // Without O_TRUNC: a write that fails part-way over a file of the same size leaves old bytes
+    // after the new ones rather than an empty file.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st
+    {
+    };
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeAll(fd, data, size) &&
+              ::ftruncate(fd, static_cast<off_t>(size)) == 0 && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    return ok;
+}
+
 bool makeFolders(const std::string& folder, unsigned mode)
 {
     // Walk the path and create each missing component in turn.

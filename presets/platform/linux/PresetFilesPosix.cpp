@@ -62,6 +62,9 @@ bool writeRecordFile(const std::string& path, const void* data, size_t size)
     }
     const size_t separator = target.rfind(kPathSeparator);
     if (separator == std::string::npos || separator + 1 == target.size()) return false;
-    return replaceFileAtomically(target.substr(0, separator + 1), target.substr(separator + 1),
-                                 data, size, 0666);
+    const std::string folder = target.substr(0, separator + 1);
+    // A writable file in a folder that takes no new files cannot be replaced, only written.
+    if (::access(target.c_str(), F_OK) == 0 && ::access(folder.c_str(), W_OK) != 0)
+        return overwriteFileInPlace(target, data, size);
+    return replaceFileAtomically(folder, target.substr(separator + 1), data, size, 0666);
 }
