@@ -15,13 +15,18 @@ const char kPathSeparator = '\\';
 namespace
 {
 
+// Room a save's temporary name may need beyond its target's path: the target's folder plus
+// ".orv-save-<process>-<counter>.tmp" is at most 35 characters longer than the target.
+constexpr size_t kTemporaryNameRoom = 36;
+
 // The wide form of `path`. Long paths get the \\?\ prefix, which lifts the 260-character limit
-// of the plain form (it needs a full, normalised path, which GetFullPathNameW gives).
+// of the plain form (it needs a full, normalised path, which GetFullPathNameW gives). A path
+// close to the limit gets it too, so the temporary file a save writes beside it fits as well.
 bool toWidePath(const std::string& path, std::wstring& out)
 {
     std::wstring wide;
     if (path.empty() || !utf8ToWide(path, wide)) return false;
-    if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0)
+    if (wide.size() < MAX_PATH - kTemporaryNameRoom || wide.rfind(L"\\\\?\\", 0) == 0)
     {
         out = wide;
         return true;
