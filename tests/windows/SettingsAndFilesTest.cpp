@@ -209,13 +209,20 @@ TEST_F(RecordFiles, ProtectedOrBusyTargetsStayAsTheyWere)
     EXPECT_FALSE(writeRecordFile(path(L"locked.orv"), other.data(), other.size()));
     EXPECT_EQ(bytesOf(L"locked.orv"), record);
 
-    // A file another program holds without sharing cannot be replaced: the save fails whole.
-    HANDLE held = CreateFileW((folder / L"busy.orb").c_str(), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(writeRecordFile(path(L"busy.orb"), other.data(), other.size()));
-    CloseHandle(held);
-    EXPECT_EQ(bytesOf(L"busy.orb"), record);
+    // A file another program holds without letting it be replaced (no sharing, or reading and
+    // writing shared but not deleting) cannot be saved over: the save fails whole and leaves no
+    // file of its own behind.
+    for (DWORD sharing :
+         {DWORD{0}, DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}})
+    {
+        HANDLE held = CreateFileW((folder / L"busy.orb").c_str(), GENERIC_READ, sharing, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE) << sharing;
+        EXPECT_FALSE(writeRecordFile(path(L"busy.orb"), other.data(), other.size())) << sharing;
+        EXPECT_EQ(entries().size(), 2u) << sharing;
+        CloseHandle(held);
+        EXPECT_EQ(bytesOf(L"busy.orb"), record) << sharing;
+    }
 
     // Folders are neither read nor replaced; missing files read as nothing.
     fs::create_directory(folder / L"sub.orv");

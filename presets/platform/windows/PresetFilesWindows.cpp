@@ -15,13 +15,18 @@ const char kPathSeparator = '\\';
 namespace
 {
 
+// Room a save's temporary name may need beyond its target's path: the target's folder plus
+// ".orv-save-<process>-<counter>.tmp" is at most 35 characters longer than the target.
+constexpr size_t kTemporaryNameRoom = 36;
+
 // The wide form of `path`. Long paths get the \\?\ prefix, which lifts the 260-character limit
-// of the plain form (it needs a full, normalised path, which GetFullPathNameW gives).
+// of the plain form (it needs a full, normalised path, which GetFullPathNameW gives). A path
+// close to the limit gets it too, so the temporary file a save writes beside it fits as well.
 bool toWidePath(const std::string& path, std::wstring& out)
 {
     std::wstring wide;
     if (path.empty() || !utf8ToWide(path, wide)) return false;
-    if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0)
+    if (wide.size() < MAX_PATH - kTemporaryNameRoom || wide.rfind(L"\\\\?\\", 0) == 0)
     {
         out = wide;
         return true;
@@ -158,8 +163,11 @@ bool writeRecordFile(const std::string& path, const void* data, size_t size)
             if (!finalPath(target, real)) return false;
             target = real;
         }
-        // Writable for us (permissions, another program's lock)? Opened and closed untouched.
-        File probe(CreateFileW(target.c_str(), GENERIC_WRITE,
+        // Writable and replaceable for us (permissions, another program's handle)? Opened and
+        // closed untouched. The replace needs to delete the old file, so a program holding it
+        // without sharing deletion refuses the save here, before any file of ours is made: a
+        // replace that fails part-way may leave a file behind in the user's folder.
+        File probe(CreateFileW(target.c_str(), GENERIC_WRITE | DELETE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe.isOpen() || !isRegularFile(probe.handle)) return false;
