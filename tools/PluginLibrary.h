@@ -27,6 +27,10 @@ public:
 
 private:
     using EntryPoint = AEffect* (*)(audioMasterCallback);
+    // The address `name` has in the opened library, or null (one implementation per platform).
+    void* symbol(const char* name) const;
+    // Finds VSTPluginMain (or main) in the opened library; without one, unloads it and says why.
+    bool findEntry(const std::string& path, std::string& error);
     void* handle = nullptr;
     EntryPoint entry = nullptr;
     std::string libraryPath;

@@ -36,17 +36,12 @@ bool PluginLibrary::load(const std::string& path, std::string& error)
         error = "cannot load plug-in '" + path + "': " + (why ? why : "not a loadable library");
         return false;
     }
-    entry = reinterpret_cast<EntryPoint>(dlsym(handle, "VSTPluginMain"));
-    if (!entry) entry = reinterpret_cast<EntryPoint>(dlsym(handle, "main"));
-    if (!entry)
-    {
-        error =
-            "'" + path + "' is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main";
-        unload();
-        return false;
-    }
-    libraryPath = path;
-    return true;
+    return findEntry(path, error);
+}
+
+void* PluginLibrary::symbol(const char* name) const
+{
+    return dlsym(handle, name);
 }
 
 void PluginLibrary::unload()

@@ -76,20 +76,12 @@ bool PluginLibrary::load(const std::string& path, std::string& error)
         return false;
     }
     handle = module;
-    entry = reinterpret_cast<EntryPoint>(
-        reinterpret_cast<void*>(GetProcAddress(module, "VSTPluginMain")));
-    if (!entry)
-        entry =
-            reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module, "main")));
-    if (!entry)
-    {
-        error =
-            "'" + path + "' is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main";
-        unload();
-        return false;
-    }
-    libraryPath = path;
-    return true;
+    return findEntry(path, error);
+}
+
+void* PluginLibrary::symbol(const char* name) const
+{
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
 }
 
 void PluginLibrary::unload()
