@@ -15,6 +15,23 @@ namespace
 
 using namespace enginetest;
 
+// The same values given to the engine and the model, in index order (as the plug-in applies a
+// program).
+void setBoth(CoreDriver& engine, ReferenceResonator& model, const std::array<float, 8>& values)
+{
+    for (int32_t i = 0; i < 8; ++i)
+    {
+        engine.set(i, values[i]);
+        model.setParameter(i, values[i]);
+    }
+}
+
+void setBoth(CoreDriver& engine, ReferenceResonator& model, int32_t index, float value)
+{
+    engine.set(index, value);
+    model.setParameter(index, value);
+}
+
 struct Event
 {
     int64_t at;    // sample position; applied before the first block starting at or after it
@@ -97,11 +114,7 @@ TEST_P(ResonatorMatch, EngineMatchesModelBitForBit)
     std::string skipReason;
     if (!useKernel(engine.core, kernel, skipReason)) GTEST_SKIP() << skipReason;
     ReferenceResonator model;
-    for (int32_t i = 0; i < 8; ++i)
-    {
-        engine.set(i, program.values[i]);
-        model.setParameter(i, program.values[i]);
-    }
+    setBoth(engine, model, program.values);
     engine.core.reset();
     model.reset();
 
@@ -125,8 +138,7 @@ TEST_P(ResonatorMatch, EngineMatchesModelBitForBit)
                 continue;
             }
             const float value = e.value == kProgramValue ? program.values[e.index] : e.value;
-            engine.set(e.index, value);
-            model.setParameter(e.index, value);
+            setBoth(engine, model, e.index, value);
         }
         const int32_t frames =
             static_cast<int32_t>(std::min<int64_t>(sizes.next(), kScenarioLength - pos));
@@ -184,11 +196,7 @@ TEST_P(ResonatorMatchKernel, SampleRateChangesAndUnusualRatesMatch)
     std::string skipReason;
     if (!useKernel(engine.core, GetParam(), skipReason)) GTEST_SKIP() << skipReason;
     ReferenceResonator model;
-    for (int32_t i = 0; i < 8; ++i)
-    {
-        engine.set(i, kFactoryPrograms[0].values[i]);
-        model.setParameter(i, kFactoryPrograms[0].values[i]);
-    }
+    setBoth(engine, model, kFactoryPrograms[0].values);
     // A tuning factor of exactly 1 makes string 0 exactly 400 samples long at 44000 Hz.
     auto tuneExactly = [&]
     {
@@ -207,8 +215,7 @@ TEST_P(ResonatorMatchKernel, SampleRateChangesAndUnusualRatesMatch)
         {
             if (block == 5)
             {
-                engine.set(kTune, 0.2f); // glide at that rate
-                model.setParameter(kTune, 0.2f);
+                setBoth(engine, model, kTune, 0.2f); // glide at that rate
             }
             engine.core.process(in.data() + pos, in.data() + pos, eL.data(), eR.data(), 400, rate);
             model.process(in.data() + pos, in.data() + pos, mL.data(), mR.data(), 400, rate);
@@ -229,11 +236,7 @@ TEST_P(ResonatorMatchKernel, GlidesThroughWholeSampleLengthsMatch)
     std::string skipReason;
     if (!useKernel(engine.core, GetParam(), skipReason)) GTEST_SKIP() << skipReason;
     ReferenceResonator model;
-    for (int32_t i = 0; i < 8; ++i)
-    {
-        engine.set(i, kFactoryPrograms[0].values[i]);
-        model.setParameter(i, kFactoryPrograms[0].values[i]);
-    }
+    setBoth(engine, model, kFactoryPrograms[0].values);
     engine.core.setTuneTarget(0.95f);
     model.tuneTarget = 0.95f;
     engine.core.reset();
@@ -247,8 +250,7 @@ TEST_P(ResonatorMatchKernel, GlidesThroughWholeSampleLengthsMatch)
             // Tune glides to exactly 1 (and arrives), Detune sweeps across its range.
             engine.core.setTuneTarget(1.0f);
             model.tuneTarget = 1.0f;
-            engine.set(kDetune, pos == 1000 ? 1.0f : 0.0f);
-            model.setParameter(kDetune, pos == 1000 ? 1.0f : 0.0f);
+            setBoth(engine, model, kDetune, pos == 1000 ? 1.0f : 0.0f);
         }
         engine.core.process(in.data() + pos, in.data() + pos, eL.data(), eR.data(), 1000, 44000.0f);
         model.process(in.data() + pos, in.data() + pos, mL.data(), mR.data(), 1000, 44000.0f);
@@ -270,17 +272,12 @@ TEST_P(ResonatorMatchKernel, ExtremeOrdinaryInputsMatch)
         std::string skipReason;
         if (!useKernel(engine.core, GetParam(), skipReason)) GTEST_SKIP() << skipReason;
         ReferenceResonator model;
-        for (int32_t i = 0; i < 8; ++i)
-        {
-            engine.set(i, kFactoryPrograms[1].values[i]);
-            model.setParameter(i, kFactoryPrograms[1].values[i]);
-        }
+        setBoth(engine, model, kFactoryPrograms[1].values);
         engine.core.reset();
         model.reset();
         if (glide)
         {
-            engine.set(kTune, 1.0f);
-            model.setParameter(kTune, 1.0f);
+            setBoth(engine, model, kTune, 1.0f);
         }
         std::vector<float> inL = makeSignal(3000, 21), inR = makeSignal(3000, 22);
         inL[1000] = tiny;
@@ -316,11 +313,7 @@ TEST_P(ResonatorMatchKernel, StringsNearlyAsLongAsTheRingMatch)
         if (!useKernel(engine.core, GetParam(), skipReason)) GTEST_SKIP() << skipReason;
         ReferenceResonator model;
         const std::array<float, 8> values{0.5f, 1.0f, 0.9f, 0.1f, 0.0f, 0.0f, 1.0f, 0.0f};
-        for (int32_t i = 0; i < 8; ++i)
-        {
-            engine.set(i, values[i]);
-            model.setParameter(i, values[i]);
-        }
+        setBoth(engine, model, values);
         engine.core.reset();
         model.reset();
         const std::vector<float> in = makeSignal(90000, 23);
@@ -330,8 +323,7 @@ TEST_P(ResonatorMatchKernel, StringsNearlyAsLongAsTheRingMatch)
         {
             if (pos >= 40000 && pos < 44096) // Detune glides down and, later, up again
             {
-                engine.set(kDetune, pos < 42000 ? 0.0f : 1.0f);
-                model.setParameter(kDetune, pos < 42000 ? 0.0f : 1.0f);
+                setBoth(engine, model, kDetune, pos < 42000 ? 0.0f : 1.0f);
             }
             const int32_t frames =
                 static_cast<int32_t>(std::min<int64_t>(sizes.next(), 90000 - pos));
@@ -358,11 +350,7 @@ TEST_P(ResonatorMatchKernel, CarriedGuardMakesOddBlocksMatchEvenOnes)
     if (!useKernel(engine.core, GetParam(), skipReason)) GTEST_SKIP() << skipReason;
     engine.core.setDenormalOffsetCarried(true);
     ReferenceResonator model;
-    for (int32_t i = 0; i < 8; ++i)
-    {
-        engine.set(i, kFactoryPrograms[5].values[i]);
-        model.setParameter(i, kFactoryPrograms[5].values[i]);
-    }
+    setBoth(engine, model, kFactoryPrograms[5].values);
     engine.core.reset();
     model.reset();
     constexpr int64_t kLength = 40960;
