@@ -312,6 +312,17 @@ TEST_F(Lv2Bundle, StateSavedBesideRunHoldsTheControls)
             while (!stop.load())
                 source.run(in.data(), out.data(), out.data(), 32);
         });
+    // Stops the audio thread however the trials end.
+    struct Joiner
+    {
+        std::atomic<bool>& stop;
+        std::thread& thread;
+        ~Joiner()
+        {
+            stop.store(true);
+            thread.join();
+        }
+    } joiner{stop, audio};
     for (int trial = 0; trial < 300; ++trial)
     {
         const float decay = static_cast<float>(trial % 101);
@@ -326,8 +337,6 @@ TEST_F(Lv2Bundle, StateSavedBesideRunHoldsTheControls)
         for (int p = 0; p < 6; ++p)
             ASSERT_EQ(programValueOf(chunk, p, kMix), toNormalized(kMix, mix)) << "trial " << trial;
     }
-    stop.store(true);
-    audio.join();
 }
 
 // What a host may hand over that is no use: rates that are no rate, a URID map that answers 0

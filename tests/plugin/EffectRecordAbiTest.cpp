@@ -286,8 +286,7 @@ TEST(Dispatcher, KeysAndKnobModeWithoutAWindowAreNotUsed)
     EXPECT_EQ(plugin.dispatch(effEditKeyDown, 'a', 300, nullptr, 1e30f), 0);
     EXPECT_EQ(plugin.dispatch(effEditClose), 0);
 
-    // No parent, or one that is no window here (the tests run without a display on Linux):
-    // opening fails, and the editor stays closed.
+    // No parent, or a handle that is no window: opening fails, and the editor stays closed.
     for (void* parent : {static_cast<void*>(nullptr), reinterpret_cast<void*>(uintptr_t{0x7ff0})})
     {
         EXPECT_EQ(plugin.dispatch(effEditOpen, 0, 0, parent), 0);
