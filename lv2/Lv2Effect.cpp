@@ -191,23 +191,24 @@ void Lv2Effect::applyControlPorts()
     adoptPortsOnNextRun.store(false, std::memory_order_relaxed);
 }
 
-void Lv2Effect::addPendingControls(unsigned char* chunk) const
+uint32_t Lv2Effect::pendingControls(std::array<float, kNumParams>& values) const
 {
-    if (adoptPortsOnNextRun.load(std::memory_order_relaxed)) return;
+    if (adoptPortsOnNextRun.load(std::memory_order_relaxed)) return 0;
     const uint32_t moving = gestures.load(std::memory_order_relaxed);
+    uint32_t pending = 0;
     for (int32_t k = 0; k < kNumParams; ++k)
     {
         const float* port = controls[static_cast<size_t>(k)];
         if (!port) continue;
         const float p = *port;
-        // The same choice as applyControlPorts makes.
+        // The choice applyControlPorts makes. A value marked seen is in the store by now.
         if (sameBits(p, seen[static_cast<size_t>(k)].load(std::memory_order_acquire)) ||
-            std::isnan(p) || (moving & bitOf(k)) ||
-            portHolds(k, p, record->getParameter(record, k)))
+            std::isnan(p) || (moving & bitOf(k)))
             continue;
-        CPresetSystemEffect::putChunkValue(chunk, k, storableValue(toNormalized(k, p), 0.0f),
-                                           isGlobalParameter(k));
+        values[static_cast<size_t>(k)] = p;
+        pending |= bitOf(k);
     }
+    return pending;
 }
 
 void Lv2Effect::run(uint32_t frames)
@@ -245,13 +246,25 @@ LV2_State_Status Lv2Effect::save(LV2_State_Store_Function store, LV2_State_Handl
     // The saved store holds what the host shows: control values that no run has taken yet (set
     // just before the save, or while the instance is inactive) go into the saved copy, as the
     // next run will store them; otherwise a restore, where the store wins, would lose them.
-    // A run may be going on on another thread: the effect itself is not changed here.
+    // A run may be going on on another thread: the effect itself is not changed here. The ports
+    // are read before the store, so a value that a run takes meanwhile is in one or the other.
+    std::array<float, kNumParams> portValues{};
+    const uint32_t pending = pendingControls(portValues);
     unsigned char chunk[kPresetChunkSize];
     void* data = nullptr;
     const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
     if (size != kPresetChunkSize || !data) return LV2_STATE_ERR_UNKNOWN;
     std::memcpy(chunk, data, sizeof chunk);
-    addPendingControls(chunk);
+    for (int32_t k = 0; k < kNumParams; ++k)
+    {
+        const float p = portValues[static_cast<size_t>(k)];
+        // A port that stands for the stored value already leaves it as it is (a conversion
+        // back could move it by a rounding step).
+        if (!(pending & bitOf(k)) || portHolds(k, p, CPresetSystemEffect::chunkValue(chunk, k)))
+            continue;
+        CPresetSystemEffect::putChunkValue(chunk, k, storableValue(toNormalized(k, p), 0.0f),
+                                           isGlobalParameter(k));
+    }
     // The chunk is plain bytes; a machine of the other byte order reads it too.
     return store(state, programStoreKey, chunk, sizeof chunk, chunkType,
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);

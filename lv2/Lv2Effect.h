@@ -64,10 +64,10 @@ private:
 
     // Applies the control ports that changed since the last look (Audio class).
     void applyControlPorts();
-    // Writes into a chunk of the effect's program store the control values that a run would
-    // apply next, as that run would store them. Reads the ports and what run has seen, changes
-    // nothing: a save may call it while run goes on on another thread.
-    void addPendingControls(unsigned char* chunk) const;
+    // The control values that a run would apply next (one bit per parameter, their port values
+    // into `values`). Reads the ports and what run has seen, changes nothing: a save may call it
+    // while run goes on on another thread.
+    uint32_t pendingControls(std::array<float, kNumParams>& values) const;
 
     // The editor's requests to its host, arriving through the host callback.
     void editorAutomated(VstInt32 index, float value);

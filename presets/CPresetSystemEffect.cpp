@@ -248,6 +248,19 @@ VstInt32 CPresetSystemEffect::getChunk(void** data, bool)
     return kPresetChunkSize;
 }
 
+float CPresetSystemEffect::chunkValue(const unsigned char* chunk, VstInt32 index)
+{
+    const int32_t current = readInt32(chunk + kChunkCurrentOffset);
+    if (static_cast<uint32_t>(index) >= kNumProgramValues || !isProgramIndex(current)) return 0.0f;
+    float value;
+    std::memcpy(&value,
+                chunk + kChunkProgramsOffset +
+                    static_cast<size_t>(current) * sizeof(ProgramRecord) +
+                    offsetof(ProgramRecord, values) + 4 * static_cast<size_t>(index),
+                sizeof value);
+    return value;
+}
+
 void CPresetSystemEffect::putChunkValue(unsigned char* chunk, VstInt32 index, float value,
                                         bool everyProgram)
 {

@@ -39,8 +39,10 @@ public:
 
     VstInt32 getChunk(void** data, bool isPreset = false) override;
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false) override;
-    // Writes `value` as parameter `index` (0..7) into a chunk as getChunk makes it: into the
-    // program the chunk names current, or into every program when `everyProgram`.
+    // Parameter `index` (0..7) of the program that a chunk as getChunk makes it names current
+    // (0 for a chunk that names none), and writing it: into that program, or into every program
+    // when `everyProgram`.
+    static float chunkValue(const unsigned char* chunk, VstInt32 index);
     static void putChunkValue(unsigned char* chunk, VstInt32 index, float value, bool everyProgram);
 
     virtual VstInt32 getCurrentProgramIndex() { return currentProgramIndex.load(); }
