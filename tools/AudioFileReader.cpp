@@ -67,9 +67,14 @@ bool AudioFileReader::open(const std::string& path, std::string& error)
             error = who + ": an audio encoding orv-host cannot decode; convert it to WAV or FLAC";
             break;
         default:
-            error = who + ": damaged or not an audio file orv-host can read" +
-                    (isRegular ? " (" + sndfileReason(nullptr) + ")"
-                               : " from a pipe; send AU or WAV, or name a file");
+            // libsndfile refuses a header without a sample rate or channels before we see it.
+            if (std::strstr(sf_strerror(nullptr), "SF_INFO") != nullptr)
+                error = who + ": its header gives no sample rate or no channels; the file is "
+                              "damaged";
+            else
+                error = who + ": damaged, or not an audio file orv-host can read" +
+                        (isRegular ? "; convert it to WAV or FLAC first"
+                                   : " from a pipe; send AU or WAV, or name a file");
             break;
         }
         return false;

@@ -143,9 +143,8 @@ bool AudioFileWriter::open(const std::string& path, const std::string& formatNam
     info.samplerate = sampleRate;
     info.channels = channels;
     info.format = plan.sndfileFormat;
-    const std::string formatWords = std::string("the ") + format->name + " format does not take " +
-                                    std::to_string(channels) + " channels at " +
-                                    std::to_string(sampleRate) + " Hz";
+    formatWords = std::string("the ") + format->name + " format does not take " +
+                  std::to_string(channels) + " channels at " + std::to_string(sampleRate) + " Hz";
     if (!sf_format_check(&info))
     {
         error = refusal(formatWords + "; write .wav, .w64 or .caf instead");
@@ -221,7 +220,10 @@ bool AudioFileWriter::write(const float* interleaved, long long frames, std::str
                                  [](float s) { return !(std::fabs(s) <= 1.0f); });
     if (sf_writef_float(file, interleaved, frames) != frames)
     {
-        error = refusal(sndfileReason(file));
+        // Some encoders (Vorbis at high rates) refuse only when the first audio arrives.
+        error = refusal(sf_error(file) == SF_ERR_SYSTEM
+                            ? sndfileReason(file)
+                            : formatWords + "; write .wav, .w64 or .caf instead");
         abandon();
         return false;
     }

@@ -42,6 +42,7 @@ private:
     std::string shownName;
     std::string temporary;
     OutputPlan plan;
+    std::string formatWords; // "the FORMAT format does not take N channels at R Hz"
     int channelCount = 0;
     int sampleBytes = 0;
     long long dataBytes = 0;
