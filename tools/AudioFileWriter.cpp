@@ -157,11 +157,9 @@ bool AudioFileWriter::open(const std::string& path, const std::string& formatNam
     file = sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE);
     if (!file)
     {
-        const bool systemFailure = sf_error(nullptr) == SF_ERR_SYSTEM;
-        const std::string reason = sndfileReason(nullptr);
-        error = refusal(systemFailure ? reason
-                                      : formatWords + " (" + reason +
-                                            "); write .wav, .w64 or .caf instead");
+        error = refusal(sf_error(nullptr) == SF_ERR_SYSTEM
+                            ? sndfileReason(nullptr)
+                            : formatWords + "; write .wav, .w64 or .caf instead");
         abandon();
         return false;
     }
