@@ -30,7 +30,16 @@ bool AudioFileReader::open(const std::string& path, std::string& error)
     shownName = standardInput ? "standard input" : path;
     const std::string who = quoted(shownName);
     if (standardInput)
+    {
+        // libsndfile would wait for audio typed at the keyboard.
+        if (::isatty(0))
+        {
+            error = "standard input is a terminal; send audio into orv-host through a pipe or "
+                    "name a file";
+            return false;
+        }
         descriptor = 0;
+    }
     else
     {
         descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -112,9 +121,12 @@ long long AudioFileReader::read(float* interleaved, long long frames, std::strin
     framesRead += got;
     if (got < frames && sf_error(file) != SF_ERR_NO_ERROR)
     {
-        error = "cannot read " + quoted(shownName) + " after " +
-                std::to_string(framesRead / info.samplerate) + " s: " + sndfileReason(file) +
-                " (the file may be damaged)";
+        const std::string where =
+            " after " + std::to_string(framesRead / info.samplerate) + " s of audio";
+        error = sf_error(file) == SF_ERR_SYSTEM
+                    ? "cannot read " + quoted(shownName) + where + ": " + sndfileReason(file)
+                    : quoted(shownName) + " is damaged" + where +
+                          "; repair or re-export it (nothing was written)";
         return -1;
     }
     return got;

@@ -240,7 +240,7 @@ bool AudioFileWriter::commit(std::string& error)
     file = nullptr;
     if (closed != 0)
     {
-        error = refusal(sf_error_number(closed));
+        error = refusal("the file could not be finished; check that the disk has room");
         abandon();
         return false;
     }
