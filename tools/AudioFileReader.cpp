@@ -101,8 +101,7 @@ bool AudioFileReader::open(const std::string& path, std::string& error)
                 std::to_string(kHighestRate) + " Hz)";
         return false;
     }
-    hint = isRegular && info.frames >= 0 && info.frames <= kMostBelievableFrames ? info.frames
-                                                                                 : -1;
+    hint = isRegular && info.frames >= 0 && info.frames <= kMostBelievableFrames ? info.frames : -1;
     framesRead = 0;
     return true;
 }
@@ -113,8 +112,7 @@ long long AudioFileReader::read(float* interleaved, long long frames, std::strin
     long long got = 0;
     while (got < frames)
     {
-        const sf_count_t n =
-            sf_readf_float(file, interleaved + got * info.channels, frames - got);
+        const sf_count_t n = sf_readf_float(file, interleaved + got * info.channels, frames - got);
         if (n <= 0) break;
         got += n;
     }

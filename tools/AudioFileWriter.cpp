@@ -82,9 +82,8 @@ std::string AudioFileWriter::refusal(const std::string& reason) const
            ": " + reason;
 }
 
-bool AudioFileWriter::open(const std::string& path, const std::string& formatName,
-                           int sampleRate, int channels, long long expectedFrames,
-                           std::string& error)
+bool AudioFileWriter::open(const std::string& path, const std::string& formatName, int sampleRate,
+                           int channels, long long expectedFrames, std::string& error)
 {
     abandon();
     target = path;

@@ -21,8 +21,8 @@ public:
     // Opens path ("-": standard output) for about expectedFrames frames (-1: not known). The
     // format is formatName's when given, else the extension's (32-bit float WAV without one),
     // and au for standard output. False with one line naming the file and what to do.
-    bool open(const std::string& path, const std::string& formatName, int sampleRate,
-              int channels, long long expectedFrames, std::string& error);
+    bool open(const std::string& path, const std::string& formatName, int sampleRate, int channels,
+              long long expectedFrames, std::string& error);
     bool write(const float* interleaved, long long frames, std::string& error);
     bool commit(std::string& error);
     // Samples written so far that lay beyond full scale and were clipped by an integer format.

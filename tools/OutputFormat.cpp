@@ -116,8 +116,8 @@ bool planOutput(const OutputFormat& format, int channels, long long expectedFram
         return false;
     }
     if (toPipe || !format.sizes32) return true;
-    const long long frameBytes = static_cast<long long>(bytesPerSample(format.sndfileFormat)) *
-                                 channels;
+    const long long frameBytes =
+        static_cast<long long>(bytesPerSample(format.sndfileFormat)) * channels;
     const bool known = expectedFrames >= 0;
     const bool fits = known && frameBytes > 0 && expectedFrames <= kMost32BitData / frameBytes;
     if (fits)

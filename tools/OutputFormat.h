@@ -10,8 +10,8 @@ struct OutputFormat
     const char* name;       // the --format name, also the usual extension
     const char* extensions; // further extensions that choose it, space separated
     int sndfileFormat;
-    bool pipeable;          // can be written to a pipe: no header field is patched at the end
-    bool sizes32;           // the header holds the data size in 32 bits
+    bool pipeable; // can be written to a pipe: no header field is patched at the end
+    bool sizes32;  // the header holds the data size in 32 bits
 };
 
 // The format named by --format, or null with a reason listing the known names.

@@ -155,8 +155,8 @@ int runRender(const Arguments& arguments)
                 inR[i] = interleavedIn[i * static_cast<size_t>(channels) + right];
             }
         }
-        const auto silent = static_cast<size_t>(
-            std::min(tailLeft, static_cast<long long>(chunkSize - filled)));
+        const auto silent =
+            static_cast<size_t>(std::min(tailLeft, static_cast<long long>(chunkSize - filled)));
         std::fill_n(inL.begin() + static_cast<std::ptrdiff_t>(filled), silent, 0.0f);
         std::fill_n(inR.begin() + static_cast<std::ptrdiff_t>(filled), silent, 0.0f);
         tailLeft -= static_cast<long long>(silent);
@@ -181,9 +181,9 @@ int runRender(const Arguments& arguments)
         }
         done += static_cast<long long>(filled);
         progress.update(static_cast<double>(done) / rate,
-                        expectedFrames > 0 ? static_cast<double>(done) /
-                                                 static_cast<double>(expectedFrames)
-                                           : -1.0);
+                        expectedFrames > 0
+                            ? static_cast<double>(done) / static_cast<double>(expectedFrames)
+                            : -1.0);
         if (filled < chunkSize) break;
     }
     session.stop();

@@ -17,12 +17,12 @@ namespace
 struct PlanCase
 {
     const char* what;
-    const char* format;       // --format name
+    const char* format; // --format name
     int channels;
     long long expectedFrames; // -1: unknown
     bool toPipe;
     bool accepted;
-    int sndfileFormat;        // when accepted
+    int sndfileFormat; // when accepted
     bool rf64Downgrade;
     long long dataLimit;
     const char* refusalHas; // when refused
@@ -41,8 +41,8 @@ TEST(OutputPlan, FormatsAndSizesAreChosenOrRefusedBeforeWriting)
          kMost32BitData, nullptr},
         {"WAV just beyond 4 GiB becomes RF64", "wav", 2, kMost32BitData / 8 + 1, false, true,
          rf64Float, true, -1, nullptr},
-        {"mono WAV fits twice as many frames", "wav", 1, kFramesOf4GiBStereoFloat + 10, false,
-         true, wavFloat, false, kMost32BitData, nullptr},
+        {"mono WAV fits twice as many frames", "wav", 1, kFramesOf4GiBStereoFloat + 10, false, true,
+         wavFloat, false, kMost32BitData, nullptr},
         {"WAV of unknown length may grow: RF64", "wav", 2, -1, false, true, rf64Float, true, -1,
          nullptr},
         {"explicit RF64 is not downgraded", "rf64", 2, 10, false, true, rf64Float, false, -1,
@@ -51,8 +51,8 @@ TEST(OutputPlan, FormatsAndSizesAreChosenOrRefusedBeforeWriting)
          SF_FORMAT_W64 | SF_FORMAT_FLOAT, false, -1, nullptr},
         {"CAF has 64-bit sizes", "caf", 2, 4 * kFramesOf4GiBStereoFloat, false, true,
          SF_FORMAT_CAF | SF_FORMAT_FLOAT, false, -1, nullptr},
-        {"AIFF over 4 GiB is refused", "aiff", 2, kFramesOf4GiBStereoFloat, false, false, 0,
-         false, 0, "aiff format holds (4 GiB); write .w64, .caf or .rf64"},
+        {"AIFF over 4 GiB is refused", "aiff", 2, kFramesOf4GiBStereoFloat, false, false, 0, false,
+         0, "aiff format holds (4 GiB); write .w64, .caf or .rf64"},
         {"AU over 4 GiB is refused", "au", 2, kFramesOf4GiBStereoFloat, false, false, 0, false, 0,
          ".w64, .caf or .rf64"},
         {"AIFF of unknown length is limited", "aiff", 2, -1, false, true,
@@ -89,9 +89,9 @@ TEST(OutputPlan, FormatsAndSizesAreChosenOrRefusedBeforeWriting)
 TEST(OutputPlan, ExtensionsAndNamesFindTheirFormat)
 {
     const std::pair<const char*, int> paths[] = {
-        {"out.wav", SF_FORMAT_WAV},   {"OUT.WAV", SF_FORMAT_WAV},  {"no-extension", SF_FORMAT_WAV},
-        {"a.rf64", SF_FORMAT_RF64},   {"a.w64", SF_FORMAT_W64},    {"a.caf", SF_FORMAT_CAF},
-        {"a.flac", SF_FORMAT_FLAC},   {"a.oga", SF_FORMAT_OGG},    {"a.aif", SF_FORMAT_AIFF},
+        {"out.wav", SF_FORMAT_WAV},   {"OUT.WAV", SF_FORMAT_WAV}, {"no-extension", SF_FORMAT_WAV},
+        {"a.rf64", SF_FORMAT_RF64},   {"a.w64", SF_FORMAT_W64},   {"a.caf", SF_FORMAT_CAF},
+        {"a.flac", SF_FORMAT_FLAC},   {"a.oga", SF_FORMAT_OGG},   {"a.aif", SF_FORMAT_AIFF},
         {"dir.x/a.au", SF_FORMAT_AU}, {"a.raw", SF_FORMAT_RAW},
     };
     for (const auto& [path, type] : paths)
@@ -224,7 +224,8 @@ TEST(ProgressBar, RedrawsAtMostTenTimesASecondAndEndsWithItsLine)
         double fraction; // negative: total unknown
         const char* shows;
     };
-    for (const Case& c : {Case{"known total", 0.5, "100%"}, Case{"unknown total", -1.0, "of audio"}})
+    for (const Case& c :
+         {Case{"known total", 0.5, "100%"}, Case{"unknown total", -1.0, "of audio"}})
     {
         SCOPED_TRACE(c.what);
         ProgressRun run;
