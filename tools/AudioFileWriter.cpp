@@ -188,7 +188,11 @@ bool AudioFileWriter::openTemporary(const std::string& path, std::string& error)
                         replacing ? replacedMode : 0644);
     if (descriptor < 0)
     {
-        error = refusal(std::strerror(errno));
+        const int cause = errno;
+        const char* advice = cause == ENOENT                     ? "; create its folder first"
+                             : cause == EACCES || cause == EROFS ? "; the folder must be writable"
+                                                                 : "";
+        error = refusal(std::strerror(cause) + std::string(advice));
         haveUnfinished = 0;
         temporary.clear();
         return false;
