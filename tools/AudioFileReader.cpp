@@ -21,7 +21,7 @@ std::string quoted(const std::string& name)
 AudioFileReader::~AudioFileReader()
 {
     if (file) sf_close(file);
-    if (descriptor > 0) ::close(descriptor);
+    if (ownsDescriptor) ::close(descriptor);
 }
 
 bool AudioFileReader::open(const std::string& path, std::string& error)
@@ -43,6 +43,7 @@ bool AudioFileReader::open(const std::string& path, std::string& error)
     else
     {
         descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        ownsDescriptor = descriptor >= 0;
         if (descriptor < 0)
         {
             error = "cannot read " + who + ": " + std::strerror(errno);

@@ -38,6 +38,7 @@ private:
     SNDFILE* file = nullptr;
     SF_INFO info{};
     int descriptor = -1;
+    bool ownsDescriptor = false; // false for standard input
     long long hint = -1;
     long long framesRead = 0;
     std::string shownName;

@@ -197,6 +197,7 @@ bool AudioFileWriter::openTemporary(const std::string& path, std::string& error)
         temporary.clear();
         return false;
     }
+    ownsDescriptor = true;
     if (replacing) ::fchmod(descriptor, replacedMode);
     return true;
 }
@@ -247,13 +248,14 @@ bool AudioFileWriter::commit(std::string& error)
         abandon();
         return false;
     }
-    if (target == "-")
+    if (!ownsDescriptor)
     {
         descriptor = -1;
         return true;
     }
     const bool closedWell = ::close(descriptor) == 0;
     descriptor = -1;
+    ownsDescriptor = false;
     if (!closedWell)
     {
         error = refusal(std::strerror(errno));
@@ -295,8 +297,9 @@ void AudioFileWriter::abandon()
 {
     if (file) sf_close(file);
     file = nullptr;
-    if (descriptor > 1) ::close(descriptor);
+    if (ownsDescriptor) ::close(descriptor);
     descriptor = -1;
+    ownsDescriptor = false;
     if (!temporary.empty()) ::unlink(temporary.c_str());
     haveUnfinished = 0;
     temporary.clear();

@@ -38,6 +38,7 @@ private:
 
     SNDFILE* file = nullptr;
     int descriptor = -1;
+    bool ownsDescriptor = false; // false for standard output
     std::string target;
     std::string shownName;
     std::string temporary;

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
+#include <vector>
 
 namespace
 {
