@@ -139,6 +139,15 @@ for pair in $kinds; do
 done
 [ -z "$(ls -A "$tmp/targets" | grep partial)" ] || { echo "FAIL temporary files left beside the targets"; failures=$((failures + 1)); }
 
+# Whatever stands under the temporary name beforehand is not written through: a link planted
+# there (exec keeps the shell's process id, which the name holds) leaves its target alone.
+echo "keep me" >"$tmp/victim"
+sh -c 'ln -s "$1" "$2/.planted.wav.partial-$$" && exec "$3" render "$4" "$2/planted.wav" --tail 0' - \
+    "$tmp/victim" "$tmp" "$host" "$tmp/mono.wav" 2>"$tmp/err"
+if [ "$(cat "$tmp/victim")" = "keep me" ] && [ -f "$tmp/planted.wav" ] && [ ! -L "$tmp/planted.wav" ]; then
+    echo "ok   a link at the temporary name is not followed"; else
+    echo "FAIL a link at the temporary name was followed"; cat "$tmp/err"; failures=$((failures + 1)); fi
+
 # Sample rates out of range, written into the WAV header (bytes 24 to 27), are refused at once.
 set_rate() { # file, rate as four octal-escaped little-endian bytes
     cp "$tmp/stereo.wav" "$1" && printf "$2" | dd of="$1" bs=1 seek=24 conv=notrunc 2>/dev/null
