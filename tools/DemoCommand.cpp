@@ -89,6 +89,9 @@ int runDemo(const Arguments& arguments)
     for (const std::string& arg : args)
         if (arg.size() > 1 && arg[0] == '-') return fail("unknown option '" + arg + "'");
     if (args.size() != 1) return fail("demo needs one output file: orv-host demo OUT.wav");
+    // demo lists the programs on standard output, so its audio cannot go there too.
+    if (args[0] == "-")
+        return fail("demo writes a file, not standard output: orv-host demo OUT.wav");
 
     EffectSession session;
     if (!session.open(settings.pluginPath, error)) return fail(error);

@@ -74,6 +74,7 @@ expect_failure "unknown output format" "unknown output format" "$host" render "$
 expect_failure "bad block size" "--block" "$host" render "$tmp/mono.wav" "$tmp/x.wav" --block 0
 expect_failure "missing output" "needs an input and an output" "$host" render "$tmp/mono.wav"
 expect_failure "demo without output" "needs one output" "$host" demo
+expect_failure "demo to standard output" "demo writes a file" "$host" demo -
 check_ok "shot" "$tmp/editor.png" "$host" shot "$tmp/editor.png" --program High --set Bypass=1 --about
 expect_failure "shot to another format" "PNG" "$host" shot "$tmp/editor.jpg"
 expect_failure "shot of another plug-in" "--plugin is for" "$host" shot "$tmp/x.png" --plugin "$null_entry"
