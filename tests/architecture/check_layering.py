@@ -32,6 +32,8 @@ ALLOWED = {
                "resources", "text"},
     "effecthost": {"effect", "editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit",
                    "engine", "resources", "text"},
+    "vst3": {"effecthost", "effect", "editor", "presetstrip", "presets", "editorglue", "plugin",
+             "toolkit", "engine", "resources", "text"},
     "lv2": {"effecthost", "effect", "editor", "presetstrip", "presets", "editorglue", "plugin",
             "toolkit", "engine", "resources", "text"},
 }
