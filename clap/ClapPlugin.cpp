@@ -51,13 +51,21 @@ bool isStepped(int32_t parameter)
     return parameter == kTranspose || parameter == kBypass;
 }
 
-// The normalized value of a host's unit value, or false for NaN. Values beyond the range clamp.
-bool normalizedOf(int32_t parameter, double value, float& normalized)
+// A host's unit value clamped to the parameter's range, or false for NaN.
+bool clampedValue(int32_t parameter, double value, double& clamped)
 {
     if (std::isnan(value)) return false;
     const double lowest = effecthost::unitMinimum(parameter);
     const double highest = effecthost::unitMaximum(parameter);
-    const double clamped = value < lowest ? lowest : value > highest ? highest : value;
+    clamped = value < lowest ? lowest : value > highest ? highest : value;
+    return true;
+}
+
+// The normalized value of a host's unit value, or false for NaN.
+bool normalizedOf(int32_t parameter, double value, float& normalized)
+{
+    double clamped = 0.0;
+    if (!clampedValue(parameter, value, clamped)) return false;
     normalized = effecthost::toNormalized(parameter, static_cast<float>(clamped));
     return true;
 }
@@ -263,9 +271,10 @@ void ClapPlugin::readEvents(const clap_input_events* in, ParameterChanges* block
         const auto* event = reinterpret_cast<const clap_event_param_value*>(header);
         if (!isParameter(event->param_id)) continue;
         const auto parameter = static_cast<int32_t>(event->param_id);
-        float normalized = 0.0f;
-        if (!normalizedOf(parameter, event->value, normalized)) continue;
-        hostValue[parameter].store(event->value, std::memory_order_relaxed);
+        double value = 0.0;
+        if (!clampedValue(parameter, event->value, value)) continue;
+        const float normalized = effecthost::toNormalized(parameter, static_cast<float>(value));
+        hostValue[parameter].store(value, std::memory_order_relaxed);
         if (blockChanges)
         {
             const uint32_t time = std::min<uint32_t>(header->time, INT32_MAX);
