@@ -25,7 +25,7 @@ protected:
         ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         ASSERT_TRUE(x.open(server.name(), 400, 300));
         library = std::make_unique<ClapLibrary>(ORV_CLAP_PATH);
-        ASSERT_NE(library->entry, nullptr) << dlerror();
+        ASSERT_NE(library->entry, nullptr) << library->error;
     }
     void TearDown() override
     {
@@ -131,7 +131,10 @@ TEST_F(ClapEditorInHost, EmbedsDrivenByTheHostsTimerAndFdAndAKnobDragReachesTheH
     {
         EXPECT_EQ(events[i].type, CLAP_EVENT_PARAM_VALUE);
         EXPECT_EQ(events[i].param, static_cast<clap_id>(kDecay));
-        if (i > 1) EXPECT_GT(events[i].value, events[i - 1].value);
+        if (i > 1)
+        {
+            EXPECT_GT(events[i].value, events[i - 1].value);
+        }
     }
     EXPECT_EQ(events.back().param, static_cast<clap_id>(kDecay));
     const double last = events[events.size() - 2].value;

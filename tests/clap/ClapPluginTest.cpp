@@ -24,7 +24,7 @@ class Clap : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_NE(library.entry, nullptr) << dlerror();
+        ASSERT_NE(library.entry, nullptr) << library.error;
         ASSERT_NE(plugin.plugin, nullptr);
         ASSERT_TRUE(plugin.params && plugin.state && plugin.ports && plugin.latency &&
                     plugin.tail && plugin.gui && plugin.render);
@@ -39,7 +39,7 @@ protected:
 TEST(ClapEntry, DescriptorAndFactoryAreWhatHostsRead)
 {
     ClapLibrary library(ORV_CLAP_PATH);
-    ASSERT_NE(library.entry, nullptr) << dlerror();
+    ASSERT_NE(library.entry, nullptr) << library.error;
     EXPECT_EQ(library.entry->version.major, 1u);
     // A second init (a wrapper besides the host) is fine and needs its own deinit.
     EXPECT_TRUE(library.entry->init(ORV_CLAP_PATH));

@@ -7,8 +7,6 @@
 
 #include "clap/ClapAbi.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -21,21 +19,28 @@
 namespace claptest
 {
 
-// The library, opened and initialised; deinitialised and closed when it goes.
+// The library, opened and initialised; deinitialised and closed when it goes. Opening and closing
+// are one file per platform (ClapLibraryPosix.cpp, ClapLibraryWindows.cpp).
 class ClapLibrary
 {
 public:
     explicit ClapLibrary(const std::string& path)
     {
-        handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        handle = open(path, error);
         if (!handle) return;
-        entry = static_cast<const clap_plugin_entry*>(dlsym(handle, "clap_entry"));
-        if (entry && !entry->init(path.c_str())) entry = nullptr;
+        entry = static_cast<const clap_plugin_entry*>(symbol(handle, "clap_entry"));
+        if (!entry)
+            error = "no clap_entry in " + path;
+        else if (!entry->init(path.c_str()))
+        {
+            entry = nullptr;
+            error = "clap_entry.init failed";
+        }
     }
     ~ClapLibrary()
     {
         if (entry) entry->deinit();
-        if (handle) dlclose(handle);
+        if (handle) close(handle);
     }
     ClapLibrary(const ClapLibrary&) = delete;
     ClapLibrary& operator=(const ClapLibrary&) = delete;
@@ -49,6 +54,12 @@ public:
 
     void* handle = nullptr;
     const clap_plugin_entry* entry = nullptr;
+    std::string error; // why the library could not be used
+
+private:
+    static void* open(const std::string& path, std::string& error);
+    static void* symbol(void* handle, const char* name);
+    static void close(void* handle);
 };
 
 // Input events: whatever the test puts in, in order.
