@@ -155,7 +155,7 @@ struct Stream
                         if (self->position >= self->failAt) return -1;
                         const size_t n = std::min<size_t>({static_cast<size_t>(size), self->step,
                                                            self->bytes.size() - self->position});
-                        std::memcpy(buffer, self->bytes.data() + self->position, n);
+                        if (n > 0) std::memcpy(buffer, self->bytes.data() + self->position, n);
                         self->position += n;
                         return static_cast<int64_t>(n);
                     }};
