@@ -252,8 +252,10 @@ bool ClapPlugin::onMainThreadNow() const
 
 void ClapPlugin::onMainThread()
 {
-    if (rescanPending.exchange(false)) displayUpdated();
-    if (flushPending.exchange(false)) requestFlush();
+    if (rescanPending.exchange(false) && hostParams && hostParams->rescan)
+        hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
+    if (dirtyPending.exchange(false) && hostState && hostState->mark_dirty)
+        hostState->mark_dirty(host);
 }
 
 // ---- Processing ----
@@ -464,16 +466,16 @@ void ClapPlugin::gestureEnded(int32_t index)
 
 void ClapPlugin::displayUpdated()
 {
-    // A program was applied or renamed: the host reads the values again, and (unless the host
-    // is loading this very state) learns that the state changed.
-    if (!onMainThreadNow())
-    {
-        rescanPending.store(true);
-        if (host->request_callback) host->request_callback(host);
-        return;
-    }
-    if (hostParams && hostParams->rescan) hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
-    if (!loadingState && hostState && hostState->mark_dirty) hostState->mark_dirty(host);
+    // A program was applied or renamed: the host reads the values again and learns that the
+    // state changed, unless the host is loading this very state. Off the main thread, and inside
+    // the host's own state load (some hosts hold locks there that a call back into them would
+    // wait for), the host is asked for a main-thread callback instead.
+    if (!loadingState) dirtyPending.store(true);
+    rescanPending.store(true);
+    if (onMainThreadNow() && !loadingState)
+        onMainThread();
+    else if (host->request_callback)
+        host->request_callback(host);
 }
 
 bool ClapPlugin::resizeRequested(int32_t width, int32_t height)

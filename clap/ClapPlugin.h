@@ -125,8 +125,9 @@ private:
     int32_t inputCopyFrames = 0;
 
     OutgoingEvents outgoing;
+    // Requests to the host left for its next on_main_thread call.
     std::atomic<bool> rescanPending{false};
-    std::atomic<bool> flushPending{false};
+    std::atomic<bool> dirtyPending{false};
     bool loadingState = false;
 
     // The editor: created (gui.create) and open in the host's window (set_parent).

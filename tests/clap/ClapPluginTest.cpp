@@ -355,8 +355,11 @@ TEST_F(Clap, StateRoundTripsThroughShortReadsAndWrites)
         EXPECT_EQ(other.value(4), -12.0);
         EXPECT_EQ(other.value(7), 1.0);
         EXPECT_EQ(other.saved(), whole);
-        // The host hears that the values changed, but not that the state it just loaded is
-        // dirty.
+        // The host hears that the values changed, at its next main-thread callback (not from
+        // inside its own load call), but not that the state it just loaded is dirty.
+        EXPECT_TRUE(otherHost.rescans.empty());
+        EXPECT_GE(otherHost.callbackRequests.load(), 1);
+        other.plugin->on_main_thread(other.plugin);
         EXPECT_EQ(otherHost.rescans, std::vector<uint32_t>{CLAP_PARAM_RESCAN_VALUES});
         EXPECT_EQ(otherHost.markDirty, 0);
     }
