@@ -1,9 +1,10 @@
 // The CLAP 1.x plug-in binary interface, as far as a stereo audio effect with an embedded editor
 // uses it: the entry object, the plug-in factory and descriptor, the instance and host records,
-// processing (audio buffers, events, event lists), streams, and the extensions audio-ports,
-// params, state, latency, tail, render, gui, timer-support, posix-fd-support, thread-check and
-// log. Written from the format's published layout; the static_asserts at the end pin every size
-// and offset that a host relies on (identical on Linux x86-64 and Windows x64).
+// processing (audio buffers, events, event lists), streams, the extensions audio-ports, params,
+// state, latency, tail, render, gui, timer-support, posix-fd-support, thread-check, log and
+// preset-load, and the preset discovery factory. Written from the format's published layout; the
+// static_asserts at the end pin every size and offset that a host relies on (identical on Linux
+// x86-64 and Windows x64).
 #pragma once
 
 #include <cstddef>
@@ -410,6 +411,121 @@ extern "C"
         void (*log)(const clap_host* host, int32_t severity, const char* message);
     };
 
+    // Preset discovery and loading: enough for a host to list the factory programs and load one.
+    inline constexpr const char* CLAP_PRESET_DISCOVERY_FACTORY_ID =
+        "clap.preset-discovery-factory/2";
+    inline constexpr const char* CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT =
+        "clap.preset-discovery-factory/draft-2";
+    inline constexpr const char* CLAP_EXT_PRESET_LOAD = "clap.preset-load/2";
+    inline constexpr const char* CLAP_EXT_PRESET_LOAD_COMPAT = "clap.preset-load.draft/2";
+
+    inline constexpr uint32_t CLAP_PRESET_DISCOVERY_LOCATION_FILE = 0;
+    inline constexpr uint32_t CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN = 1;
+    inline constexpr uint32_t CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT = 1;
+
+    struct clap_universal_plugin_id
+    {
+        const char* abi; // "clap"
+        const char* id;
+    };
+
+    struct clap_preset_discovery_location
+    {
+        uint32_t flags;
+        const char* name;
+        uint32_t kind;
+        const char* location; // null for presets inside the plug-in
+    };
+
+    struct clap_preset_discovery_filetype;
+    struct clap_preset_discovery_soundpack;
+
+    struct clap_preset_discovery_indexer
+    {
+        clap_version version;
+        const char* name;
+        const char* vendor;
+        const char* url;
+        const char* version_text;
+        void* indexer_data;
+        bool (*declare_filetype)(const clap_preset_discovery_indexer* indexer,
+                                 const clap_preset_discovery_filetype* filetype);
+        bool (*declare_location)(const clap_preset_discovery_indexer* indexer,
+                                 const clap_preset_discovery_location* location);
+        bool (*declare_soundpack)(const clap_preset_discovery_indexer* indexer,
+                                  const clap_preset_discovery_soundpack* soundpack);
+        const void* (*get_extension)(const clap_preset_discovery_indexer* indexer, const char* id);
+    };
+
+    struct clap_preset_discovery_metadata_receiver
+    {
+        void* receiver_data;
+        void (*on_error)(const clap_preset_discovery_metadata_receiver* receiver, int32_t os_error,
+                         const char* message);
+        bool (*begin_preset)(const clap_preset_discovery_metadata_receiver* receiver,
+                             const char* name, const char* load_key);
+        void (*add_plugin_id)(const clap_preset_discovery_metadata_receiver* receiver,
+                              const clap_universal_plugin_id* plugin_id);
+        void (*set_soundpack_id)(const clap_preset_discovery_metadata_receiver* receiver,
+                                 const char* soundpack_id);
+        void (*set_flags)(const clap_preset_discovery_metadata_receiver* receiver, uint32_t flags);
+        void (*add_creator)(const clap_preset_discovery_metadata_receiver* receiver,
+                            const char* creator);
+        void (*set_description)(const clap_preset_discovery_metadata_receiver* receiver,
+                                const char* description);
+        void (*set_timestamps)(const clap_preset_discovery_metadata_receiver* receiver,
+                               uint64_t creation_time, uint64_t modification_time);
+        void (*add_feature)(const clap_preset_discovery_metadata_receiver* receiver,
+                            const char* feature);
+        void (*add_extra_info)(const clap_preset_discovery_metadata_receiver* receiver,
+                               const char* key, const char* value);
+    };
+
+    struct clap_preset_discovery_provider_descriptor
+    {
+        clap_version version;
+        const char* id;
+        const char* name;
+        const char* vendor;
+    };
+
+    struct clap_preset_discovery_provider
+    {
+        const clap_preset_discovery_provider_descriptor* desc;
+        void* provider_data;
+        bool (*init)(const clap_preset_discovery_provider* provider);
+        void (*destroy)(const clap_preset_discovery_provider* provider);
+        bool (*get_metadata)(const clap_preset_discovery_provider* provider, uint32_t location_kind,
+                             const char* location,
+                             const clap_preset_discovery_metadata_receiver* receiver);
+        const void* (*get_extension)(const clap_preset_discovery_provider* provider,
+                                     const char* id);
+    };
+
+    struct clap_preset_discovery_factory
+    {
+        uint32_t (*count)(const clap_preset_discovery_factory* factory);
+        const clap_preset_discovery_provider_descriptor* (*get_descriptor)(
+            const clap_preset_discovery_factory* factory, uint32_t index);
+        const clap_preset_discovery_provider* (*create)(
+            const clap_preset_discovery_factory* factory,
+            const clap_preset_discovery_indexer* indexer, const char* provider_id);
+    };
+
+    struct clap_plugin_preset_load
+    {
+        bool (*from_location)(const clap_plugin* plugin, uint32_t location_kind,
+                              const char* location, const char* load_key);
+    };
+
+    struct clap_host_preset_load
+    {
+        void (*on_error)(const clap_host* host, uint32_t location_kind, const char* location,
+                         const char* load_key, int32_t os_error, const char* message);
+        void (*loaded)(const clap_host* host, uint32_t location_kind, const char* location,
+                       const char* load_key);
+    };
+
 } // extern "C"
 
 // Sizes and offsets every host relies on.
@@ -470,3 +586,21 @@ static_assert(sizeof(clap_plugin_timer_support) == 8 && sizeof(clap_host_timer_s
 static_assert(sizeof(clap_plugin_posix_fd_support) == 8 &&
               sizeof(clap_host_posix_fd_support) == 24);
 static_assert(sizeof(clap_host_thread_check) == 16 && sizeof(clap_host_log) == 8);
+static_assert(sizeof(clap_universal_plugin_id) == 16);
+static_assert(sizeof(clap_preset_discovery_location) == 32 &&
+              offsetof(clap_preset_discovery_location, kind) == 16 &&
+              offsetof(clap_preset_discovery_location, location) == 24);
+static_assert(sizeof(clap_preset_discovery_indexer) == 88 &&
+              offsetof(clap_preset_discovery_indexer, indexer_data) == 48 &&
+              offsetof(clap_preset_discovery_indexer, declare_location) == 64 &&
+              offsetof(clap_preset_discovery_indexer, get_extension) == 80);
+static_assert(sizeof(clap_preset_discovery_metadata_receiver) == 88 &&
+              offsetof(clap_preset_discovery_metadata_receiver, begin_preset) == 16 &&
+              offsetof(clap_preset_discovery_metadata_receiver, set_flags) == 40 &&
+              offsetof(clap_preset_discovery_metadata_receiver, add_extra_info) == 80);
+static_assert(sizeof(clap_preset_discovery_provider_descriptor) == 40 &&
+              offsetof(clap_preset_discovery_provider_descriptor, vendor) == 32);
+static_assert(sizeof(clap_preset_discovery_provider) == 48 &&
+              offsetof(clap_preset_discovery_provider, get_metadata) == 32);
+static_assert(sizeof(clap_preset_discovery_factory) == 24);
+static_assert(sizeof(clap_plugin_preset_load) == 8 && sizeof(clap_host_preset_load) == 16);

@@ -1,7 +1,9 @@
-// The library's one exported symbol, clap_entry, and the plug-in factory with the descriptor of
-// the one plug-in it makes.
+// The library's one exported symbol, clap_entry, the plug-in factory with the descriptor of the
+// one plug-in it makes, and the preset discovery factory.
 #include "clap/ClapAbi.h"
 #include "clap/ClapPlugin.h"
+#include "clap/Identity.h"
+#include "clap/PresetDiscovery.h"
 
 #include "OrvVersion.h"
 
@@ -9,17 +11,16 @@
 
 namespace
 {
-// The id stays the same in every release: hosts find saved sessions' instances by it.
-constexpr const char* kPluginId = "com.orvatone.orv-sympharon";
+using orv::clap::kPluginId;
 
 const char* const kFeatures[] = {"audio-effect", "reverb", "stereo", nullptr};
 
 const clap_plugin_descriptor kDescriptor = {
     CLAP_VERSION_VALUE,
     kPluginId,
-    "Orv Sympharon",
-    "www.orvatone.com",
-    "https://www.orvatone.com",
+    orv::clap::kPluginName,
+    orv::clap::kVendor,
+    orv::clap::kUrl,
     "",
     "",
     ORV_VERSION_TEXT,
@@ -51,7 +52,12 @@ void entryDeinit() {}
 
 const void* entryFactory(const char* id)
 {
-    return id && std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0 ? &kFactory : nullptr;
+    if (!id) return nullptr;
+    if (std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0) return &kFactory;
+    if (std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID) == 0 ||
+        std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT) == 0)
+        return &orv::clap::kPresetDiscoveryFactory;
+    return nullptr;
 }
 } // namespace
 

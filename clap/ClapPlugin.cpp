@@ -1,6 +1,7 @@
 #include "clap/ClapPlugin.h"
 
 #include "clap/GuiPlatform.h"
+#include "clap/PresetDiscovery.h"
 #include "effect/ParameterTable.h"
 #include "effecthost/ParameterText.h"
 #include "effecthost/ParameterUnits.h"
@@ -191,6 +192,9 @@ bool ClapPlugin::init()
     hostTimers = hostExtension<clap_host_timer_support>(host, CLAP_EXT_TIMER_SUPPORT);
     hostFds = hostExtension<clap_host_posix_fd_support>(host, CLAP_EXT_POSIX_FD_SUPPORT);
     hostThreadCheck = hostExtension<clap_host_thread_check>(host, CLAP_EXT_THREAD_CHECK);
+    hostPresetLoad = hostExtension<clap_host_preset_load>(host, CLAP_EXT_PRESET_LOAD);
+    if (!hostPresetLoad)
+        hostPresetLoad = hostExtension<clap_host_preset_load>(host, CLAP_EXT_PRESET_LOAD_COMPAT);
     return true;
 }
 
@@ -240,6 +244,7 @@ const void* ClapPlugin::extension(const char* id) const
     if (name == CLAP_EXT_GUI) return &kGui;
     if (name == CLAP_EXT_TIMER_SUPPORT) return &kTimerSupport;
     if (name == CLAP_EXT_POSIX_FD_SUPPORT && editorNeedsHostLoop()) return &kFdSupport;
+    if (name == CLAP_EXT_PRESET_LOAD || name == CLAP_EXT_PRESET_LOAD_COMPAT) return &kPresetLoad;
     return nullptr;
 }
 
@@ -395,13 +400,21 @@ bool ClapPlugin::paramValue(clap_id id, double& value) const
     if (!isParameter(id)) return false;
     const auto k = static_cast<int32_t>(id);
     const float normalized = instance->parameter(k);
+    auto holds = [&](double unitValue)
+    {
+        float n = 0.0f;
+        return normalizedOf(k, unitValue, n) && std::memcmp(&n, &normalized, sizeof n) == 0;
+    };
+    // The host's own value while the effect still holds it; else the value the editor shows
+    // (a whole percent, cent or semitone, a tenth of a dB) when it stands for exactly the value
+    // held, as the programs' values do (0.6 is 60 %, not 60.0000038); else the exact conversion.
     const double set = hostValue[k].load(std::memory_order_relaxed);
-    float setNormalized = 0.0f;
-    if (normalizedOf(k, set, setNormalized) &&
-        std::memcmp(&setNormalized, &normalized, sizeof normalized) == 0)
-        value = set;
-    else
-        value = effecthost::toUnitValue(k, normalized);
+    const double exact = effecthost::toUnitValue(k, normalized);
+    const double perUnit =
+        effecthost::kParameterUnits[static_cast<size_t>(k)].unit == effecthost::Unit::Decibel ? 10.0
+                                                                                              : 1.0;
+    const double shown = std::nearbyint(exact * perUnit) / perUnit + 0.0; // never -0
+    value = holds(set) ? set : holds(shown) ? shown : exact;
     return true;
 }
 
@@ -519,6 +532,24 @@ bool ClapPlugin::load(const clap_istream& stream)
     const bool loaded = instance->setState(data.data(), done);
     loadingState = false;
     return loaded;
+}
+
+// ---- Presets ----
+
+bool ClapPlugin::loadPreset(uint32_t kind, const char* location, const char* key)
+{
+    const int32_t program =
+        kind == CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN ? programOfLoadKey(key) : -1;
+    if (program < 0)
+    {
+        if (hostPresetLoad && hostPresetLoad->on_error)
+            hostPresetLoad->on_error(host, kind, location, key, 0,
+                                     "Orv Sympharon has no such factory program");
+        return false;
+    }
+    instance->selectProgram(program);
+    if (hostPresetLoad && hostPresetLoad->loaded) hostPresetLoad->loaded(host, kind, location, key);
+    return true;
 }
 
 // ---- Editor ----
@@ -663,6 +694,11 @@ const clap_plugin_gui ClapPlugin::kGui = {
 
 const clap_plugin_timer_support ClapPlugin::kTimerSupport = {
     [](const clap_plugin* p, clap_id timer) { from(p)->onTimer(timer); },
+};
+
+const clap_plugin_preset_load ClapPlugin::kPresetLoad = {
+    [](const clap_plugin* p, uint32_t kind, const char* location, const char* key)
+    { return from(p)->loadPreset(kind, location, key); },
 };
 
 const clap_plugin_posix_fd_support ClapPlugin::kFdSupport = {

@@ -72,6 +72,9 @@ private:
     bool save(const clap_ostream& stream) const;
     bool load(const clap_istream& stream);
 
+    // Presets: a factory program by its load key (see PresetDiscovery.h).
+    bool loadPreset(uint32_t kind, const char* location, const char* key);
+
     // Editor
     bool guiCreate(const char* api, bool floating);
     void guiDestroy();
@@ -99,6 +102,7 @@ private:
     static const clap_plugin_gui kGui;
     static const clap_plugin_timer_support kTimerSupport;
     static const clap_plugin_posix_fd_support kFdSupport;
+    static const clap_plugin_preset_load kPresetLoad;
 
     clap_plugin record{};
     const clap_host* host;
@@ -111,6 +115,7 @@ private:
     const clap_host_timer_support* hostTimers = nullptr;
     const clap_host_posix_fd_support* hostFds = nullptr;
     const clap_host_thread_check* hostThreadCheck = nullptr;
+    const clap_host_preset_load* hostPresetLoad = nullptr;
     std::thread::id mainThread;
 
     bool active = false;

@@ -3,6 +3,7 @@
 // thread rules, and its sound against the VST 2.4 plug-in's, bit for bit.
 #include "ClapTestHost.h"
 #include "OrvVersion.h"
+#include "effect/FactoryPrograms.h"
 #include "effecthost/ParameterUnits.h"
 #include "tests/support/RecordingHost.h"
 
@@ -44,7 +45,6 @@ TEST(ClapEntry, DescriptorAndFactoryAreWhatHostsRead)
     // A second init (a wrapper besides the host) is fine and needs its own deinit.
     EXPECT_TRUE(library.entry->init(ORV_CLAP_PATH));
     library.entry->deinit();
-    EXPECT_EQ(library.entry->get_factory("clap.preset-discovery-factory/2"), nullptr);
     EXPECT_EQ(library.entry->get_factory("no.such.factory"), nullptr);
     const clap_plugin_factory* factory = library.factory();
     ASSERT_NE(factory, nullptr);
@@ -408,6 +408,118 @@ TEST_F(Clap, DamagedStateIsRefusedAndChangesNothing)
     Stream stuck;
     stuck.zeroWrites = true;
     EXPECT_FALSE(plugin.state->save(plugin.plugin, &stuck.out));
+}
+
+// ---- Presets ----
+
+struct Listing
+{
+    std::vector<clap_preset_discovery_location> locations;
+    std::vector<std::pair<std::string, std::string>> presets; // name, load key
+    std::vector<std::string> pluginIds;
+    std::vector<uint32_t> flags;
+    size_t stopAfter = SIZE_MAX; // begin_preset answers false from then on
+};
+
+TEST(ClapPresets, DiscoveryListsTheFactoryProgramsAndLoadingOneSelectsIt)
+{
+    ClapLibrary library(ORV_CLAP_PATH);
+    ASSERT_NE(library.entry, nullptr) << library.error;
+    for (const char* id :
+         {"clap.preset-discovery-factory/2", "clap.preset-discovery-factory/draft-2"})
+    {
+        SCOPED_TRACE(id);
+        const auto* factory =
+            static_cast<const clap_preset_discovery_factory*>(library.entry->get_factory(id));
+        ASSERT_NE(factory, nullptr);
+        ASSERT_EQ(factory->count(factory), 1u);
+        const clap_preset_discovery_provider_descriptor* d = factory->get_descriptor(factory, 0);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(factory->get_descriptor(factory, 1), nullptr);
+
+        for (size_t stopAfter : {SIZE_MAX, size_t(3)})
+        {
+            Listing listing;
+            listing.stopAfter = stopAfter;
+            clap_preset_discovery_indexer indexer{};
+            indexer.version = CLAP_VERSION_VALUE;
+            indexer.name = "test";
+            indexer.indexer_data = &listing;
+            indexer.declare_location =
+                [](const clap_preset_discovery_indexer* i, const clap_preset_discovery_location* l)
+            {
+                static_cast<Listing*>(i->indexer_data)->locations.push_back(*l);
+                return true;
+            };
+            EXPECT_EQ(factory->create(factory, &indexer, "no.such.provider"), nullptr);
+            const clap_preset_discovery_provider* provider =
+                factory->create(factory, &indexer, d->id);
+            ASSERT_NE(provider, nullptr);
+            ASSERT_TRUE(provider->init(provider));
+            ASSERT_EQ(listing.locations.size(), 1u);
+            EXPECT_EQ(listing.locations[0].kind, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN);
+            EXPECT_EQ(listing.locations[0].location, nullptr);
+            EXPECT_EQ(listing.locations[0].flags, CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT);
+
+            clap_preset_discovery_metadata_receiver receiver{};
+            receiver.receiver_data = &listing;
+            receiver.begin_preset = [](const clap_preset_discovery_metadata_receiver* r,
+                                       const char* name, const char* key)
+            {
+                auto* l = static_cast<Listing*>(r->receiver_data);
+                if (l->presets.size() >= l->stopAfter) return false;
+                l->presets.emplace_back(name, key);
+                return true;
+            };
+            receiver.add_plugin_id = [](const clap_preset_discovery_metadata_receiver* r,
+                                        const clap_universal_plugin_id* p)
+            {
+                static_cast<Listing*>(r->receiver_data)
+                    ->pluginIds.push_back(std::string(p->abi) + ":" + p->id);
+            };
+            receiver.set_flags = [](const clap_preset_discovery_metadata_receiver* r, uint32_t f)
+            { static_cast<Listing*>(r->receiver_data)->flags.push_back(f); };
+            EXPECT_FALSE(provider->get_metadata(provider, CLAP_PRESET_DISCOVERY_LOCATION_FILE,
+                                                "/tmp/x", &receiver));
+            ASSERT_TRUE(provider->get_metadata(provider, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN,
+                                               nullptr, &receiver));
+            const size_t listed = std::min(stopAfter, kFactoryPrograms.size());
+            ASSERT_EQ(listing.presets.size(), listed);
+            for (size_t i = 0; i < listed; ++i)
+            {
+                EXPECT_EQ(listing.presets[i].first, kFactoryPrograms[i].name);
+                EXPECT_EQ(listing.presets[i].second, std::to_string(i));
+            }
+            EXPECT_EQ(listing.pluginIds,
+                      std::vector<std::string>(listed, "clap:com.orvatone.orv-sympharon"));
+            EXPECT_EQ(listing.flags,
+                      std::vector<uint32_t>(listed, CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT));
+            provider->destroy(provider);
+        }
+    }
+
+    TestHost host;
+    Plugin plugin(library, host);
+    const auto* load = plugin.ext<clap_plugin_preset_load>("clap.preset-load/2");
+    ASSERT_NE(load, nullptr);
+    EXPECT_EQ(plugin.ext<clap_plugin_preset_load>("clap.preset-load.draft/2"), load);
+    // "Low & Dark": Decay 60 %, Damp 75 %, an octave down. The host reads the values the editor
+    // shows (the program's 0.6 converts to 60.0000038 %, which stands for the same setting).
+    EXPECT_TRUE(
+        load->from_location(plugin.plugin, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, "3"));
+    EXPECT_EQ(plugin.value(kDecay), 60.0);
+    EXPECT_EQ(plugin.value(kDamp), 75.0);
+    EXPECT_EQ(plugin.value(kTranspose), -12.0);
+    EXPECT_EQ(host.presetsLoaded, std::vector<std::string>{"3"});
+    const auto before = plugin.saved();
+    for (const char* key : {"6", "-1", "", "03"})
+        EXPECT_FALSE(load->from_location(plugin.plugin, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN,
+                                         nullptr, key));
+    EXPECT_FALSE(
+        load->from_location(plugin.plugin, CLAP_PRESET_DISCOVERY_LOCATION_FILE, "/tmp/3", "3"));
+    EXPECT_EQ(host.presetErrors.size(), 5u);
+    EXPECT_EQ(plugin.saved(), before);
+    EXPECT_EQ(host.threadFaults(), std::vector<std::string>{});
 }
 
 // ---- Tail and threads ----

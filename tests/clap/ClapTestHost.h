@@ -188,8 +188,9 @@ public:
     std::atomic<int> flushRequests{0};
     std::atomic<int> callbackRequests{0};
     std::vector<std::pair<uint32_t, uint32_t>> resizeRequests;
-    std::map<clap_id, uint32_t> timers; // id -> period in ms
-    std::map<int, uint32_t> fds;        // fd -> flags
+    std::map<clap_id, uint32_t> timers;                   // id -> period in ms
+    std::map<int, uint32_t> fds;                          // fd -> flags
+    std::vector<std::string> presetsLoaded, presetErrors; // load keys
     // Host functions called off the main thread where the format demands it, or
     // request_flush called from the audio thread.
     std::vector<std::string> threadFaults() const
@@ -285,6 +286,17 @@ private:
         [](const clap_host* h)
         { return std::this_thread::get_id() == self(h)->audioThread.load(); }};
     const clap_host_log log{[](const clap_host*, int32_t, const char*) {}};
+    const clap_host_preset_load presetLoad{
+        [](const clap_host* h, uint32_t, const char*, const char* key, int32_t, const char*)
+        {
+            self(h)->mustBeMain("preset-load.on_error");
+            self(h)->presetErrors.emplace_back(key ? key : "(null)");
+        },
+        [](const clap_host* h, uint32_t, const char*, const char* key)
+        {
+            self(h)->mustBeMain("preset-load.loaded");
+            self(h)->presetsLoaded.emplace_back(key ? key : "(null)");
+        }};
 
     clap_host record{CLAP_VERSION_VALUE,
                      nullptr,
@@ -304,6 +316,7 @@ private:
                          if (name == CLAP_EXT_POSIX_FD_SUPPORT && t->offerFds) return &t->fdSupport;
                          if (name == CLAP_EXT_THREAD_CHECK) return &t->threadCheck;
                          if (name == CLAP_EXT_LOG) return &t->log;
+                         if (name == CLAP_EXT_PRESET_LOAD) return &t->presetLoad;
                          return nullptr;
                      },
                      [](const clap_host*) {},
