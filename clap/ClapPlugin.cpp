@@ -617,9 +617,17 @@ void ClapPlugin::onTimer(clap_id timer)
     if (timer == timerId && timerId != CLAP_INVALID_ID) instance->idleEditor();
 }
 
-void ClapPlugin::onFd(int fd)
+void ClapPlugin::onFd(int fd, uint32_t flags)
 {
-    if (fd == watchedFd && watchedFd >= 0) instance->idleEditor();
+    if (fd != watchedFd || watchedFd < 0) return;
+    instance->idleEditor();
+    // A broken connection stays "ready" for good and would keep the host calling: it is no
+    // longer watched (the timer still drives what is left of the editor until it closes).
+    if (flags & CLAP_POSIX_FD_ERROR)
+    {
+        if (hostFds && hostFds->unregister_fd) hostFds->unregister_fd(host, watchedFd);
+        watchedFd = -1;
+    }
 }
 
 // ---- Tables ----
@@ -702,7 +710,7 @@ const clap_plugin_preset_load ClapPlugin::kPresetLoad = {
 };
 
 const clap_plugin_posix_fd_support ClapPlugin::kFdSupport = {
-    [](const clap_plugin* p, int fd, uint32_t) { from(p)->onFd(fd); },
+    [](const clap_plugin* p, int fd, uint32_t flags) { from(p)->onFd(fd, flags); },
 };
 
 } // namespace orv::clap

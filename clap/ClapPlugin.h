@@ -81,7 +81,7 @@ private:
     bool guiSize(uint32_t& width, uint32_t& height) const;
     bool guiSetParent(const clap_window& window);
     void onTimer(clap_id timer);
-    void onFd(int fd);
+    void onFd(int fd, uint32_t flags);
 
     // Reads the host's parameter events into `changes` (process) or applies them at once
     // (flush, changes null).

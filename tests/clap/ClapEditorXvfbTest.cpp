@@ -149,6 +149,13 @@ TEST_F(ClapEditorInHost, EmbedsDrivenByTheHostsTimerAndFdAndAKnobDragReachesTheH
     plugin->flush(automation, pushed);
     EXPECT_TRUE(pumpUntil([&] { return x.pixels(editor, 320, 257) != dragged; }));
 
+    // A descriptor reported broken is no longer watched; the timer goes on.
+    const int fd = host.fds.begin()->first;
+    plugin->fd->on_fd(plugin->plugin, fd, CLAP_POSIX_FD_ERROR);
+    EXPECT_TRUE(host.fds.empty());
+    EXPECT_EQ(host.timers.size(), 1u);
+    pump();
+
     // Closing unregisters the timer and the descriptor and leaves no window behind.
     gui->destroy(plugin->plugin);
     EXPECT_TRUE(host.timers.empty());
