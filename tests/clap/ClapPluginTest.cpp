@@ -234,12 +234,12 @@ struct Stereo
 
 // The CLAP plug-in in blocks of the given sizes (repeated), with the changes as events at their
 // offsets; in place when asked.
-Stereo renderClap(const std::vector<uint32_t>& blockSizes, bool inPlace)
+Stereo renderClap(const std::vector<uint32_t>& blockSizes, bool inPlace, uint32_t maxFrames = 4096)
 {
     ClapLibrary library(ORV_CLAP_PATH);
     TestHost host;
     Plugin plugin(library, host);
-    EXPECT_TRUE(plugin.activate(kRate, 4096));
+    EXPECT_TRUE(plugin.activate(kRate, maxFrames));
     Stereo in{testSignal(kFrames, 1), testSignal(kFrames, 2)};
     Stereo out{std::vector<float>(kFrames), std::vector<float>(kFrames)};
     if (inPlace) out = in;
@@ -307,6 +307,9 @@ TEST(ClapRender, InPlaceAndOddBlockCutsGiveTheSameOutput)
     EXPECT_TRUE(renderClap({512}, true) == reference);
     EXPECT_TRUE(renderClap({1, 37, 255, 4096, 3}, false) == reference);
     EXPECT_TRUE(renderClap({333, 1, 4095}, true) == reference);
+    // One block larger than the input copy: processed in place piece by piece, the changes
+    // landing in the right pieces.
+    EXPECT_TRUE(renderClap({kFrames}, true, kFrames) == reference);
 }
 
 TEST_F(Clap, ProcessWithoutAudioOrEventsStillAppliesAndRestarts)
