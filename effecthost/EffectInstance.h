@@ -53,6 +53,8 @@ public:
 
     // The whole program store: all six programs, their names and the current one.
     State state() const;
+    // The same into `bytes`; false, and `bytes` unchanged, when the effect gives no store.
+    bool readState(State& bytes) const;
     // Refuses (false, nothing changed) data of another size or that the effect does not take.
     bool setState(const void* data, size_t size);
 
@@ -78,6 +80,8 @@ public:
     // and nothing left open, when no window could be made.
     bool openEditor(void* parent);
     bool editorOpen() const { return isEditorOpen; }
+    // The open editor's own window (an X11 window id or an HWND); null when none is open.
+    void* editorWindow();
     // Handles the window's events and redraws it (a host's timer or run loop calls this).
     void idleEditor();
     void closeEditor();
