@@ -1,7 +1,8 @@
 // One instance of the effect as a plug-in face sees it. It creates the effect through the
 // library's own constructor function with a host callback of its own and drives it through the
-// VST 2.4 effect record as a host does, so every face (VST3, CLAP) gets the same sound, programs,
-// chunk and editor. What the effect asks of its host reaches the face through EffectListener.
+// VST 2.4 effect record as a host does, so every face (LV2, VST3, CLAP) gets the same sound,
+// programs, chunk and editor. What the effect asks of its host reaches the face through
+// EffectListener.
 //
 // Threads: process() runs on the face's audio thread and allocates, locks and calls the system
 // for nothing; setParameter may be called from any thread; everything else belongs to the host's

@@ -1,4 +1,4 @@
-// The effect as the VST3 and CLAP faces drive it: blocks cut at parameter changes against the
+// The effect as the plug-in faces drive it: blocks cut at parameter changes against the
 // effect record driven directly as a VST 2.4 host does, the chunk as state (damaged data
 // refused without a change), the program store, the tail and the editor without a window.
 #include "effecthost/EffectInstance.h"
