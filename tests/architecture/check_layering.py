@@ -30,6 +30,10 @@ ALLOWED = {
                "text"},
     "effect": {"editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
                "resources", "text"},
+    "effecthost": {"effect", "editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit",
+                   "engine", "resources", "text"},
+    "vst3": {"effecthost", "effect", "editor", "presetstrip", "presets", "editorglue", "plugin",
+             "toolkit", "engine", "resources", "text"},
     "lv2": {"effect", "editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
             "resources", "text"},
 }
