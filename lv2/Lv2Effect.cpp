@@ -65,7 +65,7 @@ bool isParameter(VstInt32 index)
 // True when a port value and a normalized value stand for the same setting, either way round.
 bool portHolds(int32_t parameter, float portValue, float normalized)
 {
-    return portValue == toPortValue(parameter, normalized) ||
+    return portValue == toUnitValue(parameter, normalized) ||
            sameBits(toNormalized(parameter, portValue), normalized);
 }
 
@@ -105,7 +105,7 @@ Lv2Effect::Lv2Effect(const LV2_Feature* const* features)
         chunkType = map->map(map->handle, LV2_ATOM__Chunk);
     }
     for (int32_t k = 0; k < kNumParams; ++k)
-        seen[static_cast<size_t>(k)] = toPortValue(k, kFactoryPrograms[0].values[k]);
+        seen[static_cast<size_t>(k)] = toUnitValue(k, kFactoryPrograms[0].values[k]);
     hostControlValue.fill(std::numeric_limits<float>::quiet_NaN());
 }
 
@@ -320,7 +320,7 @@ void Lv2Effect::sendPendingWrites()
     {
         const float value = record->getParameter(record, k);
         if (!portHolds(k, hostControlValue[static_cast<size_t>(k)], value))
-            writeControl(k, toPortValue(k, value));
+            writeControl(k, toUnitValue(k, value));
     }
 }
 
@@ -332,7 +332,7 @@ bool Lv2Effect::onEditorThread() const
 void Lv2Effect::editorAutomated(VstInt32 index, float value)
 {
     if (!isParameter(index)) return;
-    const float portValue = toPortValue(index, value);
+    const float portValue = toUnitValue(index, value);
     if (onEditorThread())
     {
         writeControl(index, portValue);

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "lv2/EditorBridge.h"
-#include "lv2/PortMapping.h"
+#include "lv2/Ports.h"
 #include "plugin/vst24.h"
 
 #include <lv2/state/state.h>

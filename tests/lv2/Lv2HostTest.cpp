@@ -48,12 +48,12 @@ TEST_F(Lv2Bundle, PortsPresetsAndEditorAreWhatHostsRead)
             uri(i < kOutLeft || control ? LV2_CORE__InputPort : LV2_CORE__OutputPort)));
         if (!control) continue;
         const int32_t k = static_cast<int32_t>(i - kFirstControlPort);
-        EXPECT_EQ(text(lilv_port_get_symbol(plugin, port)), kControlPorts[k].symbol);
+        EXPECT_EQ(text(lilv_port_get_symbol(plugin, port)), kParameterUnits[k].symbol);
         LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
         lilv_port_get_range(plugin, port, &def, &min, &max);
-        EXPECT_EQ(lilv_node_as_float(def), toPortValue(k, kFactoryPrograms[0].values[k]));
-        EXPECT_EQ(lilv_node_as_float(min), portMinimum(k));
-        EXPECT_EQ(lilv_node_as_float(max), portMaximum(k));
+        EXPECT_EQ(lilv_node_as_float(def), toUnitValue(k, kFactoryPrograms[0].values[k]));
+        EXPECT_EQ(lilv_node_as_float(min), unitMinimum(k));
+        EXPECT_EQ(lilv_node_as_float(max), unitMaximum(k));
         lilv_node_free(def);
         lilv_node_free(min);
         lilv_node_free(max);
@@ -96,7 +96,7 @@ TEST_F(Lv2Bundle, PortsPresetsAndEditorAreWhatHostsRead)
             if (label != program.name) continue;
             for (int32_t k = 0; k < kNumParams; ++k)
                 EXPECT_EQ(programValueOf(chunk, 0, k), k == kMix ? 0.4f : program.values[k])
-                    << label << " " << kControlPorts[k].symbol;
+                    << label << " " << kParameterUnits[k].symbol;
         }
         lilv_state_free(state);
     }
