@@ -65,10 +65,14 @@ bool stereoChannels(AudioBusBuffers* buses, int32 count, float* (&channels)[2])
     return channels[0] && channels[1];
 }
 
-bool allZero(const float* samples, int32 frames)
+// The effect adds a tiny alternating offset (1e-9) against denormal numbers, so its output is
+// never exactly zero: a channel counts as silent when every sample is below half the step of a
+// 24-bit sample (it would be written as 0 there).
+bool silent(const float* samples, int32 frames)
 {
+    constexpr float kSilenceLevel = 1.0f / 16777216.0f; // 2^-24
     for (int32 n = 0; n < frames; ++n)
-        if (samples[n] != 0.0f) return false;
+        if (!(std::fabs(samples[n]) < kSilenceLevel)) return false;
     return true;
 }
 } // namespace
@@ -336,8 +340,8 @@ tresult Vst3Plugin::process(ProcessData& data)
     if (haveOut && frames > 0)
     {
         uint64 flags = 0;
-        if (allZero(out[0], frames)) flags |= 1u;
-        if (allZero(out[1], frames)) flags |= 2u;
+        if (silent(out[0], frames)) flags |= 1u;
+        if (silent(out[1], frames)) flags |= 2u;
         data.outputs[0].silenceFlags = flags;
     }
     return kResultOk;
