@@ -234,7 +234,6 @@ tresult Vst3Plugin::setComponentStateBytes(IBStream* stream)
         return kResultFalse;
     // The state wins over values the host set before restoring it.
     hostPending.store(0);
-    notifyValuesChanged();
     return kResultOk;
 }
 
@@ -258,9 +257,7 @@ tresult Vst3Plugin::setComponentState(IBStream* stream)
     if (!readState(stream, bytes)) return kResultFalse;
     hostPending.store(0);
     if (bytes == effect->state()) return kResultOk;
-    if (!effect->setState(bytes.data(), bytes.size())) return kResultFalse;
-    notifyValuesChanged();
-    return kResultOk;
+    return effect->setState(bytes.data(), bytes.size()) ? kResultOk : kResultFalse;
 }
 
 tresult Vst3Plugin::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
@@ -452,11 +449,8 @@ tresult Vst3Plugin::setParamNormalized(ParamID id, ParamValue value)
     if (id == kProgramParameterId)
     {
         const int32 program = programFor(value);
-        if (program != effect->currentProgram())
-        {
-            effect->selectProgram(program);
-            notifyValuesChanged();
-        }
+        // The host that switches programs reads the new values itself.
+        if (program != effect->currentProgram()) effect->selectProgram(program);
         return kResultOk;
     }
     if (!isEffectParameter(id)) return kInvalidArgument;
@@ -561,20 +555,13 @@ tresult Vst3Plugin::getUnitByBus(MediaType, BusDirection, int32, int32, UnitID& 
     return kResultOk;
 }
 
-void Vst3Plugin::notifyValuesChanged()
-{
-    if (!onUiThread())
-    {
-        valuesChangedNotice.store(true);
-        return;
-    }
-    valuesChangedNotice.store(false);
-    if (handler) handler->restartComponent(kParamValuesChanged);
-}
-
 void Vst3Plugin::deliverPendingNotices()
 {
-    if (valuesChangedNotice.load()) notifyValuesChanged();
+    // Only from the editor's own callbacks: a host may hold a lock of its own while it calls the
+    // plug-in (Ardour does while it switches programs), and a restart request from inside such a
+    // call would wait for that lock forever.
+    if (handler && valuesChangedNotice.exchange(false))
+        handler->restartComponent(kParamValuesChanged);
 }
 
 void Vst3Plugin::parameterAutomated(int32_t index, float value)
@@ -596,7 +583,9 @@ void Vst3Plugin::gestureEnded(int32_t index)
 
 void Vst3Plugin::displayUpdated()
 {
-    notifyValuesChanged();
+    // A program was applied or renamed (the editor's program strip, or a state the host loaded):
+    // the host hears of it at the editor's next idle.
+    valuesChangedNotice.store(true);
 }
 
 bool Vst3Plugin::resizeRequested(int32_t width, int32_t height)

@@ -155,8 +155,8 @@ public:
     void editorClosed();
     // The context the host gave at initialize (may offer the run loop), or null.
     vst3::FUnknown* context() const { return hostContext; }
-    // Brings the host up to date with what happened off its thread (a timer of the open editor
-    // calls this).
+    // Tells the host of program changes the effect reported (the open editor's idle calls this,
+    // outside any call of the host).
     void deliverPendingNotices();
 
 private:
@@ -183,7 +183,6 @@ private:
     // Values the host set while the effect was processing reach the effect through process; a
     // state taken before that happens holds them too.
     void applyHostValues();
-    void notifyValuesChanged();
 
     std::atomic<vst3::uint32> references{1};
     std::unique_ptr<effecthost::EffectInstance> effect;
@@ -199,7 +198,7 @@ private:
     // Parameters the user is moving in the editor: their older values coming back from the host
     // through process are not applied over the editor's.
     std::atomic<uint32_t> gestures{0};
-    // A program change or rename happened off the user-interface thread.
+    // A program was applied or renamed since the host was last told.
     std::atomic<bool> valuesChangedNotice{false};
     effecthost::ParameterChanges changes;
 };

@@ -101,8 +101,8 @@ void Vst3View::idle(void* self)
 {
     auto* view = static_cast<Vst3View*>(self);
     if (!view->isAttached || !view->plugin) return;
-    view->plugin->deliverPendingNotices();
     view->plugin->instance().idleEditor();
+    view->plugin->deliverPendingNotices();
 }
 
 tresult Vst3View::getSize(ViewRect* size)

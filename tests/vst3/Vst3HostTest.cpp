@@ -345,15 +345,14 @@ TEST_F(Vst3Bundle, ProgramsAreAListTheHostCanSwitch)
     EXPECT_NE(kResultOk, effect.units->getProgramName(list.id, 6, name));
     EXPECT_NE(kResultOk, effect.units->getProgramName(list.id + 1, 0, name));
 
-    // Switching to "Almost reverb": its values, and the host told to read them again.
+    // Switching to "Almost reverb" gives its values. The host is not called back from inside
+    // its own call (Ardour holds a lock there and would wait for it forever).
     effect.handler.edits.clear();
     ASSERT_EQ(kResultOk, effect.controller->setParamNormalized(kProgramParameter, 0.8));
     EXPECT_DOUBLE_EQ(0.8, effect.controller->getParamNormalized(kProgramParameter));
     EXPECT_FLOAT_EQ(0.75f, static_cast<float>(effect.controller->getParamNormalized(2)));
     EXPECT_FLOAT_EQ(0.0f, static_cast<float>(effect.controller->getParamNormalized(4)));
-    ASSERT_FALSE(effect.handler.edits.empty());
-    EXPECT_EQ('r', effect.handler.edits.back().kind);
-    EXPECT_EQ(kParamValuesChanged, static_cast<int32>(effect.handler.edits.back().value));
+    EXPECT_TRUE(effect.handler.edits.empty());
 }
 
 } // namespace
