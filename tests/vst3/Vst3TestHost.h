@@ -4,12 +4,12 @@
 // that records what it is told. Single-threaded, as the tests drive it.
 #pragma once
 
+#include "ModuleLoader.h"
 #include "vst3/Vst3Abi.h"
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -163,19 +163,15 @@ class Module
 public:
     explicit Module(const std::string& bundle)
     {
-        const std::string path = bundle + "/Contents/x86_64-linux/OrvSympharon.so";
-        handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle) return;
-        auto entry = reinterpret_cast<bool (*)(void*)>(dlsym(handle, "ModuleEntry"));
-        auto get = reinterpret_cast<IPluginFactory* (*)()>(dlsym(handle, "GetPluginFactory"));
-        if (entry && get && entry(handle)) factory = get();
+        handle = openModule(bundleLibrary(bundle));
+        auto get =
+            reinterpret_cast<IPluginFactory* (*)()>(moduleSymbol(handle, "GetPluginFactory"));
+        if (get) factory = get();
     }
     ~Module()
     {
         if (factory) factory->release();
-        if (auto exit =
-                handle ? reinterpret_cast<bool (*)()>(dlsym(handle, "ModuleExit")) : nullptr)
-            exit();
+        closeModule(handle);
     }
     Module(const Module&) = delete;
     Module& operator=(const Module&) = delete;
