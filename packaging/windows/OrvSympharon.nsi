@@ -1,20 +1,22 @@
 ; The Windows installer of Orv Sympharon, a 64-bit program for a 64-bit plug-in.
 ;
 ; It puts OrvSympharon.dll into the common VST2 folder (%CommonProgramFiles%\VST2) or a folder the
-; user picks, and the read-me, licences, change log and the uninstaller (Uninstall.nsi) into
+; user picks, the VST3 bundle into the common VST3 folder
+; (%CommonProgramFiles%\VST3\OrvSympharon.vst3\Contents\x86_64-win\OrvSympharon.vst3), and the read-me, licences, change log and the uninstaller (Uninstall.nsi) into
 ; %ProgramFiles%\Orv Sympharon, and registers the uninstaller with Add/Remove Programs.
 ; "setup.exe /S" installs silently (with /D=FOLDER as the last argument for another plug-in
 ; folder), "Uninstall.exe /S" uninstalls silently. The uninstaller removes exactly what was
-; installed: the DLL, the plug-in folder only if this installer made it and it is empty again,
-; the documents and the key.
+; installed: the DLL, the bundle, the plug-in folders only if this installer made them and they are
+; empty again, the documents and the key.
 ;
 ; scripts/make-windows-packages.sh builds it:
-;   makensis -DVERSION=1.5.0 -DDLL=OrvSympharon.dll -DDOCS=folder -DUNINSTALLER=Uninstall.exe \
-;       -DOUTFILE=setup.exe OrvSympharon.nsi
+;   makensis -DVERSION=1.5.0 -DDLL=OrvSympharon.dll -DVST3DLL=OrvSympharon.vst3 -DDOCS=folder \
+;       -DUNINSTALLER=Uninstall.exe -DOUTFILE=setup.exe OrvSympharon.nsi
+; where VST3DLL is the library of the built bundle (Contents\x86_64-win\OrvSympharon.vst3)
 ; where DOCS holds README.txt, LICENSE.txt, LiberationSans-OFL.txt and CHANGELOG.txt.
 
-!ifndef VERSION | DLL | DOCS | UNINSTALLER | OUTFILE
-  !error "define VERSION, DLL, DOCS, UNINSTALLER and OUTFILE (see the top of this file)"
+!ifndef VERSION | DLL | VST3DLL | DOCS | UNINSTALLER | OUTFILE
+  !error "define VERSION, DLL, VST3DLL, DOCS, UNINSTALLER and OUTFILE (see the top of this file)"
 !endif
 !include "${__FILEDIR__}/Common.nsh"
 
@@ -33,13 +35,14 @@ AllowSkipFiles off
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${DOCS}/LICENSE.txt"
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put the VST 2 plug-in OrvSympharon.dll into this \
-folder. Most hosts look in the common VST2 folder; if yours uses another folder for VST 2 \
-plug-ins, choose that one, or add this folder in your host's plug-in settings."
+folder (the VST3 plug-in goes into the common VST3 folder, where every VST3 host looks). Most \
+hosts look in the common VST2 folder; if yours uses another folder for VST 2 plug-ins, choose \
+that one, or add this folder in your host's plug-in settings."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "VST 2 plug-in folder"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed. Rescan the plug-ins in your host; the \
-effect appears as $\"${PRODUCT}$\"."
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed as a VST 2 and a VST3 plug-in. Rescan the \
+plug-ins in your host; the effect appears as $\"${PRODUCT}$\"."
 !define MUI_FINISHPAGE_SHOWREADME "${DOC_FOLDER}\README.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
@@ -66,8 +69,22 @@ Section "Install"
         ${EndIf}
     ${EndIf}
 
+    ; The common VST3 folder: made by this installer (and removed again when empty) unless it was
+    ; there before; an update keeps what the first installation knew.
+    ClearErrors
+    ReadRegDWORD $3 HKLM "${UNINSTALL_KEY}" "Vst3FolderCreated"
+    ${If} ${Errors}
+        ${If} ${FileExists} "${VST3_FOLDER}\*.*"
+            StrCpy $3 0
+        ${Else}
+            StrCpy $3 1
+        ${EndIf}
+    ${EndIf}
+
     SetOutPath "$INSTDIR"
     File "/oname=OrvSympharon.dll" "${DLL}"
+    SetOutPath "${VST3_BUNDLE}\Contents\x86_64-win"
+    File "/oname=OrvSympharon.vst3" "${VST3DLL}"
 
     SetOutPath "${DOC_FOLDER}"
     File "${DOCS}/README.txt"
@@ -76,7 +93,7 @@ Section "Install"
     File "${DOCS}/CHANGELOG.txt"
     File "/oname=Uninstall.exe" "${UNINSTALLER}"
 
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (VST 2 plug-in)"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (VST 2 and VST3 plug-in)"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "${DOC_FOLDER}"
@@ -84,6 +101,7 @@ Section "Install"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"${DOC_FOLDER}\Uninstall.exe" /S'
     WriteRegStr HKLM "${UNINSTALL_KEY}" "PluginFolder" "$INSTDIR"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "PluginFolderCreated" $1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "Vst3FolderCreated" $3
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
     ; Size in KiB, as Add/Remove Programs shows it.

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Checks the Debian package as a user's system meets it: its name and control fields, the files
 # it installs and where, what lintian reports, that the orv-host it holds, unpacked, finds and
-# loads the plug-in it holds without being told where it is, and that the LV2 tools find, list
-# and run the unpacked LV2 bundle.
-#   check_deb.sh PACKAGE.deb   check a package
-#   check_deb.sh BUILD_DIR     make the package from a build tree (scripts/make-deb.sh), then check it
+# loads the plug-in it holds without being told where it is, that the LV2 tools find, list and
+# run the unpacked LV2 bundle, and that the unpacked VST3 bundle renders as the VST 2.4 plug-in.
+#   check_deb.sh PACKAGE.deb [RENDER_COMPARE]   check a package
+#   check_deb.sh BUILD_DIR [RENDER_COMPARE]     make the package from a build tree
+#                                               (scripts/make-deb.sh), then check it
+# RENDER_COMPARE is the build tree's orv_vst3_render_compare (the VST3 bundle against the VST 2.4
+# plug-in); without it that check is left out.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 tmp="$(mktemp -d)"
@@ -47,8 +50,9 @@ for f in copyright changelog.gz README.md.gz; do expect -rw-r--r-- "usr/share/do
 for f in manifest.ttl OrvSympharon.ttl presets.ttl OrvSympharon_dsp.so OrvSympharon_ui.so; do
     expect -rw-r--r-- "usr/lib/lv2/OrvSympharon.lv2/$f"
 done
+expect -rw-r--r-- usr/lib/vst3/OrvSympharon.vst3/Contents/x86_64-linux/OrvSympharon.so
 unexpected="$(awk '$1 !~ /^d/ {print $3}' "$tmp/files" |
-    grep -Ev '^usr/(bin/orv-host|lib/lxvst/OrvSympharon\.so|lib/lv2/OrvSympharon\.lv2/[^/]+|share/man/man1/orv-host\.1\.gz|share/doc/orv-sympharon/[^/]+)$')"
+    grep -Ev '^usr/(bin/orv-host|lib/lxvst/OrvSympharon\.so|lib/lv2/OrvSympharon\.lv2/[^/]+|lib/vst3/OrvSympharon\.vst3/Contents/x86_64-linux/OrvSympharon\.so|share/man/man1/orv-host\.1\.gz|share/doc/orv-sympharon/[^/]+)$')"
 [[ -z "$unexpected" ]] || fail "files outside the expected places: $unexpected"
 
 # The copyright file names both licences, the changelog has an entry for this version.
@@ -87,6 +91,15 @@ export LV2_PATH="$tmp/root/usr/lib/lv2"
 /usr/bin/python3 -c 'import struct, sys; d = bytes(8 * 4410); f = struct.pack("<HHIIHH", 3, 2, 44100, 352800, 8, 32); b = b"WAVEfmt " + struct.pack("<I", 16) + f + b"data" + struct.pack("<I", len(d)) + d; open(sys.argv[1], "wb").write(b"RIFF" + struct.pack("<I", len(b)) + b)' "$tmp/silence.wav"
 XDG_CONFIG_HOME="$tmp/config" HOME="$tmp/home" lv2apply -i "$tmp/silence.wav" -o "$tmp/silence-lv2.wav" "$uri" >"$tmp/lv2apply" 2>&1 &&
     [[ -s "$tmp/silence-lv2.wav" ]] || fail "lv2apply on the unpacked bundle: $(cat "$tmp/lv2apply")"
+
+# The unpacked VST3 bundle (stripped as packaged) renders as the unpacked VST 2.4 plug-in, when
+# the build tree's comparison program is there.
+compare="${2:-}"
+if [[ -n "$compare" ]]; then
+    XDG_CONFIG_HOME="$tmp/config" "$compare" "$tmp/root/usr/lib/lxvst/OrvSympharon.so" \
+        "$tmp/root/usr/lib/vst3/OrvSympharon.vst3" >"$tmp/compare" 2>&1 ||
+        fail "the packaged VST3 bundle does not render as the VST 2.4 plug-in: $(cat "$tmp/compare")"
+fi
 
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, $(grep -c '' "$tmp/files") entries, $failures failed"
 [[ $failures -eq 0 ]]
