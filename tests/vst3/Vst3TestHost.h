@@ -39,7 +39,7 @@ public:
     tresult read(void* buffer, int32 numBytes, int32* numBytesRead) override
     {
         const int32 n = std::max<int32>(0, std::min<int32>(numBytes, size() - position));
-        std::memcpy(buffer, data.data() + position, static_cast<size_t>(n));
+        if (n > 0) std::memcpy(buffer, data.data() + position, static_cast<size_t>(n));
         position += n;
         if (numBytesRead) *numBytesRead = n;
         return kResultOk;
@@ -47,8 +47,9 @@ public:
     tresult write(void* buffer, int32 numBytes, int32* numBytesWritten) override
     {
         const auto* bytes = static_cast<const uint8_t*>(buffer);
+        if (numBytes < 0 || !buffer) return kInvalidArgument;
         data.resize(std::max<size_t>(data.size(), static_cast<size_t>(position + numBytes)));
-        std::memcpy(data.data() + position, bytes, static_cast<size_t>(numBytes));
+        if (numBytes > 0) std::memcpy(data.data() + position, bytes, static_cast<size_t>(numBytes));
         position += numBytes;
         if (numBytesWritten) *numBytesWritten = numBytes;
         return kResultOk;
