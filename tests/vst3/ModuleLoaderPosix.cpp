@@ -7,7 +7,8 @@ namespace vst3test
 
 std::string bundleLibrary(const std::string& bundle)
 {
-    return bundle + "/Contents/x86_64-linux/OrvSympharon.so";
+    // The architecture folder is the machine's name (uname -m) and "-linux".
+    return bundle + "/Contents/" ORV_VST3_ARCHITECTURE "-linux/OrvSympharon.so";
 }
 
 void* openModule(const std::string& library)
