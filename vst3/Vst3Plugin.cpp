@@ -449,7 +449,10 @@ tresult Vst3Plugin::setParamNormalized(ParamID id, ParamValue value)
     if (id == kProgramParameterId)
     {
         const int32 program = programFor(value);
-        // The host that switches programs reads the new values itself.
+        // The host is not told of the new values from inside this call: a restart request would
+        // wait forever for a lock Ardour holds while it switches programs, and edits reported
+        // here come back to the processor after a state the host restores next (Ardour restores
+        // a session's program first, then its state), overriding it.
         if (program != effect->currentProgram()) effect->selectProgram(program);
         return kResultOk;
     }
