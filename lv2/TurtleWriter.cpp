@@ -155,7 +155,7 @@ std::string plugin()
     t << "<" ORV_LV2_PLUGIN_URI ">\n"
          "    a lv2:Plugin , lv2:ReverbPlugin , doap:Project ;\n"
          "    doap:name \"Orv Sympharon\" ;\n"
-         "    rdfs:comment \"Orv Sympharon - string rezonator plug-in\" ;\n"
+         "    rdfs:comment \"Orv Sympharon - string resonator plug-in\" ;\n"
          "    doap:license <http://opensource.org/licenses/MIT> ;\n"
          "    doap:maintainer [\n"
          "        foaf:name \"www.orvatone.com\" ;\n"
