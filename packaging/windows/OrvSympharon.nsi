@@ -2,21 +2,25 @@
 ;
 ; It puts OrvSympharon.dll into the common VST2 folder (%CommonProgramFiles%\VST2) or a folder the
 ; user picks, the VST3 bundle into the common VST3 folder
-; (%CommonProgramFiles%\VST3\OrvSympharon.vst3\Contents\x86_64-win\OrvSympharon.vst3), and the read-me, licences, change log and the uninstaller (Uninstall.nsi) into
+; (%CommonProgramFiles%\VST3\OrvSympharon.vst3\Contents\x86_64-win\OrvSympharon.vst3), the CLAP
+; plug-in OrvSympharon.clap into the common CLAP folder
+; (%CommonProgramFiles%\CLAP, where CLAP hosts look), and the read-me, licences, change log and the uninstaller (Uninstall.nsi) into
 ; %ProgramFiles%\Orv Sympharon, and registers the uninstaller with Add/Remove Programs.
 ; "setup.exe /S" installs silently (with /D=FOLDER as the last argument for another plug-in
 ; folder), "Uninstall.exe /S" uninstalls silently. The uninstaller removes exactly what was
-; installed: the DLL, the bundle, the plug-in folders only if this installer made them and they are
-; empty again, the documents and the key.
+; installed: the DLL, the plug-in folder only if this installer made it and it is empty again,
+; the VST3 bundle and the CLAP plug-in (and the VST3 and CLAP folders if this installer made them
+; and they are empty again), the documents and the key.
 ;
 ; scripts/make-windows-packages.sh builds it:
-;   makensis -DVERSION=1.5.0 -DDLL=OrvSympharon.dll -DVST3DLL=OrvSympharon.vst3 -DDOCS=folder \
-;       -DUNINSTALLER=Uninstall.exe -DOUTFILE=setup.exe OrvSympharon.nsi
-; where VST3DLL is the library of the built bundle (Contents\x86_64-win\OrvSympharon.vst3)
+;   makensis -DVERSION=1.5.0 -DDLL=OrvSympharon.dll -DCLAP=OrvSympharon.clap \
+;       -DVST3DLL=OrvSympharon.vst3 -DDOCS=folder -DUNINSTALLER=Uninstall.exe -DOUTFILE=setup.exe \
+;       OrvSympharon.nsi
+; where VST3DLL is the library of the built bundle (Contents\x86_64-win\OrvSympharon.vst3) and
 ; where DOCS holds README.txt, LICENSE.txt, LiberationSans-OFL.txt and CHANGELOG.txt.
 
-!ifndef VERSION | DLL | VST3DLL | DOCS | UNINSTALLER | OUTFILE
-  !error "define VERSION, DLL, VST3DLL, DOCS, UNINSTALLER and OUTFILE (see the top of this file)"
+!ifndef VERSION | DLL | CLAP | VST3DLL | DOCS | UNINSTALLER | OUTFILE
+  !error "define VERSION, DLL, CLAP, VST3DLL, DOCS, UNINSTALLER and OUTFILE (see the top of this file)"
 !endif
 !include "${__FILEDIR__}/Common.nsh"
 
@@ -35,14 +39,13 @@ AllowSkipFiles off
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${DOCS}/LICENSE.txt"
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put the VST 2 plug-in OrvSympharon.dll into this \
-folder (the VST3 plug-in goes into the common VST3 folder, where every VST3 host looks). Most \
-hosts look in the common VST2 folder; if yours uses another folder for VST 2 plug-ins, choose \
-that one, or add this folder in your host's plug-in settings."
+folder. Most hosts look in the common VST2 folder; if yours uses another folder for VST 2 \
+plug-ins, choose that one, or add this folder in your host's plug-in settings."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "VST 2 plug-in folder"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed as a VST 2 and a VST3 plug-in. Rescan the \
-plug-ins in your host; the effect appears as $\"${PRODUCT}$\"."
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed. Rescan the plug-ins in your host; the \
+effect appears as $\"${PRODUCT}$\"."
 !define MUI_FINISHPAGE_SHOWREADME "${DOC_FOLDER}\README.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
@@ -69,20 +72,33 @@ Section "Install"
         ${EndIf}
     ${EndIf}
 
-    ; The common VST3 folder: made by this installer (and removed again when empty) unless it was
-    ; there before; an update keeps what the first installation knew.
+    SetOutPath "$INSTDIR"
+    File "/oname=OrvSympharon.dll" "${DLL}"
+
+    ; The CLAP plug-in always goes into the common CLAP folder. Whether this installer made that
+    ; folder is known from the first installation on; an update keeps the record.
     ClearErrors
-    ReadRegDWORD $3 HKLM "${UNINSTALL_KEY}" "Vst3FolderCreated"
+    ReadRegDWORD $3 HKLM "${UNINSTALL_KEY}" "ClapFolderCreated"
     ${If} ${Errors}
-        ${If} ${FileExists} "${VST3_FOLDER}\*.*"
+        ${If} ${FileExists} "${CLAP_FOLDER}\*.*"
             StrCpy $3 0
         ${Else}
             StrCpy $3 1
         ${EndIf}
     ${EndIf}
+    SetOutPath "${CLAP_FOLDER}"
+    File "/oname=OrvSympharon.clap" "${CLAP}"
 
-    SetOutPath "$INSTDIR"
-    File "/oname=OrvSympharon.dll" "${DLL}"
+    ; The VST3 bundle always goes into the common VST3 folder, recorded the same way.
+    ClearErrors
+    ReadRegDWORD $4 HKLM "${UNINSTALL_KEY}" "Vst3FolderCreated"
+    ${If} ${Errors}
+        ${If} ${FileExists} "${VST3_FOLDER}\*.*"
+            StrCpy $4 0
+        ${Else}
+            StrCpy $4 1
+        ${EndIf}
+    ${EndIf}
     SetOutPath "${VST3_BUNDLE}\Contents\x86_64-win"
     File "/oname=OrvSympharon.vst3" "${VST3DLL}"
 
@@ -93,7 +109,7 @@ Section "Install"
     File "${DOCS}/CHANGELOG.txt"
     File "/oname=Uninstall.exe" "${UNINSTALLER}"
 
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (VST 2 and VST3 plug-in)"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (VST 2, VST3 and CLAP plug-in)"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "${DOC_FOLDER}"
@@ -101,7 +117,8 @@ Section "Install"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"${DOC_FOLDER}\Uninstall.exe" /S'
     WriteRegStr HKLM "${UNINSTALL_KEY}" "PluginFolder" "$INSTDIR"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "PluginFolderCreated" $1
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "Vst3FolderCreated" $3
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "ClapFolderCreated" $3
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "Vst3FolderCreated" $4
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
     ; Size in KiB, as Add/Remove Programs shows it.

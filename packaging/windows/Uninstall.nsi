@@ -13,8 +13,8 @@
 ;
 ; When OrvSympharon.dll cannot be deleted (a host has it loaded), nothing else is removed and the
 ; uninstall fails (exit code 2; run by hand, it offers to try again), so the entry stays for a
-; later attempt. The VST3 bundle's library is removed next, the same way: when only it is in use,
-; the VST 2 plug-in is gone already, and the entry stays for the attempt that removes the rest.
+; later attempt. The VST3 bundle's library and OrvSympharon.clap go next, in the same way: held by
+; a host, it and everything after it stay, with the entry.
 ;
 ; scripts/make-windows-packages.sh builds it before the installer, which carries it:
 ;   makensis -DVERSION=1.5.0 -DOUTFILE=Uninstall.exe Uninstall.nsi
@@ -84,7 +84,7 @@ Section "-Remove"
             ${Break}
         ${EndIf}
         ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${VST3_DLL} is in use. Close the programs that have loaded it and retry." /SD IDCANCEL IDRETRY`
-            Abort "${VST3_DLL} is in use: the VST3 plug-in was not removed."
+            Abort "${VST3_DLL} is in use: it, the CLAP plug-in and the documents were not removed."
         ${EndIf}
     ${Loop}
     ; The bundle's folders, and the common VST3 folder when the installer made it; only empty ones.
@@ -94,6 +94,19 @@ Section "-Remove"
     ReadRegDWORD $2 HKLM "${UNINSTALL_KEY}" "Vst3FolderCreated"
     ${If} $2 == 1
         RMDir "${VST3_FOLDER}"
+    ${EndIf}
+    ${Do}
+        Delete "${CLAP_FOLDER}\OrvSympharon.clap"
+        ${IfNot} ${FileExists} "${CLAP_FOLDER}\OrvSympharon.clap"
+            ${Break}
+        ${EndIf}
+        ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${CLAP_FOLDER}\OrvSympharon.clap is in use. Close the programs that have loaded it and retry." /SD IDCANCEL IDRETRY`
+            Abort "${CLAP_FOLDER}\OrvSympharon.clap is in use: it and the documents were not removed."
+        ${EndIf}
+    ${Loop}
+    ReadRegDWORD $2 HKLM "${UNINSTALL_KEY}" "ClapFolderCreated"
+    ${If} $2 == 1
+        RMDir "${CLAP_FOLDER}"
     ${EndIf}
     Delete "${DOC_FOLDER}\README.txt"
     Delete "${DOC_FOLDER}\LICENSE.txt"

@@ -34,6 +34,8 @@ ALLOWED = {
                    "engine", "resources", "text"},
     "vst3": {"effecthost", "effect", "editor", "presetstrip", "presets", "editorglue", "plugin",
              "toolkit", "engine", "resources", "text"},
+    "clap": {"effecthost", "effect", "editor", "presetstrip", "presets", "editorglue", "plugin",
+             "toolkit", "engine", "resources", "text"},
     "lv2": {"effecthost", "effect", "editor", "presetstrip", "presets", "editorglue", "plugin",
             "toolkit", "engine", "resources", "text"},
 }
