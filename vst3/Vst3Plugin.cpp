@@ -241,7 +241,8 @@ tresult Vst3Plugin::getComponentStateBytes(IBStream* stream)
 {
     if (!stream) return kInvalidArgument;
     applyHostValues();
-    EffectInstance::State bytes = effect->state();
+    EffectInstance::State bytes;
+    if (!effect->readState(bytes)) return kResultFalse;
     int32 written = 0;
     if (stream->write(bytes.data(), static_cast<int32>(bytes.size()), &written) != kResultOk ||
         written != static_cast<int32>(bytes.size()))
