@@ -47,8 +47,19 @@ constexpr const char* kUnitText[kNumEffectParameters] = {"dB", "%",     "%", "%"
 
 int32 programFor(ParamValue normalized)
 {
+    // NaN and values below the range are the first program, values above it (up to infinity,
+    // which would not fit the integer) the last.
     if (!(normalized >= 0.0)) return 0;
-    return std::min(kLastProgram, static_cast<int32>(normalized * kLastProgram + 0.5));
+    if (normalized >= 1.0) return kLastProgram;
+    return static_cast<int32>(normalized * kLastProgram + 0.5);
+}
+
+// A host's normalized value inside 0..1; false for NaN, which stands for no value.
+bool normalizedInRange(ParamValue value, ParamValue& clamped)
+{
+    if (std::isnan(value)) return false;
+    clamped = std::clamp(value, 0.0, 1.0);
+    return true;
 }
 
 bool isStereo(SpeakerArrangement arrangement)
@@ -243,10 +254,17 @@ tresult Vst3Plugin::getComponentStateBytes(IBStream* stream)
     applyHostValues();
     EffectInstance::State bytes;
     if (!effect->readState(bytes)) return kResultFalse;
-    int32 written = 0;
-    if (stream->write(bytes.data(), static_cast<int32>(bytes.size()), &written) != kResultOk ||
-        written != static_cast<int32>(bytes.size()))
-        return kResultFalse;
+    // A stream may take less than it is given per call: the rest follows until it takes nothing.
+    int32 total = 0;
+    while (total < static_cast<int32>(bytes.size()))
+    {
+        const int32 left = static_cast<int32>(bytes.size()) - total;
+        int32 written = 0;
+        if (stream->write(bytes.data() + total, left, &written) != kResultOk || written <= 0 ||
+            written > left)
+            return kResultFalse;
+        total += written;
+    }
     return kResultOk;
 }
 
@@ -285,8 +303,9 @@ tresult Vst3Plugin::canProcessSampleSize(int32 symbolicSampleSize)
 
 tresult Vst3Plugin::setupProcessing(ProcessSetup& setup)
 {
-    if (!(setup.sampleRate > 0.0) || !std::isfinite(setup.sampleRate)) return kInvalidArgument;
-    effect->setSampleRate(setup.sampleRate);
+    // Only 32-bit samples are processed (canProcessSampleSize says so).
+    if (setup.symbolicSampleSize != kSample32) return kResultFalse;
+    if (!effect->setSampleRate(setup.sampleRate)) return kInvalidArgument;
     effect->setBlockSize(setup.maxSamplesPerBlock);
     return kResultOk;
 }
@@ -385,15 +404,18 @@ tresult Vst3Plugin::getParameterInfo(int32 paramIndex, vst3::ParameterInfo& info
 tresult Vst3Plugin::getParamStringByValue(ParamID id, ParamValue valueNormalized, String128 string)
 {
     if (!string) return kInvalidArgument;
+    string[0] = 0;
     if (id == kProgramParameterId)
     {
         copyUtf16(string, 128, effect->programName(programFor(valueNormalized)));
         return kResultOk;
     }
+    // Values beyond the range show as its ends (the effect takes them so); NaN shows nothing.
+    ParamValue value = 0.0;
     char text[64];
-    if (!isEffectParameter(id) ||
-        !effecthost::parameterText(static_cast<int32_t>(id), static_cast<float>(valueNormalized),
-                                   false, text, sizeof text))
+    if (!isEffectParameter(id) || !normalizedInRange(valueNormalized, value) ||
+        !effecthost::parameterText(static_cast<int32_t>(id), static_cast<float>(value), false, text,
+                                   sizeof text))
         return kInvalidArgument;
     copyUtf16(string, 128, text);
     return kResultOk;
@@ -431,7 +453,9 @@ ParamValue Vst3Plugin::normalizedParamToPlain(ParamID id, ParamValue valueNormal
 ParamValue Vst3Plugin::plainParamToNormalized(ParamID id, ParamValue plainValue)
 {
     if (id == kProgramParameterId)
-        return std::clamp(plainValue, 0.0, static_cast<double>(kLastProgram)) / kLastProgram;
+        return std::isnan(plainValue)
+                   ? 0.0
+                   : std::clamp(plainValue, 0.0, static_cast<double>(kLastProgram)) / kLastProgram;
     if (!isEffectParameter(id) || std::isnan(plainValue)) return 0.0;
     return effecthost::toNormalized(static_cast<int32_t>(id), static_cast<float>(plainValue));
 }
@@ -458,7 +482,12 @@ tresult Vst3Plugin::setParamNormalized(ParamID id, ParamValue value)
         return kResultOk;
     }
     if (!isEffectParameter(id)) return kInvalidArgument;
-    const float v = static_cast<float>(value);
+    // The effect leaves a parameter as it is for NaN and takes the ends for values beyond them;
+    // a value waiting for the processor is held the same way, so the host reads back what the
+    // effect will hold.
+    ParamValue inRange = 0.0;
+    if (!normalizedInRange(value, inRange)) return kInvalidArgument;
+    const float v = static_cast<float>(inRange);
     // Unchanged values (often the host echoing what the editor reported) need no work.
     if (!(hostPending.load() & bitOf(id)) && effect->parameter(static_cast<int32_t>(id)) == v)
         return kResultOk;
