@@ -204,6 +204,16 @@ const Case kCases[] = {
          }
          EXPECT_EQ(outL, inPlaceL);
          EXPECT_EQ(outR, inPlaceR);
+         // Crossed in place (each output over the other channel's input), and a block far
+         // longer than the set-up announced.
+         Effect crossed(bundle().factory), separate(bundle().factory);
+         crossed.start(44100.0, 512);
+         separate.start(44100.0, 512);
+         std::vector<float> l = inL, r = inR, sepL(inL.size()), sepR(inR.size());
+         separate.process(l.data(), r.data(), sepL.data(), sepR.data(), 4096);
+         crossed.process(l.data(), r.data(), r.data(), l.data(), 4096);
+         EXPECT_EQ(sepL, r);
+         EXPECT_EQ(sepR, l);
      }},
     {"processing without audio, outside activation and with changes beyond the block is safe",
      [](Effect& e)
