@@ -272,11 +272,14 @@ tresult Vst3Plugin::setComponentState(IBStream* stream)
 {
     // The controller is the component: the state it is given is normally the one the component
     // has just taken. A different one (a host that restores the controller alone) is applied.
+    // Values the host set give way to the state only once it is taken: a refused state changes
+    // nothing, not even those.
     EffectInstance::State bytes;
     if (!readState(stream, bytes)) return kResultFalse;
+    if (bytes != effect->state() && !effect->setState(bytes.data(), bytes.size()))
+        return kResultFalse;
     hostPending.store(0);
-    if (bytes == effect->state()) return kResultOk;
-    return effect->setState(bytes.data(), bytes.size()) ? kResultOk : kResultFalse;
+    return kResultOk;
 }
 
 tresult Vst3Plugin::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,

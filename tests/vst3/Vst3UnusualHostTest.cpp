@@ -178,6 +178,19 @@ const Case kCases[] = {
          PieceStream failing(whole, 64, 200);
          EXPECT_NE(kResultOk, fresh.component->setState(&failing));
          EXPECT_EQ(before, fresh.state());
+         // Refused state leaves values the host set while processing runs as they were.
+         e.start(44100.0, 256);
+         e.controller->setParamNormalized(kDecay, 0.125);
+         std::vector<uint8_t> damaged = whole;
+         damaged[3] ^= 0x10;
+         for (const auto& bytes : {damaged, std::vector<uint8_t>(whole.begin(), whole.end() - 1)})
+         {
+             MemoryStream refused(bytes);
+             EXPECT_NE(kResultOk, e.controller->setComponentState(&refused));
+             MemoryStream refusedToo(bytes);
+             EXPECT_NE(kResultOk, e.component->setState(&refusedToo));
+             EXPECT_EQ(0.125, e.controller->getParamNormalized(kDecay));
+         }
          EXPECT_NE(kResultOk, e.component->setState(nullptr));
          EXPECT_NE(kResultOk, e.component->getState(nullptr));
          EXPECT_NE(kResultOk, e.controller->setComponentState(nullptr));
