@@ -202,7 +202,7 @@ const Case kCases[] = {
          for (double rate : {0.0, -48000.0, kNaN, kInf, 1e300})
              EXPECT_FALSE(p.plugin->activate(p.plugin, rate, 1, 512)) << rate;
          EXPECT_FALSE(p.plugin->activate(p.plugin, 48000.0, 1, 0));
-         for (double rate : {8000.0, 768000.0, 4000000.0})
+         for (double rate : {1e-30, 1.0, 8000.0, 768000.0, 4000000.0, 1e30})
          {
              ASSERT_TRUE(p.activate(rate, 512)) << rate;
              std::vector<float> l = tone(512, 0.02f), r = tone(512, 0.03f);

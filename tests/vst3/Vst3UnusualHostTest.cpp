@@ -289,7 +289,7 @@ const Case kCases[] = {
          data.symbolicSampleSize = kSample64;
          EXPECT_NE(kResultOk, e.processor->process(data));
          // Rates far from the usual ones still give finite sound.
-         for (double rate : {8000.0, 768000.0, 4000000.0})
+         for (double rate : {1e-30, 1.0, 8000.0, 768000.0, 4000000.0, 1e30})
          {
              Effect at(bundle().factory);
              ProcessSetup setup{kRealtime, kSample32, 512, rate};
