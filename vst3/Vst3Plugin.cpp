@@ -205,6 +205,9 @@ tresult Vst3Plugin::activateBus(MediaType type, BusDirection dir, int32 index, T
 
 tresult Vst3Plugin::setActive(TBool state)
 {
+    // No processing runs during this call: values the host set for the processor that no block
+    // has carried yet take effect now, so the effect does not go on without them.
+    applyHostValues();
     if (state)
     {
         effect->resume();

@@ -156,6 +156,20 @@ const Case kCases[] = {
              EXPECT_EQ(0.5, e.controller->getParamNormalized(kDecay));
          }
      }},
+    {"values set while active that no block carried take effect at the next (de)activation",
+     [](Effect& e)
+     {
+         e.start(44100.0, 256);
+         const uint32 shortTail = e.processor->getTailSamples();
+         e.controller->setParamNormalized(kDecay, 0.95);
+         e.component->setActive(false);
+         const uint32 longTail = e.processor->getTailSamples();
+         EXPECT_GT(longTail, shortTail);
+         e.start(44100.0, 256);
+         e.controller->setParamNormalized(kDecay, 0.25);
+         e.component->setActive(true); // again, still without a block
+         EXPECT_EQ(shortTail, e.processor->getTailSamples());
+     }},
     {"state moves through streams a few bytes at a time; a failing stream changes nothing",
      [](Effect& e)
      {
