@@ -207,9 +207,10 @@ inline Sse2::Strings operator+(const Sse2::Strings& a, const Sse2::Strings& b)
 } // namespace
 } // namespace resonator
 
-#include "ResonatorKernelBody.h"
+#include "engine/ResonatorKernelBody.h"
 
 namespace resonator
 {
+extern const Kernel kSse2Kernel;
 const Kernel kSse2Kernel = makeKernel<Sse2>("sse2");
 } // namespace resonator

@@ -271,4 +271,4 @@ inline Avx::Strings operator+(const Avx::Strings& a, const Avx::Strings& b)
 } // namespace
 } // namespace resonator
 
-#include "ResonatorKernelBody.h"
+#include "engine/ResonatorKernelBody.h"

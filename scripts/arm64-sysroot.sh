@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Makes build-arm64-sysroot/: the Debian 12 arm64 libraries and headers that the ARM64 build
+# links against and that qemu-aarch64-static runs its programs with.
+#   scripts/arm64-sysroot.sh
+# The packages are fetched with apt in a configuration of its own (arm64 as its only
+# architecture, its own package lists, cache and an empty status file, all in build-arm64-apt/),
+# used only to download; each is unpacked with dpkg -x. Nothing is installed on this machine and
+# its dpkg architectures stay as they are. Runs again only when the package list changed.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+sysroot="$root/build-arm64-sysroot"
+aptdir="$root/build-arm64-apt"
+
+# What the plug-in, the LV2 bundle, orv-host and the engine tests build against, and the C and
+# C++ runtime they run with. apt adds what these depend on.
+packages=(
+    libc6-dev libstdc++-12-dev
+    libcairo2-dev libfreetype-dev libxcb1-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev
+    lv2-dev libsndfile1-dev libgtest-dev
+)
+
+stamp="$sysroot/.packages"
+if [[ -f "$stamp" && "$(cat "$stamp")" == "${packages[*]}" ]]; then
+    exit 0
+fi
+
+mkdir -p "$aptdir"/{lists/partial,cache/archives/partial,state,preferences.d}
+: >"$aptdir/status"
+# The system's package sources, read for the arm64 architecture; nothing of the system's apt state.
+apt_options=(
+    -o APT::Architecture=arm64 -o APT::Architectures=arm64
+    -o Dir::State="$aptdir/state" -o Dir::State::Lists="$aptdir/lists"
+    -o Dir::State::status="$aptdir/status" -o Dir::Cache="$aptdir/cache"
+    -o Dir::Etc::Preferences=/dev/null -o Dir::Etc::PreferencesParts="$aptdir/preferences.d"
+    -o Debug::NoLocking=1 -o APT::Sandbox::User=root
+)
+echo "arm64-sysroot: fetching the arm64 package lists"
+apt-get "${apt_options[@]}" update -qq
+echo "arm64-sysroot: downloading ${packages[*]} and what they depend on"
+apt-get "${apt_options[@]}" install -qq -y -d --no-install-recommends "${packages[@]}" >/dev/null
+
+rm -rf "$sysroot"
+mkdir -p "$sysroot"
+count=0
+for deb in "$aptdir"/cache/archives/*_arm64.deb "$aptdir"/cache/archives/*_all.deb; do
+    [[ -e "$deb" ]] || continue
+    dpkg -x "$deb" "$sysroot"
+    count=$((count + 1))
+done
+
+# Absolute symbolic links (libfoo.so -> /lib/aarch64-linux-gnu/libfoo.so.1) point into this
+# machine's root: make them relative, so that they resolve inside the sysroot.
+while IFS= read -r link; do
+    target="$(readlink "$link")"
+    [[ "$target" == /* ]] || continue
+    ln -sfn "$(realpath -m --relative-to="$(dirname "$link")" "$sysroot$target")" "$link"
+done < <(find "$sysroot" -type l)
+
+echo "${packages[*]}" >"$stamp"
+echo "arm64-sysroot: $count packages unpacked into $sysroot"
