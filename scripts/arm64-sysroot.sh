@@ -12,11 +12,13 @@ sysroot="$root/build-arm64-sysroot"
 aptdir="$root/build-arm64-apt"
 
 # What the plug-in, the LV2 bundle, orv-host and the engine tests build against, and the C and
-# C++ runtime they run with. apt adds what these depend on.
+# C++ runtime they run with; the last line only lets the test folders configure. apt adds what
+# these depend on.
 packages=(
     libc6-dev libstdc++-12-dev
     libcairo2-dev libfreetype-dev libxcb1-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev
     lv2-dev libsndfile1-dev libgtest-dev
+    libxcb-xtest0-dev liblilv-dev libgmock-dev
 )
 
 stamp="$sysroot/.packages"
