@@ -30,16 +30,6 @@ set(ENV{PKG_CONFIG_LIBDIR}
 set(ENV{PKG_CONFIG_PATH} "")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} ${ORV_ARM64_SYSROOT})
 
-# The arm64 libraries live in Debian's multiarch folders, which the linker only searches through
-# the sysroot's ld.so.conf; name them so that libraries needed by libraries are found too.
-set(ORV_ARM64_LIBDIRS
-    "-Wl,-rpath-link,${ORV_ARM64_SYSROOT}/lib/${ORV_CROSS_TRIPLE}"
-    "-Wl,-rpath-link,${ORV_ARM64_SYSROOT}/usr/lib/${ORV_CROSS_TRIPLE}")
-string(JOIN " " ORV_ARM64_LIBDIRS ${ORV_ARM64_LIBDIRS})
-set(CMAKE_EXE_LINKER_FLAGS_INIT "${ORV_ARM64_LIBDIRS}")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "${ORV_ARM64_LIBDIRS}")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "${ORV_ARM64_LIBDIRS}")
-
 # ctest runs the ARM64 test programs through qemu with the sysroot's loader and libraries.
 if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
     find_program(ORV_QEMU_AARCH64 NAMES qemu-aarch64-static qemu-aarch64

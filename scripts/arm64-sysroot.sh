@@ -58,5 +58,36 @@ while IFS= read -r link; do
     ln -sfn "$(realpath -m --relative-to="$(dirname "$link")" "$sysroot$target")" "$link"
 done < <(find "$sysroot" -type l)
 
+# A dpkg database of the unpacked packages (build-arm64-sysroot/.dpkg), read only by
+# dpkg-shlibdeps (scripts/make-deb.sh) to find which package and version each library of the
+# ARM64 build comes from. Its file lists name the files where they are: inside the sysroot.
+admin="$sysroot/.dpkg"
+mkdir -p "$admin/info" "$admin/updates"
+: >"$admin/status"
+echo 1 >"$admin/info/format" # file names of Multi-Arch: same packages carry the architecture
+for deb in "$aptdir"/cache/archives/*.deb; do
+    [[ -e "$deb" ]] || continue
+    fields="$(dpkg-deb -f "$deb" Package Version Architecture Multi-Arch)"
+    field() { sed -n "s/^$1: //p" <<<"$fields"; }
+    package="$(field Package)"
+    arch="$(field Architecture)"
+    name="$package"
+    if [[ "$(field Multi-Arch)" == same ]]; then name="$package:$arch"; fi
+    printf 'Package: %s\nStatus: install ok installed\nArchitecture: %s\n' "$package" "$arch" >>"$admin/status"
+    if [[ -n "$(field Multi-Arch)" ]]; then
+        printf 'Multi-Arch: %s\n' "$(field Multi-Arch)" >>"$admin/status"
+    fi
+    printf 'Version: %s\nMaintainer: -\nDescription: unpacked for the ARM64 build\n\n' \
+        "$(field Version)" >>"$admin/status"
+    dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -e 's|^\./|/|' -e 's|/$||' | grep -v '^$' |
+        sed "s|^|$sysroot|" >"$admin/info/$name.list"
+    control="$(mktemp -d)"
+    dpkg-deb -e "$deb" "$control"
+    for f in symbols shlibs; do
+        if [[ -f "$control/$f" ]]; then cp "$control/$f" "$admin/info/$name.$f"; fi
+    done
+    rm -rf "$control"
+done
+
 echo "${packages[*]}" >"$stamp"
 echo "arm64-sysroot: $count packages unpacked into $sysroot"
