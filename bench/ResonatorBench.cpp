@@ -412,11 +412,10 @@ void registerBenchmarks(bool withPlugin)
     {
         const char* label;
         Scene scene;
-    } scenes[] = {
-        {"Steady", Scene::Steady},
-        {"Glides", Scene::Glides},
-        {"Automation", Scene::Automation},
-        {"SilenceAfterLoud", Scene::Silence}};
+    } scenes[] = {{"Steady", Scene::Steady},
+                  {"Glides", Scene::Glides},
+                  {"Automation", Scene::Automation},
+                  {"SilenceAfterLoud", Scene::Silence}};
     for (const Column& c : cols)
         for (const auto& s : scenes)
             benchmark::RegisterBenchmark((c.name + "/" + s.label).c_str(),

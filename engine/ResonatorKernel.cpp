@@ -30,15 +30,15 @@ const Kernel& chooseKernel(const char* requested, std::string& complaint)
         if (name == k->name)
         {
             if (isSupported(*k)) return *k;
-            complaint = "ORV_KERNEL=" + std::string(name) + " ignored: this processor cannot run it; using " +
-                        fastest->name;
+            complaint = "ORV_KERNEL=" + std::string(name) +
+                        " ignored: this processor cannot run it; using " + fastest->name;
             return *fastest;
         }
     std::string names;
     for (const Kernel* k : kernels)
         names += std::string(names.empty() ? "" : ", ") + k->name;
-    complaint = "ORV_KERNEL=" + std::string(name) + " ignored: not a kernel of this build (" + names +
-                "); using " + fastest->name;
+    complaint = "ORV_KERNEL=" + std::string(name) + " ignored: not a kernel of this build (" +
+                names + "); using " + fastest->name;
     return *fastest;
 }
 

@@ -66,12 +66,27 @@ struct Portable
         D2 lo;
         D2 hi;
     };
-    static Wide splatWide(double v) { return {splatD(v), splatD(v)}; }
-    static Wide widen(F v) { return {low(v), high(v)}; }
-    static F narrow(Wide v) { return pack(v.lo, v.hi); }
+    static Wide splatWide(double v)
+    {
+        return {splatD(v), splatD(v)};
+    }
+    static Wide widen(F v)
+    {
+        return {low(v), high(v)};
+    }
+    static F narrow(Wide v)
+    {
+        return pack(v.lo, v.hi);
+    }
 
-    static D low(F v) { return __builtin_convertvector(__builtin_shufflevector(v, v, 0, 1), D2); }
-    static D high(F v) { return __builtin_convertvector(__builtin_shufflevector(v, v, 2, 3), D2); }
+    static D low(F v)
+    {
+        return __builtin_convertvector(__builtin_shufflevector(v, v, 0, 1), D2);
+    }
+    static D high(F v)
+    {
+        return __builtin_convertvector(__builtin_shufflevector(v, v, 2, 3), D2);
+    }
     static F pack(D lo, D hi)
     {
         return __builtin_shufflevector(__builtin_convertvector(lo, F2),
@@ -130,8 +145,14 @@ struct Portable
         std::memcpy(&v, p, sizeof v);
         return v;
     }
-    static D equal(D a, D b) { return reinterpret_cast<D>(a == b); }
-    static D less(D a, D b) { return reinterpret_cast<D>(a < b); }
+    static D equal(D a, D b)
+    {
+        return reinterpret_cast<D>(a == b);
+    }
+    static D less(D a, D b)
+    {
+        return reinterpret_cast<D>(a < b);
+    }
     static D both(D a, D b)
     {
         return reinterpret_cast<D>(reinterpret_cast<L2>(a) & reinterpret_cast<L2>(b));
@@ -163,10 +184,22 @@ struct Portable
         return select(fraction, __builtin_convertvector(__builtin_convertvector(fits, L2), D2), v);
     }
     // The second operand unless the first compares smaller (larger): NaN gives the second.
-    static D smaller(D a, D b) { return select(less(a, b), a, b); }
-    static D larger(D a, D b) { return select(less(b, a), a, b); }
-    static double lowest(D v) { return v[0] < v[1] ? v[0] : v[1]; }
-    static double highest(D v) { return v[0] > v[1] ? v[0] : v[1]; }
+    static D smaller(D a, D b)
+    {
+        return select(less(a, b), a, b);
+    }
+    static D larger(D a, D b)
+    {
+        return select(less(b, a), a, b);
+    }
+    static double lowest(D v)
+    {
+        return v[0] < v[1] ? v[0] : v[1];
+    }
+    static double highest(D v)
+    {
+        return v[0] > v[1] ? v[0] : v[1];
+    }
     // Whole numbers that fit an int32 (delays, or -1).
     static void storeWhole(int32_t* p, D v)
     {

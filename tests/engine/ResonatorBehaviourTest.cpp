@@ -343,8 +343,8 @@ TEST(ResonatorBehaviour, KernelRequestsAreTakenOrRefusedWithAReason)
         const char* chosen; // null: the fastest
         bool complains;
     } cases[] = {
-        {nullptr, nullptr, false},      {"", nullptr, false},     {"portable", "portable", false},
-        {"avx1024", nullptr, true},     {"SSE2", nullptr, true},  {"portable ", nullptr, true},
+        {nullptr, nullptr, false},  {"", nullptr, false},    {"portable", "portable", false},
+        {"avx1024", nullptr, true}, {"SSE2", nullptr, true}, {"portable ", nullptr, true},
     };
     for (const auto& c : cases)
     {

@@ -189,9 +189,11 @@ class ResonatorMatchKernel : public ::testing::TestWithParam<const char*>
 // string lengths fall outside the ring or on whole numbers) still match the plain algorithm.
 TEST_P(ResonatorMatchKernel, SampleRateChangesAndUnusualRatesMatch)
 {
-    const float rates[] = {44000.0f, 44100.0f, 22050.0f,  8000.0f,
-                           1.0f,     0.0f,     500000.0f, std::numeric_limits<float>::quiet_NaN(),
-                           96000.0f};
+    // 4.7245e11 Hz makes string 0 just over 2^32 samples long, 2.03e21 Hz just over 2^64:
+    // lengths whose conversion to integers differs between processors.
+    const float rates[] = {44000.0f,   44100.0f, 22050.0f,  8000.0f,
+                           1.0f,       0.0f,     500000.0f, std::numeric_limits<float>::quiet_NaN(),
+                           4.7245e11f, 2.03e21f, -44100.0f, 96000.0f};
     CoreDriver engine;
     std::string skipReason;
     if (!useKernel(engine.core, GetParam(), skipReason)) GTEST_SKIP() << skipReason;
