@@ -25,6 +25,7 @@ using L2 = int64_t __attribute__((vector_size(16)));
 struct Portable
 {
     static constexpr int kWidth = 4;
+    static constexpr bool kInterleaved = false; // see processGroups
     using F = F4;
     using D = D2;
     struct Strings

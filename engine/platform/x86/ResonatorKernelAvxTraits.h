@@ -15,6 +15,7 @@ namespace
 struct Avx
 {
     static constexpr int kWidth = 8;
+    static constexpr bool kInterleaved = true; // see processGroups
     using F = __m256;
     using D = __m256d;
     struct Strings

@@ -12,6 +12,7 @@ namespace
 struct Sse2
 {
     static constexpr int kWidth = 4;
+    static constexpr bool kInterleaved = false; // see processGroups
     using F = __m128;
     using D = __m128d;
     struct Strings
