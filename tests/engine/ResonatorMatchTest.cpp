@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <tuple>
 
@@ -208,7 +209,7 @@ TEST_P(ResonatorMatchKernel, SampleRateChangesAndUnusualRatesMatch)
     tuneExactly();
     engine.core.reset();
     model.reset();
-    const std::vector<float> in = makeSignal(40000, 7);
+    const std::vector<float> in = makeSignal(std::size(rates) * 4000, 7); // 10 blocks per rate
     std::vector<float> eL(4000), eR(4000), mL(4000), mR(4000);
     int64_t pos = 0;
     for (float rate : rates)
