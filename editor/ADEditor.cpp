@@ -144,6 +144,13 @@ bool ADEditor::open(void* ptr)
     const CRect size(rect.left, rect.top, rect.left + background->getWidth(),
                      rect.top + background->getHeight());
     frame = new MyFrame(size, ptr, this);
+    // No window could be made (no parent, a parent that is no window, no window system): the
+    // host is told so, and nothing of the editor stays open.
+    if (!frame->isOpen())
+    {
+        close();
+        return false;
+    }
     frame->setBackground(background);
     setKnobMode(kLinearMode);
 

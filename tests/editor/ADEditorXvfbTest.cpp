@@ -2,13 +2,13 @@
 // entry point, its editor opened with effEditOpen inside a real X window, used with XTest input
 // and pumped with effEditIdle. What the window shows is compared with the same editor drawn
 // offscreen in this process.
+#include "XHostWindow.h"
+#include "XvfbServer.h"
 #include "editor/ADEditor.h"
 #include "engine/ParameterMapping.h"
 #include "platform/x11/x11frame.h"
 #include "plugin/PluginEntry.h"
 #include "tests/support/RecordingHost.h"
-#include "XHostWindow.h"
-#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
@@ -168,6 +168,25 @@ TEST_F(EditorInHost, OpensInTheHostWindowLookingAsDrawnOffscreen)
     // A value set by the host shows after the editor's idle.
     plugin->setParameter(kOutput, 1.0f);
     plugin->setParameter(kBypass, 0.7f);
+    EXPECT_TRUE(showsLikeOffscreen());
+    plugin->dispatch(effEditClose);
+    EXPECT_TRUE(until([&] { return children().empty(); }));
+}
+
+// No parent, or a window id that no window has: there is no editor window, the host is told so
+// and nothing of the editor stays open; a later open into a real window works.
+TEST_F(EditorInHost, OpenWithoutAWindowFailsAndALaterOpenWorks)
+{
+    for (void* parent :
+         {static_cast<void*>(nullptr), reinterpret_cast<void*>(uintptr_t{0x1ffffff0})})
+    {
+        EXPECT_EQ(plugin->dispatch(effEditOpen, 0, 0, parent), 0);
+        EXPECT_EQ(plugin->dispatch(effEditIdle), 0);
+        EXPECT_TRUE(children().empty());
+        plugin->dispatch(effEditClose);
+    }
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    ASSERT_EQ(children().size(), 1u);
     EXPECT_TRUE(showsLikeOffscreen());
     plugin->dispatch(effEditClose);
     EXPECT_TRUE(until([&] { return children().empty(); }));

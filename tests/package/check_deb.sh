@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Debian package as a user's system meets it: its name and control fields, the files
 # it installs and where, what lintian reports, that the orv-host it holds, unpacked, finds and
-# loads the plug-in it holds without being told where it is, and that the LV2 tools find, list
-# and run the unpacked LV2 bundle.
+# loads the plug-in it holds without being told where it is, that the LV2 tools find, list
+# and run the unpacked LV2 bundle, and that the unpacked CLAP plug-in exports only its entry
+# (and, where ../shared/tools has clap-info, loads).
 #   check_deb.sh PACKAGE.deb   check a package
 #   check_deb.sh BUILD_DIR     make the package from a build tree (scripts/make-deb.sh), then check it
 set -uo pipefail
@@ -22,8 +23,8 @@ fi
 field() { dpkg-deb --field "$deb" "$1"; }
 version="$(field Version)"
 # This machine's architecture, or ARM64 (scripts/build.sh arm64): its programs then run under
-# qemu with the libraries of the ARM64 sysroot; only the LV2 host check, which would load the
-# ARM64 library into this machine's lv2apply, is left out.
+# qemu with the libraries of the ARM64 sysroot; only the host checks that would load an ARM64
+# library into one of this machine's hosts (lv2apply, clap-info) are left out.
 arch="$(field Architecture)"
 run=()
 case "$arch" in
@@ -31,6 +32,7 @@ case "$arch" in
     arm64)
         machine=183
         run=(qemu-aarch64-static -L "${ORV_ARM64_SYSROOT:-$root/build-arm64-sysroot}")
+        nm=aarch64-linux-gnu-nm
         ;;
     *) fail "architecture $arch"; machine=none ;;
 esac
@@ -54,13 +56,14 @@ expect() { # mode, path
 }
 expect -rwxr-xr-x usr/bin/orv-host
 expect -rw-r--r-- usr/lib/lxvst/OrvSympharon.so
+expect -rw-r--r-- usr/lib/clap/OrvSympharon.clap
 expect -rw-r--r-- usr/share/man/man1/orv-host.1.gz
 for f in copyright changelog.gz README.md.gz; do expect -rw-r--r-- "usr/share/doc/orv-sympharon/$f"; done
 for f in manifest.ttl OrvSympharon.ttl presets.ttl OrvSympharon_dsp.so OrvSympharon_ui.so; do
     expect -rw-r--r-- "usr/lib/lv2/OrvSympharon.lv2/$f"
 done
 unexpected="$(awk '$1 !~ /^d/ {print $3}' "$tmp/files" |
-    grep -Ev '^usr/(bin/orv-host|lib/lxvst/OrvSympharon\.so|lib/lv2/OrvSympharon\.lv2/[^/]+|share/man/man1/orv-host\.1\.gz|share/doc/orv-sympharon/[^/]+)$')"
+    grep -Ev '^usr/(bin/orv-host|lib/lxvst/OrvSympharon\.so|lib/clap/OrvSympharon\.clap|lib/lv2/OrvSympharon\.lv2/[^/]+|share/man/man1/orv-host\.1\.gz|share/doc/orv-sympharon/[^/]+)$')"
 [[ -z "$unexpected" ]] || fail "files outside the expected places: $unexpected"
 
 # Every program and library is built for the package's architecture (ELF machine field).
@@ -106,6 +109,17 @@ export LV2_PATH="$tmp/root/usr/lib/lv2"
 if ((${#run[@]} == 0)); then
     XDG_CONFIG_HOME="$tmp/config" HOME="$tmp/home" lv2apply -i "$tmp/silence.wav" -o "$tmp/silence-lv2.wav" "$uri" >"$tmp/lv2apply" 2>&1 &&
         [[ -s "$tmp/silence-lv2.wav" ]] || fail "lv2apply on the unpacked bundle: $(cat "$tmp/lv2apply")"
+fi
+
+# The CLAP plug-in: one exported symbol, and a CLAP host loads it from where it was unpacked.
+clap="$tmp/root/usr/lib/clap/OrvSympharon.clap"
+[[ "$("${nm:-nm}" -D --defined-only "$clap" | awk '{print $3}')" == clap_entry ]] ||
+    fail "the CLAP plug-in exports more or less than clap_entry"
+clap_info="$root/../shared/tools/clap-info"
+if [[ -x "$clap_info" && ${#run[@]} -eq 0 ]]; then
+    XDG_CONFIG_HOME="$tmp/config" HOME="$tmp/home" "$clap_info" "$clap" >"$tmp/clap-info" 2>&1 &&
+        grep -q '"id" : "com.orvatone.orv-sympharon"' "$tmp/clap-info" ||
+        fail "clap-info does not load the unpacked CLAP plug-in: $(head -3 "$tmp/clap-info")"
 fi
 
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, $(grep -c '' "$tmp/files") entries, $failures failed"
