@@ -21,8 +21,7 @@ echo "== ARM64 engine tests under qemu"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
-# Sun .au files: float samples behind a fixed header, so equal sound is equal bytes (a WAV file's
-# PEAK chunk carries the time of writing).
+# Sun .au files: float samples behind a fixed header, so equal sound is equal bytes.
 same() {
     if cmp -s "$work/x86.au" "$work/arm64.au"; then
         echo "same: $1"
