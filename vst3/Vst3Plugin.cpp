@@ -413,7 +413,7 @@ tresult Vst3Plugin::getParamStringByValue(ParamID id, ParamValue valueNormalized
     string[0] = 0;
     if (id == kProgramParameterId)
     {
-        copyUtf16(string, 128, effect->programName(programFor(valueNormalized)));
+        copyUtf16(string, 128, listedProgramName(programFor(valueNormalized)));
         return kResultOk;
     }
     // Values beyond the range show as its ends (the effect takes them so); NaN shows nothing.
@@ -434,7 +434,7 @@ tresult Vst3Plugin::getParamValueByString(ParamID id, TChar* string, ParamValue&
     if (id == kProgramParameterId)
     {
         for (int32 p = 0; p <= kLastProgram; ++p)
-            if (trimmed(effect->programName(p)) == trimmed(text))
+            if (trimmed(listedProgramName(p)) == trimmed(text))
             {
                 valueNormalized = static_cast<ParamValue>(p) / kLastProgram;
                 return kResultOk;
@@ -576,11 +576,17 @@ tresult Vst3Plugin::getProgramName(ProgramListID listId, int32 programIndex, Str
 {
     if (listId != kProgramListId || programIndex < 0 || programIndex > kLastProgram || !name)
         return kInvalidArgument;
-    std::string text = effect->programName(programIndex);
-    // A program without a name still needs one to be listed.
-    if (trimmed(text).empty()) text = "Program " + std::to_string(programIndex + 1);
-    copyUtf16(name, 128, text);
+    copyUtf16(name, 128, listedProgramName(programIndex));
     return kResultOk;
+}
+
+std::string Vst3Plugin::listedProgramName(int32 programIndex) const
+{
+    std::string text = effect->programName(programIndex);
+    // A program without a name still needs one to be listed, and the program parameter shows
+    // and reads the same one.
+    if (trimmed(text).empty()) text = "Program " + std::to_string(programIndex + 1);
+    return text;
 }
 
 tresult Vst3Plugin::selectUnit(UnitID unitId)

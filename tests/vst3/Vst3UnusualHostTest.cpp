@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -104,6 +105,25 @@ const Case kCases[] = {
          // Selecting such a value selects that program, nothing else.
          EXPECT_EQ(kResultOk, e.controller->setParamNormalized(kProgramParameter, 1e300));
          EXPECT_EQ(1.0, e.controller->getParamNormalized(kProgramParameter));
+     }},
+    {"a program without a name has the same listed name in the list and as parameter text",
+     [](Effect& e)
+     {
+         std::vector<uint8_t> bytes = e.state();
+         const std::string first = "Default";
+         auto at = std::search(bytes.begin(), bytes.end(), first.begin(), first.end());
+         ASSERT_NE(bytes.end(), at);
+         std::fill(at, at + static_cast<std::ptrdiff_t>(first.size()), uint8_t{0});
+         ASSERT_EQ(kResultOk, e.setState(bytes));
+         String128 listed{};
+         ASSERT_EQ(kResultOk, e.units->getProgramName(1, 0, listed));
+         EXPECT_EQ("Program 1", utf8(listed));
+         tresult r = kResultFalse;
+         EXPECT_EQ("Program 1", textOf(e.controller, kProgramParameter, 0.0, &r));
+         ParamValue value = -1.0;
+         EXPECT_EQ(kResultOk,
+                   e.controller->getParamValueByString(kProgramParameter, listed, value));
+         EXPECT_EQ(0.0, value);
      }},
     {"texts of values outside 0..1 are the texts of the range's ends; NaN has none",
      [](Effect& e)
