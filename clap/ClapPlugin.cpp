@@ -200,7 +200,8 @@ bool ClapPlugin::init()
 
 bool ClapPlugin::activate(double sampleRate, uint32_t maxFrames)
 {
-    if (!(sampleRate > 0.0) || !std::isfinite(sampleRate) || maxFrames == 0) return false;
+    // A rate the effect cannot take (not positive, or beyond its single precision) is refused.
+    if (maxFrames == 0 || !instance->setSampleRate(sampleRate)) return false;
     const int32_t frames =
         static_cast<int32_t>(std::min<uint32_t>(maxFrames, static_cast<uint32_t>(INT32_MAX)));
     inputCopyFrames = std::min(frames, kLargestInputCopy);
@@ -212,7 +213,6 @@ bool ClapPlugin::activate(double sampleRate, uint32_t maxFrames)
     {
         return false;
     }
-    instance->setSampleRate(sampleRate);
     instance->setBlockSize(frames);
     instance->resume();
     active = true;

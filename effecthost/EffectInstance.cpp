@@ -110,11 +110,14 @@ VstIntPtr EffectInstance::hostCallback(AEffect* record, VstInt32 opcode, VstInt3
     }
 }
 
-void EffectInstance::setSampleRate(double sampleRate)
+bool EffectInstance::setSampleRate(double sampleRate)
 {
-    if (!(sampleRate > 0.0) || !std::isfinite(sampleRate)) return;
+    // The effect takes the rate as a float: rates that become infinite or zero there are none.
+    const auto single = static_cast<float>(sampleRate);
+    if (!(sampleRate > 0.0) || !std::isfinite(single) || !(single > 0.0f)) return false;
     rate = sampleRate;
-    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
+    dispatch(effSetSampleRate, 0, 0, nullptr, single);
+    return true;
 }
 
 void EffectInstance::setBlockSize(int32_t frames)

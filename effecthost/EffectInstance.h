@@ -39,8 +39,9 @@ public:
     EffectInstance(const EffectInstance&) = delete;
     EffectInstance& operator=(const EffectInstance&) = delete;
 
-    // Set-up while suspended.
-    void setSampleRate(double rate);
+    // Set-up while suspended. A rate that is not positive or does not fit the effect's single
+    // precision is refused (false, nothing changed).
+    bool setSampleRate(double rate);
     void setBlockSize(int32_t frames);
     double sampleRate() const { return rate; }
     // The strings start silent at resume; suspend and resume are idempotent.

@@ -47,8 +47,19 @@ constexpr const char* kUnitText[kNumEffectParameters] = {"dB", "%",     "%", "%"
 
 int32 programFor(ParamValue normalized)
 {
+    // NaN and values below the range are the first program, values above it (up to infinity,
+    // which would not fit the integer) the last.
     if (!(normalized >= 0.0)) return 0;
-    return std::min(kLastProgram, static_cast<int32>(normalized * kLastProgram + 0.5));
+    if (normalized >= 1.0) return kLastProgram;
+    return static_cast<int32>(normalized * kLastProgram + 0.5);
+}
+
+// A host's normalized value inside 0..1; false for NaN, which stands for no value.
+bool normalizedInRange(ParamValue value, ParamValue& clamped)
+{
+    if (std::isnan(value)) return false;
+    clamped = std::clamp(value, 0.0, 1.0);
+    return true;
 }
 
 bool isStereo(SpeakerArrangement arrangement)
@@ -194,6 +205,9 @@ tresult Vst3Plugin::activateBus(MediaType type, BusDirection dir, int32 index, T
 
 tresult Vst3Plugin::setActive(TBool state)
 {
+    // No processing runs during this call: values the host set for the processor that no block
+    // has carried yet take effect now, so the effect does not go on without them.
+    applyHostValues();
     if (state)
     {
         effect->resume();
@@ -243,10 +257,17 @@ tresult Vst3Plugin::getComponentStateBytes(IBStream* stream)
     applyHostValues();
     EffectInstance::State bytes;
     if (!effect->readState(bytes)) return kResultFalse;
-    int32 written = 0;
-    if (stream->write(bytes.data(), static_cast<int32>(bytes.size()), &written) != kResultOk ||
-        written != static_cast<int32>(bytes.size()))
-        return kResultFalse;
+    // A stream may take less than it is given per call: the rest follows until it takes nothing.
+    int32 total = 0;
+    while (total < static_cast<int32>(bytes.size()))
+    {
+        const int32 left = static_cast<int32>(bytes.size()) - total;
+        int32 written = 0;
+        if (stream->write(bytes.data() + total, left, &written) != kResultOk || written <= 0 ||
+            written > left)
+            return kResultFalse;
+        total += written;
+    }
     return kResultOk;
 }
 
@@ -254,11 +275,14 @@ tresult Vst3Plugin::setComponentState(IBStream* stream)
 {
     // The controller is the component: the state it is given is normally the one the component
     // has just taken. A different one (a host that restores the controller alone) is applied.
+    // Values the host set give way to the state only once it is taken: a refused state changes
+    // nothing, not even those.
     EffectInstance::State bytes;
     if (!readState(stream, bytes)) return kResultFalse;
+    if (bytes != effect->state() && !effect->setState(bytes.data(), bytes.size()))
+        return kResultFalse;
     hostPending.store(0);
-    if (bytes == effect->state()) return kResultOk;
-    return effect->setState(bytes.data(), bytes.size()) ? kResultOk : kResultFalse;
+    return kResultOk;
 }
 
 tresult Vst3Plugin::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
@@ -285,8 +309,9 @@ tresult Vst3Plugin::canProcessSampleSize(int32 symbolicSampleSize)
 
 tresult Vst3Plugin::setupProcessing(ProcessSetup& setup)
 {
-    if (!(setup.sampleRate > 0.0) || !std::isfinite(setup.sampleRate)) return kInvalidArgument;
-    effect->setSampleRate(setup.sampleRate);
+    // Only 32-bit samples are processed (canProcessSampleSize says so).
+    if (setup.symbolicSampleSize != kSample32) return kResultFalse;
+    if (!effect->setSampleRate(setup.sampleRate)) return kInvalidArgument;
     effect->setBlockSize(setup.maxSamplesPerBlock);
     return kResultOk;
 }
@@ -385,15 +410,18 @@ tresult Vst3Plugin::getParameterInfo(int32 paramIndex, vst3::ParameterInfo& info
 tresult Vst3Plugin::getParamStringByValue(ParamID id, ParamValue valueNormalized, String128 string)
 {
     if (!string) return kInvalidArgument;
+    string[0] = 0;
     if (id == kProgramParameterId)
     {
-        copyUtf16(string, 128, effect->programName(programFor(valueNormalized)));
+        copyUtf16(string, 128, listedProgramName(programFor(valueNormalized)));
         return kResultOk;
     }
+    // Values beyond the range show as its ends (the effect takes them so); NaN shows nothing.
+    ParamValue value = 0.0;
     char text[64];
-    if (!isEffectParameter(id) ||
-        !effecthost::parameterText(static_cast<int32_t>(id), static_cast<float>(valueNormalized),
-                                   false, text, sizeof text))
+    if (!isEffectParameter(id) || !normalizedInRange(valueNormalized, value) ||
+        !effecthost::parameterText(static_cast<int32_t>(id), static_cast<float>(value), false, text,
+                                   sizeof text))
         return kInvalidArgument;
     copyUtf16(string, 128, text);
     return kResultOk;
@@ -406,7 +434,7 @@ tresult Vst3Plugin::getParamValueByString(ParamID id, TChar* string, ParamValue&
     if (id == kProgramParameterId)
     {
         for (int32 p = 0; p <= kLastProgram; ++p)
-            if (trimmed(effect->programName(p)) == trimmed(text))
+            if (trimmed(listedProgramName(p)) == trimmed(text))
             {
                 valueNormalized = static_cast<ParamValue>(p) / kLastProgram;
                 return kResultOk;
@@ -431,7 +459,9 @@ ParamValue Vst3Plugin::normalizedParamToPlain(ParamID id, ParamValue valueNormal
 ParamValue Vst3Plugin::plainParamToNormalized(ParamID id, ParamValue plainValue)
 {
     if (id == kProgramParameterId)
-        return std::clamp(plainValue, 0.0, static_cast<double>(kLastProgram)) / kLastProgram;
+        return std::isnan(plainValue)
+                   ? 0.0
+                   : std::clamp(plainValue, 0.0, static_cast<double>(kLastProgram)) / kLastProgram;
     if (!isEffectParameter(id) || std::isnan(plainValue)) return 0.0;
     return effecthost::toNormalized(static_cast<int32_t>(id), static_cast<float>(plainValue));
 }
@@ -458,7 +488,12 @@ tresult Vst3Plugin::setParamNormalized(ParamID id, ParamValue value)
         return kResultOk;
     }
     if (!isEffectParameter(id)) return kInvalidArgument;
-    const float v = static_cast<float>(value);
+    // The effect leaves a parameter as it is for NaN and takes the ends for values beyond them;
+    // a value waiting for the processor is held the same way, so the host reads back what the
+    // effect will hold.
+    ParamValue inRange = 0.0;
+    if (!normalizedInRange(value, inRange)) return kInvalidArgument;
+    const float v = static_cast<float>(inRange);
     // Unchanged values (often the host echoing what the editor reported) need no work.
     if (!(hostPending.load() & bitOf(id)) && effect->parameter(static_cast<int32_t>(id)) == v)
         return kResultOk;
@@ -541,11 +576,17 @@ tresult Vst3Plugin::getProgramName(ProgramListID listId, int32 programIndex, Str
 {
     if (listId != kProgramListId || programIndex < 0 || programIndex > kLastProgram || !name)
         return kInvalidArgument;
-    std::string text = effect->programName(programIndex);
-    // A program without a name still needs one to be listed.
-    if (trimmed(text).empty()) text = "Program " + std::to_string(programIndex + 1);
-    copyUtf16(name, 128, text);
+    copyUtf16(name, 128, listedProgramName(programIndex));
     return kResultOk;
+}
+
+std::string Vst3Plugin::listedProgramName(int32 programIndex) const
+{
+    std::string text = effect->programName(programIndex);
+    // A program without a name still needs one to be listed, and the program parameter shows
+    // and reads the same one.
+    if (trimmed(text).empty()) text = "Program " + std::to_string(programIndex + 1);
+    return text;
 }
 
 tresult Vst3Plugin::selectUnit(UnitID unitId)

@@ -19,6 +19,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <string>
 #include <thread>
 
 namespace orv::vst3face
@@ -180,6 +181,8 @@ private:
     bool resizeRequested(int32_t width, int32_t height) override;
 
     bool onUiThread() const { return std::this_thread::get_id() == uiThread; }
+    // The name of program 0..5 as the program list and the program parameter give it.
+    std::string listedProgramName(vst3::int32 programIndex) const;
     // Values the host set while the effect was processing reach the effect through process; a
     // state taken before that happens holds them too.
     void applyHostValues();

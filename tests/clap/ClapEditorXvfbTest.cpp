@@ -206,4 +206,32 @@ TEST_F(ClapEditorInHost, RefusedWithoutTheHostsTimerAndWithAnotherWindowSystem)
     second.gui->destroy(second.plugin);
 }
 
+// A host that sets the parent twice, creates again over an open editor and destroys the plug-in
+// with its editor open: one window at a time, one timer, and nothing left registered or open.
+TEST_F(ClapEditorInHost, UsedOutOfOrderKeepsOneWindowAndLeavesNothingRegistered)
+{
+    ASSERT_TRUE(openEditor());
+    const clap_plugin_gui* gui = plugin->gui;
+    clap_window window{};
+    window.api = "x11";
+    window.x11 = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(x.handle()));
+    ASSERT_TRUE(gui->set_parent(plugin->plugin, &window));
+    EXPECT_TRUE(pumpUntil([&] { return x.children().size() == 1; }));
+    EXPECT_EQ(host.timers.size(), 1u);
+    EXPECT_LE(host.fds.size(), 1u);
+
+    // Created again while open: the open editor closes.
+    ASSERT_TRUE(gui->create(plugin->plugin, "x11", false));
+    EXPECT_TRUE(host.timers.empty());
+    EXPECT_TRUE(host.fds.empty());
+    EXPECT_TRUE(pumpUntil([&] { return x.children().empty(); }));
+
+    ASSERT_TRUE(gui->set_parent(plugin->plugin, &window));
+    EXPECT_TRUE(pumpUntil([&] { return x.children().size() == 1; }));
+    plugin.reset(); // destroyed with the editor open
+    EXPECT_TRUE(host.timers.empty());
+    EXPECT_TRUE(host.fds.empty());
+    EXPECT_TRUE(guitest::waitFor([&] { return x.children().empty(); }));
+}
+
 } // namespace

@@ -219,3 +219,43 @@ TEST_F(Vst3EditorInHost, WithoutARunLoopTheViewRefusesAndLeavesNoWindow)
 }
 
 } // namespace
+
+namespace
+{
+// A host that attaches twice, removes twice, opens a second view over the first and lets go of
+// a view still attached: one editor window at a time, the run loop's handlers registered once and
+// gone with the window.
+TEST_F(Vst3EditorInHost, AViewUsedOutOfOrderKeepsOneWindowAndLeavesTheRunLoopClean)
+{
+    ASSERT_EQ(kResultOk, view->setFrame(&frame));
+    ASSERT_EQ(kResultOk, view->attached(x.handle(), kPlatformTypeX11EmbedWindowID));
+    ASSERT_EQ(kResultOk, view->attached(x.handle(), kPlatformTypeX11EmbedWindowID));
+    EXPECT_TRUE(pumpUntil([&] { return x.children().size() == 1; }));
+    EXPECT_NE(nullptr, loop.events);
+    EXPECT_NE(nullptr, loop.timer);
+    EXPECT_EQ(kResultOk, view->removed());
+    EXPECT_EQ(kResultOk, view->removed());
+    EXPECT_EQ(nullptr, loop.timer);
+    EXPECT_TRUE(pumpUntil([&] { return x.children().empty(); }));
+
+    // A second view while the first is attached takes the editor; the first's window goes.
+    ASSERT_EQ(kResultOk, view->attached(x.handle(), kPlatformTypeX11EmbedWindowID));
+    IPlugView* second = effect->controller->createView(kEditorViewName);
+    ASSERT_NE(nullptr, second);
+    EXPECT_EQ(nullptr, loop.timer);
+    EXPECT_TRUE(pumpUntil([&] { return x.children().empty(); }));
+    EXPECT_NE(kResultOk, view->attached(x.handle(), kPlatformTypeX11EmbedWindowID));
+    ASSERT_EQ(kResultOk, second->setFrame(&frame));
+    ASSERT_EQ(kResultOk, second->attached(x.handle(), kPlatformTypeX11EmbedWindowID));
+    EXPECT_TRUE(pumpUntil([&] { return x.children().size() == 1; }));
+    for (int i = 0; i < 10; ++i)
+        loop.pump();
+
+    // Released while attached: it closes as if removed first.
+    second->release();
+    EXPECT_EQ(nullptr, loop.events);
+    EXPECT_EQ(nullptr, loop.timer);
+    EXPECT_TRUE(pumpUntil([&] { return x.children().empty(); }));
+    view->setFrame(nullptr);
+}
+} // namespace
