@@ -143,7 +143,9 @@ bool ADEditor::open(void* ptr)
     background = new CBitmap(CResourceDescription(kEditorBackgroundBitmap));
     const CRect size(rect.left, rect.top, rect.left + background->getWidth(),
                      rect.top + background->getHeight());
-    frame = new MyFrame(size, ptr, this);
+    auto* window = new MyFrame(size, ptr, this);
+    window->setBackgroundMenu([this](const CPoint& where) { showZoomMenu(where); }, kAboutTag);
+    frame = window;
     frame->setBackground(background);
     setKnobMode(kLinearMode);
 
@@ -213,6 +215,9 @@ bool ADEditor::open(void* ptr)
     lamp->forget();
 
     CPresetSystemEditor::open(ptr);
+    // The first picture now, not at the host's first idle: some hosts leave a window they have
+    // just opened without idle for a while.
+    frame->updateNow();
     return true;
 }
 

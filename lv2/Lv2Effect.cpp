@@ -255,10 +255,23 @@ void* Lv2Effect::openEditor(const void* ui, void* parent, const OrvLv2UiHost& ho
     EditorCall call(this);
     // One editor per effect: a second UI takes it over from the first.
     if (activeUi) closeEditor(activeUi);
+    // The host's scale reaches the editor the way every face gives it, before its size is read.
+    if (host.scaleFactor > 0)
+        dispatch(effVendorSpecific, AudioEffectX::kVendorScaleIndex,
+                 AudioEffectX::kVendorScaleValue, nullptr, host.scaleFactor);
+    // The editor may ask for a new size while it opens.
+    uiHost = host;
     ERect* rect = nullptr;
     if (!parent || !host.write || dispatch(effEditGetRect, 0, 0, &rect) == 0 || !rect)
+    {
+        uiHost = OrvLv2UiHost{};
         return nullptr;
-    if (dispatch(effEditOpen, 0, 0, parent) == 0) return nullptr;
+    }
+    if (dispatch(effEditOpen, 0, 0, parent) == 0)
+    {
+        uiHost = OrvLv2UiHost{};
+        return nullptr;
+    }
     auto* editor = dynamic_cast<AEffGUIEditor*>(effect->getEditor());
     VSTGUI::CFrame* frame = editor ? editor->getFrame() : nullptr;
     void* window =
@@ -266,10 +279,10 @@ void* Lv2Effect::openEditor(const void* ui, void* parent, const OrvLv2UiHost& ho
     if (!window)
     {
         dispatch(effEditClose);
+        uiHost = OrvLv2UiHost{};
         return nullptr;
     }
     activeUi = ui;
-    uiHost = host;
     hostControlValue.fill(std::numeric_limits<float>::quiet_NaN());
     width = rect->right - rect->left;
     height = rect->bottom - rect->top;
@@ -354,8 +367,8 @@ void Lv2Effect::editorGesture(VstInt32 index, bool begins)
                             begins);
 }
 
-VstIntPtr Lv2Effect::hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr,
-                                  void*, float opt)
+VstIntPtr Lv2Effect::hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index,
+                                  VstIntPtr value, void*, float opt)
 {
     if (opcode == audioMasterVersion) return kVstVersion;
     // Requests made while the effect is being built come before the record knows its instance.
@@ -372,6 +385,13 @@ VstIntPtr Lv2Effect::hostCallback(AEffect* record, VstInt32 opcode, VstInt32 ind
     case audioMasterEndEdit:
         self->editorGesture(index, false);
         return 1;
+    case audioMasterSizeWindow:
+        // The editor's new size (a new scale): the host resizes its window when it can.
+        return self->uiHost.resize && self->uiHost.resize->ui_resize &&
+                       self->uiHost.resize->ui_resize(self->uiHost.resize->handle, index,
+                                                      static_cast<int>(value)) == 0
+                   ? 1
+                   : 0;
     case audioMasterUpdateDisplay:
         // A program was applied (or renamed): the ports follow at the editor's next idle.
         self->resyncRequested.store(true);

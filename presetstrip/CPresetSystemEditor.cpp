@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -165,12 +166,67 @@ bool CPresetSystemEditor::open(void*)
     return true;
 }
 
+double CPresetSystemEditor::rememberedZoom()
+{
+    char text[16] = {};
+    if (!settings || !settings->readText(kSettingZoom, text, sizeof text)) return 0.0;
+    char* end = nullptr;
+    const long percent = std::strtol(text, &end, 10);
+    if (end == text || *end != 0 || percent < 100 || percent > 300) return 0.0;
+    return static_cast<double>(percent) / 100.0;
+}
+
+void CPresetSystemEditor::showZoomMenu(const CPoint& where)
+{
+    if (!frame || !frame->isOpen()) return;
+    if (!zoomMenu)
+    {
+        // Made when first asked for. It draws nothing and takes no clicks itself: it only
+        // holds the list, opened at the right-click's position.
+        zoomMenu = new COptionMenu(CRect(0, 0, 1, 1), this, kTagZoomMenu, nullptr, nullptr,
+                                   kNoDrawStyle | kCheckStyle);
+        zoomMenu->setMouseEnabled(false);
+        for (double zoom : kZoomChoices)
+        {
+            const std::string title =
+                zoom > 0 ? std::to_string(static_cast<int>(zoom * 100 + 0.5)) + " %"
+                         : "Automatic";
+            zoomMenu->addEntry(new CMenuItem(title.c_str(), CMenuItem::kNoFlags));
+        }
+        frame->addView(zoomMenu);
+    }
+    int32_t current = 0;
+    for (size_t i = 0; i < std::size(kZoomChoices); ++i)
+        if (kZoomChoices[i] == getUserZoom()) current = static_cast<int32_t>(i);
+    zoomMenu->setCurrent(current);
+    zoomMenu->setViewSize(CRect(where.x, where.y, where.x + 1, where.y + 1));
+    zoomMenu->popup();
+}
+
+void CPresetSystemEditor::chooseZoom()
+{
+    if (!zoomMenu) return;
+    const auto index = static_cast<size_t>(zoomMenu->getValue() + 0.5f);
+    if (index >= std::size(kZoomChoices)) return;
+    const double zoom = kZoomChoices[index];
+    if (settings)
+    {
+        if (zoom > 0)
+            settings->writeText(kSettingZoom,
+                                std::to_string(static_cast<int>(zoom * 100 + 0.5)).c_str());
+        else
+            settings->remove(kSettingZoom);
+    }
+    setUserZoom(zoom);
+}
+
 void CPresetSystemEditor::close()
 {
     idleTimer.stop();
     endFileDialog();
     nameField = nullptr;
     programMenu = nullptr;
+    zoomMenu = nullptr;
     rocker = nullptr;
     buttons.fill(nullptr);
 }
@@ -256,6 +312,9 @@ void CPresetSystemEditor::valueChanged(CControl* control)
         break;
     case kTagProgramMenu:
         chooseProgram();
+        break;
+    case kTagZoomMenu:
+        chooseZoom();
         break;
     // A right click reports exactly 0.5 and asks for the reversed byte order.
     case kTagLoadBank:

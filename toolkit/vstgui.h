@@ -82,6 +82,7 @@ using VSTGUI::createPlatformBitmapFromPng;
 using VSTGUI::createPlatformFrame;
 using VSTGUI::getBitmapResourceProvider;
 using VSTGUI::setBitmapResourceProvider;
+using VSTGUI::setScaledBitmapResourceProvider;
 using VSTGUI::setDefaultPlatformType;
 using VSTGUI::setFileDialogRunnerFactory;
 

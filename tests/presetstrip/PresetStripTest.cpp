@@ -486,6 +486,7 @@ TEST_F(PresetStripTest, ForeignNamesKeepTheStripDrawnAndTheirBytes)
     effect->setProgramName(ascii23.substr(0, 22).data());
     CPoint field = centreOf(kTagProgramName);
     frame->onMouseDown(field, kLButton);
+    hostKey(VKEY_END); // keeps the name, which the click selected, and types after it
     for (unsigned char c : "w\xE9") // é typed as the 24th character: two bytes in UTF-8
         if (c) hostKey(0, c);
     hostKey(VKEY_RETURN);
