@@ -3,6 +3,7 @@
 #include "editorglue/LayoutRect.h"
 
 #include "presets/CPresetSystemEffect.h"
+#include "presetstrip/CMessageView.h"
 #include "presetstrip/CPresetKickButton.h"
 #include "presetstrip/CPresetRockerSwitch.h"
 #include "presetstrip/CSaveLoadButton.h"
@@ -13,6 +14,7 @@
 #include "cframe.h"
 #include "coptionmenu.h"
 #include "ctextedit.h"
+#include "text/TextBytes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -79,6 +81,20 @@ std::string programName(CPresetSystemEffect* effect, VstInt32 index)
     char text[kProgramNameLength + 1] = {};
     effect->getProgramNameIndexed(0, index, text);
     return text;
+}
+
+// A program name as a file name: shown as text (UTF-8), without the characters file systems
+// refuse, no dots or spaces at its end; "Preset" when nothing is left.
+std::string fileNameFor(const std::string& name)
+{
+    std::string file = orv::toDisplayUtf8(name);
+    for (char& c : file)
+        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("/\\:*?\"<>|", c)) c = '_';
+    while (!file.empty() && (file.back() == ' ' || file.back() == '.'))
+        file.pop_back();
+    while (!file.empty() && file.front() == ' ')
+        file.erase(file.begin());
+    return file.empty() ? "Preset" : file;
 }
 
 // A save without an extension gets the dialog's default one, as the Windows dialog adds it.
@@ -467,7 +483,13 @@ void CPresetSystemEditor::runFileDialog(FileAction action, bool reversed)
     selector->setInitialDirectory(currentDirectory);
     if (saving)
     {
-        selector->setDefaultSaveName(bank ? currentBankName : currentPresetName);
+        // The last file's name; a preset with none remembered is proposed under its program's
+        // name.
+        std::string name = bank ? currentBankName : currentPresetName;
+        if (!bank && name.empty())
+            name = fileNameFor(programName(presetEffect, presetEffect->getCurrentProgramIndex())) +
+                   "." + kPresetFileExtension;
+        selector->setDefaultSaveName(name.c_str());
         selector->setDefaultExtension(extension);
     }
     else
@@ -481,7 +503,10 @@ void CPresetSystemEditor::runFileDialog(FileAction action, bool reversed)
                                        { fileDialogEnded(ended, action, reversed); });
     if (!started)
     {
+        // No dialog program on this system: say what to install instead of doing nothing.
+        const std::string message = selector->getUnavailableMessage();
         selector->forget();
+        if (!message.empty()) CMessageView::show(frame, message.c_str());
         return;
     }
     runningDialog = selector;
