@@ -34,6 +34,8 @@ public:
     void endEdit(int32_t index) override;
     // The factor the window shows (while open) or will open at.
     double getScaleFactor() const override;
+    // The desktop's scale changed: followed unless the user or the host chose one.
+    void systemScaleChanged() override { updateScale(); }
 
     // Where the scale comes from, first that applies: the user's zoom (0 = automatic), the
     // host's factor (0 = none given), the desktop's.

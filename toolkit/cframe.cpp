@@ -560,5 +560,9 @@ void CFrame::platformOnFocusLost()
 {
     endTextEdit();
 }
+void CFrame::platformOnScaleChanged()
+{
+    if (editor) editor->systemScaleChanged();
+}
 
 } // namespace VSTGUI

@@ -111,6 +111,7 @@ private:
     int32_t platformOnKeyDown(VstKeyCode& key) override;
     int32_t platformOnKeyUp(VstKeyCode& key) override;
     void platformOnFocusLost() override;
+    void platformOnScaleChanged() override;
 
     void invalidateDirtyViews();
     CView* viewAt(const CPoint& where) const;

@@ -40,6 +40,8 @@ public:
     virtual int32_t platformOnKeyUp(VstKeyCode& key) = 0;
     // The window lost the keyboard focus that text input asked for.
     virtual void platformOnFocusLost() = 0;
+    // The desktop's scale around the window changed (it moved to another screen).
+    virtual void platformOnScaleChanged() {}
 };
 
 // Pixels read back from a frame: 0xRRGGBB per pixel (alpha dropped), row-major.

@@ -91,12 +91,18 @@ void CairoDrawContext::keepUsable()
     applyClip();
 }
 
-// The clip lies on whole pixels of the surface, its edges on the nearest ones: views that meet
-// at a fractional pixel share it without a seam or a doubly drawn column.
+// On a scaled surface the clip lies on whole pixels, its edges on the nearest ones: views that
+// meet at a fractional pixel share it without a seam or a doubly drawn column.
 void CairoDrawContext::applyClip()
 {
     cairo_reset_clip(cr);
     const CRect& c = currentState.clipRect;
+    if (scale == 1.0)
+    {
+        cairo_rectangle(cr, c.left, c.top, c.getWidth(), c.getHeight());
+        cairo_clip(cr);
+        return;
+    }
     const double left = std::round(c.left * scale) / scale;
     const double top = std::round(c.top * scale) / scale;
     const double right = std::round(c.right * scale) / scale;
