@@ -1,6 +1,7 @@
 // orv-host demo: a short built-in phrase (plucked notes and a drum hit) played through each of
 // the plug-in's stored programs in turn, into one file.
-#include "tools/AudioFile.h"
+#include "tools/AudioFileWriter.h"
+#include "tools/ProgressBar.h"
 #include "tools/RenderOptions.h"
 
 #include <algorithm>
@@ -88,16 +89,21 @@ int runDemo(const Arguments& arguments)
     for (const std::string& arg : args)
         if (arg.size() > 1 && arg[0] == '-') return fail("unknown option '" + arg + "'");
     if (args.size() != 1) return fail("demo needs one output file: orv-host demo OUT.wav");
+    // demo lists the programs on standard output, so its audio cannot go there too.
+    if (args[0] == "-")
+        return fail("demo writes a file, not standard output: orv-host demo OUT.wav");
 
     EffectSession session;
     if (!session.open(settings.pluginPath, error)) return fail(error);
     const auto programs = session.programNames();
     if (programs.empty()) return fail("the plug-in names no programs");
-    AudioFileWriter writer;
-    if (!writer.open(args[0], kSampleRate, 2, error)) return fail(error);
-
     const Stereo phrase = makePhrase();
     const int frames = static_cast<int>(phrase.left.size());
+    AudioFileWriter writer;
+    if (!writer.open(args[0], "", kSampleRate, 2,
+                     static_cast<long long>(frames) * static_cast<long long>(programs.size()),
+                     error))
+        return fail(error);
     constexpr int kBlock = 256;
     std::vector<float> outL(static_cast<size_t>(frames)), outR(outL.size()),
         interleaved(2 * outL.size());
@@ -119,14 +125,15 @@ int runDemo(const Arguments& arguments)
             interleaved[2 * i + 1] = outR[i];
         }
         if (!writer.write(interleaved.data(), frames, error)) return fail(error);
-        progress.update(static_cast<double>(p + 1) / static_cast<double>(programs.size()));
+        progress.update(static_cast<double>(p + 1) * frames / kSampleRate,
+                        static_cast<double>(p + 1) / static_cast<double>(programs.size()));
         std::printf("%5.1f s  program %zu \"%s\"\n", static_cast<double>(p) * kSegmentSeconds, p,
                     programs[p].c_str());
     }
     progress.finish();
     session.stop();
     if (!writer.commit(error)) return fail(error);
-    reportClipping(writer, args[0]);
+    reportClipping(writer);
     std::printf("wrote %s: %.1f s, %d Hz stereo\n", args[0].c_str(),
                 static_cast<double>(programs.size()) * kSegmentSeconds, kSampleRate);
     return 0;

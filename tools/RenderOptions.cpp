@@ -2,8 +2,6 @@
 
 #include "tools/PluginLibrary.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -103,26 +101,4 @@ bool configureEffect(const EffectSettings& settings, EffectSession& session, std
         session.setParameter(index, value);
     }
     return true;
-}
-
-ProgressBar::ProgressBar(std::string label) : label(std::move(label)), enabled(isatty(2) != 0) {}
-
-void ProgressBar::update(double fraction)
-{
-    if (!enabled) return;
-    const int percent =
-        static_cast<int>(std::lround(std::fmin(std::fmax(fraction, 0.0), 1.0) * 100));
-    if (percent == shown) return;
-    shown = percent;
-    constexpr int kWidth = 40;
-    const int filled = percent * kWidth / 100;
-    std::fprintf(stderr, "\r%s [%.*s%*s] %3d%%", label.c_str(), filled,
-                 "########################################", kWidth - filled, "", percent);
-    std::fflush(stderr);
-}
-
-void ProgressBar::finish()
-{
-    if (enabled && shown >= 0) std::fputc('\n', stderr);
-    shown = -1;
 }

@@ -27,17 +27,3 @@ bool openConfiguredEffect(const EffectSettings& settings, EffectSession& session
                           std::string& error);
 // Applies the program and the parameter values to an effect already in the session.
 bool configureEffect(const EffectSettings& settings, EffectSession& session, std::string& error);
-
-// A progress bar on stderr, drawn only when stderr is a terminal.
-class ProgressBar
-{
-public:
-    explicit ProgressBar(std::string label);
-    void update(double fraction);
-    void finish();
-
-private:
-    std::string label;
-    bool enabled;
-    int shown = -1;
-};

@@ -74,6 +74,7 @@ expect_failure "unknown output format" "unknown output format" "$host" render "$
 expect_failure "bad block size" "--block" "$host" render "$tmp/mono.wav" "$tmp/x.wav" --block 0
 expect_failure "missing output" "needs an input and an output" "$host" render "$tmp/mono.wav"
 expect_failure "demo without output" "needs one output" "$host" demo
+expect_failure "demo to standard output" "demo writes a file" "$host" demo -
 check_ok "shot" "$tmp/editor.png" "$host" shot "$tmp/editor.png" --program High --set Bypass=1 --about
 expect_failure "shot to another format" "PNG" "$host" shot "$tmp/editor.jpg"
 expect_failure "shot of another plug-in" "--plugin is for" "$host" shot "$tmp/x.png" --plugin "$null_entry"
@@ -120,6 +121,93 @@ if cmp -s "$tmp/stereo.wav" "$tmp/kept.wav"; then echo "ok   stopped render keep
 [ -e "$tmp/x.wav" ] && { echo "FAIL a failed render left x.wav behind"; failures=$((failures + 1)); }
 leftovers=$(ls -A "$tmp" | grep partial || true)
 [ -n "$leftovers" ] && { echo "FAIL temporary files left: $leftovers"; failures=$((failures + 1)); }
+
+# Targets that are not regular files are refused and stay exactly what they were; nothing is
+# opened, so a FIFO without a reader cannot hang the render.
+checks="$(dirname "$0")/render_checks.py"
+mkdir "$tmp/targets" "$tmp/targets/folder" && mkfifo "$tmp/targets/fifo"
+python3 -c "import socket,sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])" "$tmp/targets/socket"
+kinds="fifo:fifo folder:directory socket:socket"
+if mknod "$tmp/targets/null" c 1 3 2>/dev/null; then kinds="$kinds null:character"; else
+    echo "skip device-node output: mknod needs root"; fi
+for pair in $kinds; do
+    node="$tmp/targets/${pair%%:*}" kind=${pair#*:}
+    before=$(stat -c '%F %t:%T %a' "$node")
+    expect_failure "output is a $kind" "not a regular file" timeout 10 "$host" render "$tmp/mono.wav" "$node"
+    [ "$(stat -c '%F %t:%T %a' "$node")" = "$before" ] || {
+        echo "FAIL the $kind output changed: $(stat -c '%F %t:%T %a' "$node")"; failures=$((failures + 1)); }
+    echo "$before" | grep -q "$kind" || { echo "FAIL $node is not a $kind: $before"; failures=$((failures + 1)); }
+done
+[ -z "$(ls -A "$tmp/targets" | grep partial)" ] || { echo "FAIL temporary files left beside the targets"; failures=$((failures + 1)); }
+
+# Whatever stands under the temporary name beforehand is not written through: a link planted
+# there (exec keeps the shell's process id, which the name holds) leaves its target alone.
+echo "keep me" >"$tmp/victim"
+sh -c 'ln -s "$1" "$2/.planted.wav.partial-$$" && exec "$3" render "$4" "$2/planted.wav" --tail 0' - \
+    "$tmp/victim" "$tmp" "$host" "$tmp/mono.wav" 2>"$tmp/err"
+if [ "$(cat "$tmp/victim")" = "keep me" ] && [ -f "$tmp/planted.wav" ] && [ ! -L "$tmp/planted.wav" ]; then
+    echo "ok   a link at the temporary name is not followed"; else
+    echo "FAIL a link at the temporary name was followed"; cat "$tmp/err"; failures=$((failures + 1)); fi
+
+# Sample rates out of range, written into the WAV header (bytes 24 to 27), are refused at once.
+set_rate() { # file, rate as four octal-escaped little-endian bytes
+    cp "$tmp/stereo.wav" "$1" && printf "$2" | dd of="$1" bs=1 seek=24 conv=notrunc 2>/dev/null
+}
+set_rate "$tmp/rate-huge.wav" '\377\377\377\177'
+set_rate "$tmp/rate-low.wav" '\077\037\000\000'
+set_rate "$tmp/rate-none.wav" '\000\000\000\000'
+set_rate "$tmp/rate-8k.wav" '\100\037\000\000'
+set_rate "$tmp/rate-700k.wav" '\140\256\012\000'
+started=$(date +%s%N)
+expect_failure "absurd rate" "rate 2147483647 Hz in '$tmp/rate-huge.wav' is not supported (orv-host takes 8000 to 768000 Hz)" \
+    "$host" render "$tmp/rate-huge.wav" "$tmp/rate.wav"
+[ $(( ($(date +%s%N) - started) / 1000000 )) -lt 1000 ] || { echo "FAIL refusing an absurd rate took a second or more"; failures=$((failures + 1)); }
+expect_failure "rate below 8 kHz" "rate 7999 Hz" "$host" render "$tmp/rate-low.wav" "$tmp/rate.wav"
+expect_failure "no rate" "no sample rate" "$host" render "$tmp/rate-none.wav" "$tmp/rate.wav"
+check_ok "rate of 8 kHz" "$tmp/rate-8k.wav.out.wav" "$host" render "$tmp/rate-8k.wav" "$tmp/rate-8k.wav.out.wav" --tail 0
+expect_failure "tail beyond an hour" "--tail takes seconds from 0 to 3600" "$host" render "$tmp/mono.wav" "$tmp/rate.wav" --tail 3601
+# Formats whose encoder refuses the rate fail with our words and leave no file at all.
+for ext in flac ogg; do
+    expect_failure "$ext refuses 700 kHz" "the $ext format does not take 2 channels at 700000 Hz" \
+        "$host" render "$tmp/rate-700k.wav" "$tmp/rate.$ext"
+done
+expect_failure "not audio" "not an audio file orv-host can read" "$host" render "$checks" "$tmp/rate.wav"
+[ -z "$(ls -A "$tmp" | grep -e '^rate\.' -e partial)" ] || { echo "FAIL refused renders left files: $(ls -A "$tmp" | grep -e '^rate\.' -e partial)"; failures=$((failures + 1)); }
+
+# Both ends of a pipeline: what comes through a pipe equals what the files give.
+"$host" render "$tmp/stereo.wav" "$tmp/file.raw" --tail 0.5 --format raw &&
+    "$host" render - "$tmp/stdin.raw" --tail 0.5 <"$tmp/stereo.wav" &&
+    "$host" render "$tmp/stereo.wav" - --tail 0.5 --format raw >"$tmp/stdout.raw" &&
+    cmp -s "$tmp/file.raw" "$tmp/stdin.raw" && cmp -s "$tmp/file.raw" "$tmp/stdout.raw" &&
+    [ "$(stat -c %s "$tmp/file.raw")" -eq $(( (22050 + 22050) * 8 )) ] &&
+    echo "ok   standard input and output carry the same audio as files" ||
+    { echo "FAIL pipes and files differ"; failures=$((failures + 1)); }
+"$host" render "$tmp/stereo.wav" - --tail 0.5 | "$host" render - - --tail 0.5 --format raw | cat >"$tmp/chain.raw"
+[ "$(stat -c %s "$tmp/chain.raw")" -eq $(( (22050 + 2 * 22050) * 8 )) ] && echo "ok   orv-host | orv-host" ||
+    { echo "FAIL a chain of two renders gives $(stat -c %s "$tmp/chain.raw") bytes"; failures=$((failures + 1)); }
+expect_failure "WAV onto standard output" "use --format flac, ogg, au or raw" "$host" render "$tmp/mono.wav" - --format wav
+
+# Memory stays bounded on a long input (ten minutes of 48 kHz stereo would take 230 MB held
+# whole). Sanitizers make it slow and add memory of their own: there a short run, unmeasured.
+long=600 medium=300 limit=64
+[ "${ORV_SANITIZED:-0}" = 1 ] && long=30 medium=20 limit=100000
+python3 "$checks" sparse-wav "$tmp/long.wav" $long &&
+    python3 "$checks" peak-memory $limit "$host" render "$tmp/long.wav" "$tmp/long-out.wav" --tail 0 ||
+    failures=$((failures + 1))
+[ "$(stat -c %s "$tmp/long-out.wav")" -ge $(( long * 48000 * 8 )) ] || { echo "FAIL the long render is short"; failures=$((failures + 1)); }
+rm -f "$tmp/long-out.wav"
+
+# Progress: on a terminal a line with elapsed time and speed, redrawn at most ten times a second,
+# ending with a newline; nothing with --quiet, nothing on a pipe (the renders above wrote nothing
+# to a non-terminal stderr), and no audio onto a terminal.
+python3 "$checks" sparse-wav "$tmp/medium.wav" $medium &&
+    python3 "$checks" terminal progress "$host" render "$tmp/medium.wav" "$tmp/medium-out.wav" &&
+    python3 "$checks" terminal quiet "$host" render "$tmp/mono.wav" "$tmp/quiet.wav" --quiet &&
+    python3 "$checks" terminal refused "$host" render "$tmp/mono.wav" - ||
+    failures=$((failures + 1))
+"$host" render "$tmp/medium.wav" "$tmp/medium-out.wav" 2>"$tmp/err" && [ ! -s "$tmp/err" ] ||
+    { echo "FAIL a render with stderr on a file wrote: $(cat "$tmp/err")"; failures=$((failures + 1)); }
+rm -f "$tmp/medium-out.wav" "$tmp/long.wav" "$tmp/medium.wav"
 
 echo "$failures failed"
 [ $failures -eq 0 ]
