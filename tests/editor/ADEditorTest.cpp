@@ -4,6 +4,7 @@
 #include "editor/CAbout.h"
 #include "editor/CLED.h"
 #include "editorglue/LayoutRect.h"
+#include "presetstrip/CMessageView.h"
 #include "effect/ADelay.h"
 #include "plugin/PluginEntry.h"
 #include "tests/support/RecordingHost.h"
@@ -494,4 +495,32 @@ TEST_F(EditorWindow, EscapeClosesTheMenuAndTheAboutScreen)
     down(title.x, title.y);
     up(title.x, title.y);
     EXPECT_NE(frame()->getModalView(), nullptr);
+}
+
+// Without a dialog program the arrows say what to install, in the editor; a click closes it.
+TEST_F(EditorWindow, ArrowsWithoutADialogProgramNameThePackages)
+{
+    ::setenv("ORV_FILE_DIALOG_CMD", "/nonexistent/zenity", 1);
+    open();
+    const auto arrow = centreOf(kLoadPresetButton);
+    down(arrow.x, arrow.y);
+    up(arrow.x, arrow.y);
+    ::unsetenv("ORV_FILE_DIALOG_CMD");
+    auto* message = dynamic_cast<CMessageView*>(frame()->getPopupView());
+    ASSERT_NE(message, nullptr);
+    const std::string text = message->getText();
+    EXPECT_NE(text.find("zenity"), std::string::npos) << text;
+    EXPECT_NE(text.find("kdialog"), std::string::npos) << text;
+    EXPECT_FALSE(editor->isFileDialogRunning());
+    // It is drawn: light text on a dark box where the strip's controls are not.
+    const VSTGUI::CRect box = message->getViewSize();
+    const VSTGUI::PixelImage image = pixels();
+    int light = 0;
+    for (int y = static_cast<int>(box.top); y < static_cast<int>(box.bottom); ++y)
+        for (int x = static_cast<int>(box.left); x < static_cast<int>(box.right); ++x)
+            light += guitest::channel(image.at(x, y), 8) > 200;
+    EXPECT_GT(light, 20);
+    down(10, 10);
+    up(10, 10);
+    EXPECT_EQ(frame()->getPopupView(), nullptr);
 }
