@@ -367,8 +367,8 @@ void Lv2Effect::editorGesture(VstInt32 index, bool begins)
                             begins);
 }
 
-VstIntPtr Lv2Effect::hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index,
-                                  VstIntPtr value, void*, float opt)
+VstIntPtr Lv2Effect::hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                  void*, float opt)
 {
     if (opcode == audioMasterVersion) return kVstVersion;
     // Requests made while the effect is being built come before the record knows its instance.

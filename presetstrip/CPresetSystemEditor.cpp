@@ -205,8 +205,7 @@ void CPresetSystemEditor::showZoomMenu(const CPoint& where)
         for (double zoom : kZoomChoices)
         {
             const std::string title =
-                zoom > 0 ? std::to_string(static_cast<int>(zoom * 100 + 0.5)) + " %"
-                         : "Automatic";
+                zoom > 0 ? std::to_string(static_cast<int>(zoom * 100 + 0.5)) + " %" : "Automatic";
             zoomMenu->addEntry(new CMenuItem(title.c_str(), CMenuItem::kNoFlags));
         }
         frame->addView(zoomMenu);

@@ -82,9 +82,9 @@ using VSTGUI::createPlatformBitmapFromPng;
 using VSTGUI::createPlatformFrame;
 using VSTGUI::getBitmapResourceProvider;
 using VSTGUI::setBitmapResourceProvider;
-using VSTGUI::setScaledBitmapResourceProvider;
 using VSTGUI::setDefaultPlatformType;
 using VSTGUI::setFileDialogRunnerFactory;
+using VSTGUI::setScaledBitmapResourceProvider;
 
 // Constants
 using VSTGUI::k3DIn;

@@ -4,9 +4,9 @@
 #include "editor/CAbout.h"
 #include "editor/CLED.h"
 #include "editorglue/LayoutRect.h"
-#include "presetstrip/CMessageView.h"
 #include "effect/ADelay.h"
 #include "plugin/PluginEntry.h"
+#include "presetstrip/CMessageView.h"
 #include "tests/support/RecordingHost.h"
 
 #include "GuiTestSupport.h"

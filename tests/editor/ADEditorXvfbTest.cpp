@@ -2,14 +2,14 @@
 // entry point, its editor opened with effEditOpen inside a real X window, used with XTest input
 // and pumped with effEditIdle. What the window shows is compared with the same editor drawn
 // offscreen in this process.
+#include "XHostWindow.h"
+#include "XvfbServer.h"
 #include "editor/ADEditor.h"
 #include "engine/ParameterMapping.h"
 #include "platform/x11/x11frame.h"
 #include "plugin/AudioEffectX.h"
 #include "plugin/PluginEntry.h"
 #include "tests/support/RecordingHost.h"
-#include "XHostWindow.h"
-#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>

@@ -165,8 +165,8 @@ PixelImage readPng(const std::filesystem::path& path)
         const int stride = cairo_image_surface_get_stride(s);
         for (int y = 0; y < image.height; ++y)
             for (int x = 0; x < image.width; ++x)
-                image.pixels.push_back(
-                    reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xFFFFFF);
+                image.pixels.push_back(reinterpret_cast<const uint32_t*>(data + y * stride)[x] &
+                                       0xFFFFFF);
     }
     cairo_surface_destroy(s);
     return image;
@@ -202,9 +202,9 @@ TEST_F(ScaledEditor, HostScaleSizesTheWindow)
         EXPECT_EQ(rectSize(), c.size) << c.factor;
     }
     // Another vendor request is not a scale.
-    EXPECT_EQ(effect->dispatcher(effVendorSpecific, AudioEffectX::kVendorScaleIndex, 0, nullptr,
-                                 2.0f),
-              0);
+    EXPECT_EQ(
+        effect->dispatcher(effVendorSpecific, AudioEffectX::kVendorScaleIndex, 0, nullptr, 2.0f),
+        0);
 
     EXPECT_EQ(hostScale(2.0f), 1);
     ASSERT_TRUE(editor->open(nullptr));
@@ -288,17 +288,14 @@ TEST(SystemScale, ResourcesAndGdkScale)
         double scale;
     };
     const Case cases[] = {
-        {"Xft.dpi:\t96\n", 1.0},
-        {"Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n", 2.0},
-        {"Xft.dpi: 144", 1.5},
-        {"Xcursor.size:\t24\n", 0.0},
+        {"Xft.dpi:\t96\n", 1.0},    {"Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n", 2.0},
+        {"Xft.dpi: 144", 1.5},      {"Xcursor.size:\t24\n", 0.0},
         {"xXft.dpi:\t192\n", 0.0}, // not at a line's start
-        {"Xft.dpi:\tlarge\n", 0.0},
-        {"", 0.0},
+        {"Xft.dpi:\tlarge\n", 0.0}, {"", 0.0},
     };
     for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(VSTGUI::X11Frame::scaleFromResources(c.resources, std::strlen(c.resources)),
-                         c.scale)
+        EXPECT_DOUBLE_EQ(
+            VSTGUI::X11Frame::scaleFromResources(c.resources, std::strlen(c.resources)), c.scale)
             << c.resources;
     EXPECT_EQ(VSTGUI::X11Frame::snapScaleFactor(120.0 / 96), 1.25);
     EXPECT_EQ(VSTGUI::X11Frame::snapScaleFactor(0.5), 1.0);

@@ -54,14 +54,19 @@ protected:
                                  lilv_instance_get_handle(instance->instance)};
         const LV2_Feature touchFeature{LV2_UI__touch, &touch};
         const LV2_Feature resizeFeature{LV2_UI__resize, &resize};
-        const LV2_Options_Option options[] = {
-            {LV2_OPTIONS_INSTANCE, 0, world.id(LV2_UI__scaleFactor), sizeof scale,
-             world.id(LV2_ATOM__Float), &scale},
-            {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
-        const LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
+        const LV2_Options_Option options[] = {{LV2_OPTIONS_INSTANCE, 0,
+                                               world.id(LV2_UI__scaleFactor), sizeof scale,
+                                               world.id(LV2_ATOM__Float), &scale},
+                                              {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+        const LV2_Feature optionsFeature{LV2_OPTIONS__options,
+                                         const_cast<LV2_Options_Option*>(options)};
         const LV2_Feature mapFeature{LV2_URID__map, &world.map};
-        const LV2_Feature* features[] = {&parent,        &access,      &touchFeature, &resizeFeature,
-                                         scale > 0 ? &optionsFeature : nullptr, &mapFeature,
+        const LV2_Feature* features[] = {&parent,
+                                         &access,
+                                         &touchFeature,
+                                         &resizeFeature,
+                                         scale > 0 ? &optionsFeature : nullptr,
+                                         &mapFeature,
                                          nullptr};
         ui = descriptor->instantiate(
             descriptor, ORV_LV2_PLUGIN_URI, ORV_LV2_BUNDLE "/",

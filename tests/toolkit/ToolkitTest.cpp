@@ -263,7 +263,7 @@ TEST(TextEdit, TypingCommitsOnReturnAndEscapeRestores)
     ASSERT_TRUE(edit->isEditingText());
     EXPECT_TRUE(frame->getFocusView() == edit);
     EXPECT_TRUE(edit->isTextSelected()); // the click selects the whole text
-    EXPECT_EQ(key(0, VKEY_RIGHT), 1);     // the caret at the end, nothing selected
+    EXPECT_EQ(key(0, VKEY_RIGHT), 1);    // the caret at the end, nothing selected
     EXPECT_FALSE(edit->isTextSelected());
     EXPECT_EQ(key(0, VKEY_BACK), 1);
     key(0xF6); // ö, two bytes in UTF-8

@@ -179,10 +179,9 @@ void GdiplusDrawContext::applyClip()
         graphics->SetClip(toRectF(c));
         return;
     }
-    graphics->SetClip(toRectF(CRect(std::round(c.left * scale) / scale,
-                                    std::round(c.top * scale) / scale,
-                                    std::round(c.right * scale) / scale,
-                                    std::round(c.bottom * scale) / scale)));
+    graphics->SetClip(
+        toRectF(CRect(std::round(c.left * scale) / scale, std::round(c.top * scale) / scale,
+                      std::round(c.right * scale) / scale, std::round(c.bottom * scale) / scale)));
 }
 
 // In the target's pixels.
@@ -423,8 +422,7 @@ void GdiplusDrawContext::drawString(const char* utf8, const CPoint& baseline, bo
 }
 
 GdiplusBackBuffer::GdiplusBackBuffer(int w, int h, double s)
-    : frameWidth(w), frameHeight(h), scale(s), width(scaledPixels(w, s)),
-      height(scaledPixels(h, s))
+    : frameWidth(w), frameHeight(h), scale(s), width(scaledPixels(w, s)), height(scaledPixels(h, s))
 {
     create();
 }

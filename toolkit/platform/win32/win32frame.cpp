@@ -543,8 +543,8 @@ double Win32Frame::windowScaleFactor(void* window)
 {
     // GetDpiForWindow exists from Windows 10 1607 on: looked up, so older systems still load us.
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     UINT dpi = 0;
     auto hwnd = static_cast<HWND>(window);
     if (getDpiForWindow && hwnd && IsWindow(hwnd)) dpi = getDpiForWindow(hwnd);

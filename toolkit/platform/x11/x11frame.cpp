@@ -108,8 +108,7 @@ double X11Frame::systemScaleFactor(void* parentWindow)
                 free(geo);
             }
         auto* reply = xcb_get_property_reply(
-            c,
-            xcb_get_property(c, 0, root, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 0, 1 << 16),
+            c, xcb_get_property(c, 0, root, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 0, 1 << 16),
             nullptr);
         if (reply)
         {
@@ -133,16 +132,16 @@ bool X11Frame::makeBackground()
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     xcb_window_t drawable = window ? window : root;
     const xcb_pixmap_t pixmap = xcb_generate_id(connection);
-    xcb_void_cookie_t cookie = xcb_create_pixmap_checked(
-        connection, depth, pixmap, drawable, static_cast<uint16_t>(buffer.getWidth()),
-        static_cast<uint16_t>(buffer.getHeight()));
+    xcb_void_cookie_t cookie = xcb_create_pixmap_checked(connection, depth, pixmap, drawable,
+                                                         static_cast<uint16_t>(buffer.getWidth()),
+                                                         static_cast<uint16_t>(buffer.getHeight()));
     if (xcb_generic_error_t* err = xcb_request_check(connection, cookie))
     {
         free(err);
         return false;
     }
-    cairo_surface_t* surface = cairo_xcb_surface_create(connection, pixmap, visual,
-                                                        buffer.getWidth(), buffer.getHeight());
+    cairo_surface_t* surface =
+        cairo_xcb_surface_create(connection, pixmap, visual, buffer.getWidth(), buffer.getHeight());
     // Until the first picture: the back buffer as it is (black), never the server's garbage.
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_surface(cr, buffer.getSurface(), 0, 0);
@@ -158,8 +157,7 @@ bool X11Frame::makeBackground()
     if (background) xcb_free_pixmap(connection, background);
     windowSurface = surface;
     background = pixmap;
-    if (window)
-        xcb_change_window_attributes(connection, window, XCB_CW_BACK_PIXMAP, &background);
+    if (window) xcb_change_window_attributes(connection, window, XCB_CW_BACK_PIXMAP, &background);
     return true;
 }
 
