@@ -43,7 +43,9 @@ AEffGUIEditor::~AEffGUIEditor()
 bool AEffGUIEditor::getRect(ERect** r)
 {
     double scale = 1.0;
-    if (frame && frame->isOpen())
+    if (resizingTo > 0)
+        scale = resizingTo; // asked for by the host while it resizes its window
+    else if (frame && frame->isOpen())
         scale = frame->getScaleFactor();
     else
     {
@@ -107,8 +109,11 @@ void AEffGUIEditor::updateScale()
     const CRect size = frame->getViewSize();
     const int width = VSTGUI::scaledPixels(size.getWidth(), scale);
     const int height = VSTGUI::scaledPixels(size.getHeight(), scale);
-    if (!effect || !effect->sizeWindow(width, height)) return;
-    if (frame->setScaleFactor(scale)) openScale = scale;
+    // A host may ask for the rectangle again while it resizes: it is the new one then.
+    resizingTo = scale;
+    const bool resized = effect && effect->sizeWindow(width, height);
+    resizingTo = 0.0;
+    if (resized && frame && frame->setScaleFactor(scale)) openScale = scale;
 }
 
 void AEffGUIEditor::idle()

@@ -65,5 +65,6 @@ private:
     double userZoom = 0.0;
     double hostScale = 0.0;
     double openScale = 1.0;
+    double resizingTo = 0.0;
     ERect scaledRect{};
 };

@@ -164,8 +164,13 @@ bool X11Frame::makeBackground()
 bool X11Frame::setScaleFactor(double scale)
 {
     if (!connection || xcb_connection_has_error(connection) || !window) return false;
+    const double old = buffer.getScale();
     buffer.setScale(clampScaleFactor(scale));
-    if (!makeBackground()) return false;
+    if (!makeBackground())
+    {
+        buffer.setScale(old);
+        return false;
+    }
     const uint32_t size[] = {static_cast<uint32_t>(buffer.getWidth()),
                              static_cast<uint32_t>(buffer.getHeight())};
     xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
