@@ -146,6 +146,13 @@ bool ADEditor::open(void* ptr)
     auto* window = new MyFrame(size, ptr, this);
     window->setBackgroundMenu([this](const CPoint& where) { showZoomMenu(where); }, kAboutTag);
     frame = window;
+    // No window could be made (no parent, a parent that is no window, no window system): the
+    // host is told so, and nothing of the editor stays open.
+    if (!frame->isOpen())
+    {
+        close();
+        return false;
+    }
     frame->setBackground(background);
     setKnobMode(kLinearMode);
 

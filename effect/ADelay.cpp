@@ -10,6 +10,7 @@
 #include <array>
 #include <atomic>
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 namespace
@@ -76,6 +77,10 @@ void ADelay::setParameter(VstInt32 index, float value)
 {
     if (isParameterIndex(index))
     {
+        // What hosts read back, show and save is 0..1: a value beyond either end is taken to
+        // that end, and a NaN, which means nothing, leaves the parameter as it is.
+        if (std::isnan(value)) return;
+        value = storableValue(value, 0.0f);
         paramValue[index].store(value);
         followLiveValue(index);
         // Into the current program; Output, Mix and Bypass into every program.

@@ -56,8 +56,8 @@ private:
     void orderEngineStores();
     void notifyEditor(VstInt32 index, float value);
 
-    // The values exactly as last set (no clamping); written by any thread, read by the host and
-    // the editor on theirs.
+    // The values as last set, clamped to 0..1; written by any thread, read by the host and the
+    // editor on theirs.
     std::array<std::atomic<float>, kNumParams> paramValue{};
     std::atomic<uint32_t> engineOrder{0};
     ResonatorCore resonator;

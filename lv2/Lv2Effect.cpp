@@ -4,6 +4,7 @@
 #include "editorglue/AEffGUIEditor.h"
 #include "effect/ADelay.h"
 #include "effect/FactoryPrograms.h"
+#include "effect/ParameterTable.h"
 #include "plugin/AudioEffect.h"
 #include "plugin/PluginEntry.h"
 #include "presets/CPresetSystemEffect.h"
@@ -65,7 +66,7 @@ bool isParameter(VstInt32 index)
 // True when a port value and a normalized value stand for the same setting, either way round.
 bool portHolds(int32_t parameter, float portValue, float normalized)
 {
-    return portValue == toPortValue(parameter, normalized) ||
+    return portValue == toUnitValue(parameter, normalized) ||
            sameBits(toNormalized(parameter, portValue), normalized);
 }
 
@@ -105,12 +106,15 @@ Lv2Effect::Lv2Effect(const LV2_Feature* const* features)
         chunkType = map->map(map->handle, LV2_ATOM__Chunk);
     }
     for (int32_t k = 0; k < kNumParams; ++k)
-        seen[static_cast<size_t>(k)] = toPortValue(k, kFactoryPrograms[0].values[k]);
+        seen[static_cast<size_t>(k)].store(toUnitValue(k, kFactoryPrograms[0].values[k]));
     hostControlValue.fill(std::numeric_limits<float>::quiet_NaN());
 }
 
 Lv2Effect* Lv2Effect::create(double sampleRate, const LV2_Feature* const* features)
 {
+    // The effect runs at a rate it can hold as a float; no such rate is zero, negative or no
+    // number at all.
+    if (!(sampleRate > 0.0) || !(sampleRate <= std::numeric_limits<float>::max())) return nullptr;
     try
     {
         std::unique_ptr<Lv2Effect> self(new Lv2Effect(features));
@@ -127,7 +131,7 @@ Lv2Effect* Lv2Effect::create(double sampleRate, const LV2_Feature* const* featur
         // A remembered default program makes the effect start elsewhere than the described
         // defaults: the host learns its values when the editor first opens.
         for (int32_t k = 0; k < kNumParams; ++k)
-            if (!portHolds(k, self->seen[static_cast<size_t>(k)],
+            if (!portHolds(k, self->seen[static_cast<size_t>(k)].load(),
                            self->record->getParameter(self->record, k)))
                 self->resyncRequested.store(true);
         return self.release();
@@ -167,22 +171,44 @@ void Lv2Effect::connectPort(uint32_t port, void* data)
 void Lv2Effect::applyControlPorts()
 {
     const uint32_t moving = gestures.load(std::memory_order_relaxed);
+    const bool adopt = adoptPortsOnNextRun.load(std::memory_order_relaxed);
     for (int32_t k = 0; k < kNumParams; ++k)
     {
         const float* port = controls[static_cast<size_t>(k)];
         if (!port) continue;
         const float p = *port;
-        float& last = seen[static_cast<size_t>(k)];
-        if (sameBits(p, last)) continue;
-        last = p;
-        if (adoptPortsOnNextRun || std::isnan(p) || (moving & bitOf(k))) continue;
+        std::atomic<float>& last = seen[static_cast<size_t>(k)];
+        if (sameBits(p, last.load(std::memory_order_relaxed))) continue;
         // The value the effect holds already (an echo of the editor's own port write, or the
         // port value that came with restored state) is not applied again: a conversion back
         // could move it by a rounding step.
-        if (portHolds(k, p, record->getParameter(record, k))) continue;
-        record->setParameter(record, k, toNormalized(k, p));
+        if (!adopt && !std::isnan(p) && !(moving & bitOf(k)) &&
+            !portHolds(k, p, record->getParameter(record, k)))
+            record->setParameter(record, k, toNormalized(k, p));
+        // Marked seen only once it is stored: a save that finds it seen finds it in the store.
+        last.store(p, std::memory_order_release);
     }
-    adoptPortsOnNextRun = false;
+    adoptPortsOnNextRun.store(false, std::memory_order_relaxed);
+}
+
+uint32_t Lv2Effect::pendingControls(std::array<float, kNumParams>& values) const
+{
+    if (adoptPortsOnNextRun.load(std::memory_order_relaxed)) return 0;
+    const uint32_t moving = gestures.load(std::memory_order_relaxed);
+    uint32_t pending = 0;
+    for (int32_t k = 0; k < kNumParams; ++k)
+    {
+        const float* port = controls[static_cast<size_t>(k)];
+        if (!port) continue;
+        const float p = *port;
+        // The choice applyControlPorts makes. A value marked seen is in the store by now.
+        if (sameBits(p, seen[static_cast<size_t>(k)].load(std::memory_order_acquire)) ||
+            std::isnan(p) || (moving & bitOf(k)))
+            continue;
+        values[static_cast<size_t>(k)] = p;
+        pending |= bitOf(k);
+    }
+    return pending;
 }
 
 void Lv2Effect::run(uint32_t frames)
@@ -206,33 +232,47 @@ void Lv2Effect::activate()
     // gliding there.
     applyControlPorts();
     dispatch(effMainsChanged, 0, 1);
-    active = true;
 }
 
 void Lv2Effect::deactivate()
 {
-    active = false;
     dispatch(effMainsChanged, 0, 0);
 }
 
 LV2_State_Status Lv2Effect::save(LV2_State_Store_Function store, LV2_State_Handle state)
 {
-    if (!map) return LV2_STATE_ERR_NO_FEATURE;
-    // Control values set while the instance is inactive have reached no run yet: they are taken
-    // now, or the saved store would miss them and a restore (where the store wins) would lose
-    // them. No run can be going on meanwhile, and a save never overlaps (de)activation.
-    if (!active) applyControlPorts();
+    // A map that answers 0 has given no key to store under (0 is no URID).
+    if (!map || !programStoreKey || !chunkType) return LV2_STATE_ERR_NO_FEATURE;
+    // The saved store holds what the host shows: control values that no run has taken yet (set
+    // just before the save, or while the instance is inactive) go into the saved copy, as the
+    // next run will store them; otherwise a restore, where the store wins, would lose them.
+    // A run may be going on on another thread: the effect itself is not changed here. The ports
+    // are read before the store, so a value that a run takes meanwhile is in one or the other.
+    std::array<float, kNumParams> portValues{};
+    const uint32_t pending = pendingControls(portValues);
+    unsigned char chunk[kPresetChunkSize];
     void* data = nullptr;
     const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
     if (size != kPresetChunkSize || !data) return LV2_STATE_ERR_UNKNOWN;
+    std::memcpy(chunk, data, sizeof chunk);
+    for (int32_t k = 0; k < kNumParams; ++k)
+    {
+        const float p = portValues[static_cast<size_t>(k)];
+        // A port that stands for the stored value already leaves it as it is (a conversion
+        // back could move it by a rounding step).
+        if (!(pending & bitOf(k)) || portHolds(k, p, CPresetSystemEffect::chunkValue(chunk, k)))
+            continue;
+        CPresetSystemEffect::putChunkValue(chunk, k, storableValue(toNormalized(k, p), 0.0f),
+                                           isGlobalParameter(k));
+    }
     // The chunk is plain bytes; a machine of the other byte order reads it too.
-    return store(state, programStoreKey, data, static_cast<size_t>(size), chunkType,
+    return store(state, programStoreKey, chunk, sizeof chunk, chunkType,
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
 LV2_State_Status Lv2Effect::restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle state)
 {
-    if (!map) return LV2_STATE_ERR_NO_FEATURE;
+    if (!map || !programStoreKey || !chunkType) return LV2_STATE_ERR_NO_FEATURE;
     size_t size = 0;
     uint32_t type = 0;
     uint32_t flags = 0;
@@ -245,7 +285,7 @@ LV2_State_Status Lv2Effect::restore(LV2_State_Retrieve_Function retrieve, LV2_St
     unsigned char chunk[kPresetChunkSize];
     std::memcpy(chunk, data, sizeof chunk);
     if (dispatch(effSetChunk, 0, kPresetChunkSize, chunk) != 0) return LV2_STATE_ERR_UNKNOWN;
-    adoptPortsOnNextRun = true;
+    adoptPortsOnNextRun.store(true, std::memory_order_relaxed);
     return LV2_STATE_SUCCESS;
 }
 
@@ -333,7 +373,7 @@ void Lv2Effect::sendPendingWrites()
     {
         const float value = record->getParameter(record, k);
         if (!portHolds(k, hostControlValue[static_cast<size_t>(k)], value))
-            writeControl(k, toPortValue(k, value));
+            writeControl(k, toUnitValue(k, value));
     }
 }
 
@@ -345,7 +385,7 @@ bool Lv2Effect::onEditorThread() const
 void Lv2Effect::editorAutomated(VstInt32 index, float value)
 {
     if (!isParameter(index)) return;
-    const float portValue = toPortValue(index, value);
+    const float portValue = toUnitValue(index, value);
     if (onEditorThread())
     {
         writeControl(index, portValue);

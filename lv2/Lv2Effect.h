@@ -7,7 +7,7 @@
 #pragma once
 
 #include "lv2/EditorBridge.h"
-#include "lv2/PortMapping.h"
+#include "lv2/Ports.h"
 #include "plugin/vst24.h"
 
 #include <lv2/state/state.h>
@@ -62,9 +62,12 @@ private:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
 
-    // Applies the control ports that changed since the last look (Audio class; also a save
-    // while the instance is inactive).
+    // Applies the control ports that changed since the last look (Audio class).
     void applyControlPorts();
+    // The control values that a run would apply next (one bit per parameter, their port values
+    // into `values`). Reads the ports and what run has seen, changes nothing: a save may call it
+    // while run goes on on another thread.
+    uint32_t pendingControls(std::array<float, kNumParams>& values) const;
 
     // The editor's requests to its host, arriving through the host callback.
     void editorAutomated(VstInt32 index, float value);
@@ -94,14 +97,13 @@ private:
     std::array<const float*, kNumParams> controls{};
     // The control values run() last looked at. They start as the described defaults (program
     // "Default"), so ports a host leaves at their defaults never override what the effect
-    // started with (its remembered default program, if the user has one).
-    std::array<float, kNumParams> seen{};
+    // started with (its remembered default program, if the user has one). Written by run once
+    // it has dealt with the value, read by a save on another thread.
+    std::array<std::atomic<float>, kNumParams> seen{};
     // Set by a restore that loaded a program store: the next look at the ports takes their
     // values as seen without applying them, so the restored state wins whether the host sets the
     // ports before or after restoring it.
-    bool adoptPortsOnNextRun = false;
-    // Between activate and deactivate: only then may run be called.
-    bool active = false;
+    std::atomic<bool> adoptPortsOnNextRun{false};
 
     // Parameters the user is moving in the editor (between its begin and end of edit): the
     // editor is their source, and older values still coming back through the ports are not

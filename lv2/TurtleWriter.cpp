@@ -4,7 +4,7 @@
 // the port conversions give them for program "Default", and the factory programs as presets.
 #include "effect/FactoryPrograms.h"
 #include "effect/ParameterTable.h"
-#include "lv2/PortMapping.h"
+#include "lv2/Ports.h"
 #include "lv2/Uris.h"
 
 #include <cctype>
@@ -67,17 +67,17 @@ std::string presetUri(const char* name)
     return "<" ORV_LV2_PRESET_PREFIX + slug + ">";
 }
 
-const char* unitOf(PortUnit unit)
+const char* unitOf(Unit unit)
 {
     switch (unit)
     {
-    case PortUnit::Decibel:
+    case Unit::Decibel:
         return "units:db";
-    case PortUnit::Percent:
+    case Unit::Percent:
         return "units:pc";
-    case PortUnit::Semitone:
+    case Unit::Semitone:
         return "units:semitone12TET";
-    case PortUnit::Cent:
+    case Unit::Cent:
         return "units:cent";
     default:
         return nullptr;
@@ -129,20 +129,20 @@ std::string audioPort(uint32_t index, const char* direction, const char* symbol,
 
 std::string controlPort(int32_t parameter)
 {
-    const ControlPort& port = kControlPorts[static_cast<size_t>(parameter)];
+    const ParameterUnit& port = kParameterUnits[static_cast<size_t>(parameter)];
     std::ostringstream t;
     t << "[\n        a lv2:ControlPort , lv2:InputPort ;\n        lv2:index "
       << kFirstControlPort + static_cast<uint32_t>(parameter) << " ;\n        lv2:symbol \""
       << port.symbol << "\" ;\n        lv2:name "
       << quoted(trimmed(kParameterInfo[static_cast<size_t>(parameter)].name))
       << " ;\n        lv2:default "
-      << number(toPortValue(parameter, kFactoryPrograms[0].values[static_cast<size_t>(parameter)]))
-      << " ;\n        lv2:minimum " << number(portMinimum(parameter)) << " ;\n        lv2:maximum "
-      << number(portMaximum(parameter));
+      << number(toUnitValue(parameter, kFactoryPrograms[0].values[static_cast<size_t>(parameter)]))
+      << " ;\n        lv2:minimum " << number(unitMinimum(parameter)) << " ;\n        lv2:maximum "
+      << number(unitMaximum(parameter));
     if (const char* unit = unitOf(port.unit)) t << " ;\n        units:unit " << unit;
-    if (port.unit == PortUnit::Semitone) t << " ;\n        lv2:portProperty lv2:integer";
-    if (port.unit == PortUnit::Toggle) t << " ;\n        lv2:portProperty lv2:toggled";
-    if (port.unit == PortUnit::Decibel)
+    if (port.unit == Unit::Semitone) t << " ;\n        lv2:portProperty lv2:integer";
+    if (port.unit == Unit::Toggle) t << " ;\n        lv2:portProperty lv2:toggled";
+    if (port.unit == Unit::Decibel)
         t << " ;\n        rdfs:comment \"The lowest value is silence.\"";
     t << "\n    ]";
     return t.str();
@@ -155,7 +155,7 @@ std::string plugin()
     t << "<" ORV_LV2_PLUGIN_URI ">\n"
          "    a lv2:Plugin , lv2:ReverbPlugin , doap:Project ;\n"
          "    doap:name \"Orv Sympharon\" ;\n"
-         "    rdfs:comment \"Orv Sympharon - string rezonator plug-in\" ;\n"
+         "    rdfs:comment \"Orv Sympharon - string resonator plug-in\" ;\n"
          "    doap:license <http://opensource.org/licenses/MIT> ;\n"
          "    doap:maintainer [\n"
          "        foaf:name \"www.orvatone.com\" ;\n"
@@ -196,8 +196,8 @@ std::string presets()
         {
             if (!isPresetParameter(k)) continue;
             t << separator << "[\n        lv2:symbol \""
-              << kControlPorts[static_cast<size_t>(k)].symbol << "\" ;\n        pset:value "
-              << number(toPortValue(k, program.values[static_cast<size_t>(k)])) << "\n    ]";
+              << kParameterUnits[static_cast<size_t>(k)].symbol << "\" ;\n        pset:value "
+              << number(toUnitValue(k, program.values[static_cast<size_t>(k)])) << "\n    ]";
             separator = " , ";
         }
         t << " .\n\n";

@@ -40,6 +40,14 @@ bool sameBits(float a, float b)
 {
     return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
 }
+
+// Values coming in from a chunk, file or remembered record replace the program's values as
+// storable ones: each clamped to 0..1, a NaN keeping the value the program had.
+void makeStorable(ProgramRecord& incoming, const ProgramRecord& replaced)
+{
+    for (int k = 0; k < kNumProgramValues; ++k)
+        incoming.values[k] = storableValue(incoming.values[k], replaced.values[k]);
+}
 } // namespace
 
 CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback audioMaster)
@@ -118,12 +126,13 @@ void CPresetSystemEffect::storeLiveValue(VstInt32 index, bool everyProgram,
 
 void CPresetSystemEffect::setParameter(VstInt32 index, float value)
 {
-    if (!programs || static_cast<uint32_t>(index) >= kNumProgramValues) return;
+    // A NaN leaves the value as it is.
+    if (!programs || static_cast<uint32_t>(index) >= kNumProgramValues || value != value) return;
     storesInProgress.fetch_add(1);
     if (storeHeld.load())
         skippedStores.fetch_or(1u << index);
     else
-        storeValue(index, false, value);
+        storeValue(index, false, storableValue(value, 0.0f));
     storesInProgress.fetch_sub(1);
 }
 
@@ -172,14 +181,21 @@ void CPresetSystemEffect::replaceProgram(VstInt32 index, const ProgramRecord& pr
 {
     if (!programs || !isProgramIndex(index)) return;
     ProgramChange change(*this);
-    programs[index] = program;
+    ProgramRecord incoming = program;
+    makeStorable(incoming, programs[index]);
+    programs[index] = incoming;
 }
 
 void CPresetSystemEffect::replaceAllPrograms(const ProgramRecord (&replacement)[kNumPresetPrograms])
 {
     if (!programs) return;
     ProgramChange change(*this);
-    std::memcpy(programs, replacement, sizeof replacement);
+    for (int p = 0; p < kNumPresetPrograms; ++p)
+    {
+        ProgramRecord incoming = replacement[p];
+        makeStorable(incoming, programs[p]);
+        programs[p] = incoming;
+    }
 }
 
 void CPresetSystemEffect::applyProgram(VstInt32 index)
@@ -232,6 +248,31 @@ VstInt32 CPresetSystemEffect::getChunk(void** data, bool)
     return kPresetChunkSize;
 }
 
+float CPresetSystemEffect::chunkValue(const unsigned char* chunk, VstInt32 index)
+{
+    const int32_t current = readInt32(chunk + kChunkCurrentOffset);
+    if (static_cast<uint32_t>(index) >= kNumProgramValues || !isProgramIndex(current)) return 0.0f;
+    float value;
+    std::memcpy(&value,
+                chunk + kChunkProgramsOffset +
+                    static_cast<size_t>(current) * sizeof(ProgramRecord) +
+                    offsetof(ProgramRecord, values) + 4 * static_cast<size_t>(index),
+                sizeof value);
+    return value;
+}
+
+void CPresetSystemEffect::putChunkValue(unsigned char* chunk, VstInt32 index, float value,
+                                        bool everyProgram)
+{
+    const int32_t current = readInt32(chunk + kChunkCurrentOffset);
+    if (static_cast<uint32_t>(index) >= kNumProgramValues || !isProgramIndex(current)) return;
+    for (int p = 0; p < kNumPresetPrograms; ++p)
+        if (everyProgram || p == current)
+            std::memcpy(chunk + kChunkProgramsOffset + p * sizeof(ProgramRecord) +
+                            offsetof(ProgramRecord, values) + 4 * static_cast<size_t>(index),
+                        &value, sizeof value);
+}
+
 VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool)
 {
     if (!chunkBuffer || !programs || !data || byteSize != kPresetChunkSize) return -1;
@@ -271,6 +312,14 @@ VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool)
         // The programs are replaced and the saved current one applied in one hold, so that no
         // value set meanwhile lands in a program of the old bank or of the new one by mistake.
         ProgramChange change(*this);
+        for (int p = 0; p < kNumPresetPrograms; ++p)
+        {
+            unsigned char* at = copy + kChunkProgramsOffset + p * sizeof(ProgramRecord);
+            ProgramRecord incoming;
+            std::memcpy(&incoming, at, sizeof incoming);
+            makeStorable(incoming, programs[p]);
+            std::memcpy(at, &incoming, sizeof incoming);
+        }
         std::memcpy(chunkBuffer, copy, kPresetChunkSize);
         std::memcpy(programs, copy + kChunkProgramsOffset,
                     kNumPresetPrograms * sizeof(ProgramRecord));

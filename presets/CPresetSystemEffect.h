@@ -26,8 +26,8 @@ public:
     explicit CPresetSystemEffect(audioMasterCallback audioMaster);
     ~CPresetSystemEffect() override;
 
-    // Stores the value into the current program (indices 0..7 only). The effect's own
-    // setParameter calls this one after it has updated its engine.
+    // Stores the value, clamped to 0..1, into the current program (indices 0..7 only); a NaN
+    // stores nothing.
     void setParameter(VstInt32 index, float value) override;
 
     // The host sees one program; the six stored ones switch only inside the plug-in.
@@ -39,6 +39,11 @@ public:
 
     VstInt32 getChunk(void** data, bool isPreset = false) override;
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false) override;
+    // Parameter `index` (0..7) of the program that a chunk as getChunk makes it names current
+    // (0 for a chunk that names none), and writing it: into that program, or into every program
+    // when `everyProgram`.
+    static float chunkValue(const unsigned char* chunk, VstInt32 index);
+    static void putChunkValue(unsigned char* chunk, VstInt32 index, float value, bool everyProgram);
 
     virtual VstInt32 getCurrentProgramIndex() { return currentProgramIndex.load(); }
     // Makes program `index` (0..5; anything else is ignored) current and applies its values in
@@ -51,7 +56,8 @@ public:
 
     // The editor's preset layer reads programs with these and replaces them with these (on the
     // user-interface thread): a copy taken while values may be changing, and replacements that
-    // no concurrent setParameter can half overwrite.
+    // no concurrent setParameter can half overwrite. Like a chunk, a replacement's values are
+    // kept clamped to 0..1, and a NaN among them keeps the value the program had.
     ProgramRecord readProgram(VstInt32 index) const;
     void replaceProgram(VstInt32 index, const ProgramRecord& program);
     void replaceAllPrograms(const ProgramRecord (&replacement)[kNumPresetPrograms]);

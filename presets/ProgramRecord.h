@@ -12,6 +12,16 @@ inline constexpr int kNumPresetPrograms = 6;
 inline constexpr int kNumProgramValues = 8;
 inline constexpr int kProgramNameLength = 24;
 
+// A parameter value as it may be kept, shown and saved: 0..1 (kept bit for bit), a value beyond
+// either end taken to that end. A NaN is no value at all: the value it would replace, `kept`,
+// stays (and a `kept` that is no number either becomes 0).
+inline float storableValue(float value, float kept)
+{
+    if (value != value) value = kept;
+    if (value >= 0.0f && value <= 1.0f) return value;
+    return value > 1.0f ? 1.0f : 0.0f;
+}
+
 struct ProgramRecord
 {
     // A shorter name ends with a zero byte and zeros fill the rest; a name of exactly 24

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Makes the Windows packages from a built OrvSympharon.dll and prints their paths:
+# Makes the Windows packages from a built OrvSympharon.dll and the OrvSympharon.clap built beside
+# it, and prints their paths:
 #   OrvSympharon-<version>-win64-setup.exe  the installer (NSIS)
-#   OrvSympharon-<version>-win64.zip        the DLL and a short read-me, for placing it by hand
+#   OrvSympharon-<version>-win64.zip        the DLL, the CLAP plug-in and a short read-me, for
+#                                           placing them by hand
 #   scripts/make-windows-packages.sh DLL VERSION OUT_DIR
 # scripts/package.sh calls it with the version orv-host reports; the package tests call it too.
 set -euo pipefail
@@ -10,6 +12,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 dll="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 version="$2"
 [[ -f "$dll" ]] || { echo "make-windows-packages: $1 does not exist" >&2; exit 1; }
+clap="$(dirname "$dll")/OrvSympharon.clap"
+[[ -f "$clap" ]] || { echo "make-windows-packages: $clap does not exist" >&2; exit 1; }
 mkdir -p "$3"
 out="$(cd "$3" && pwd)"
 name="OrvSympharon-$version-win64"
@@ -30,11 +34,12 @@ crlf "$root/CHANGELOG.md" "$docs/CHANGELOG.txt"
 nsis() { makensis -V2 -NOCD -DVERSION="$version" "$@" >"$work/makensis.log" || { cat "$work/makensis.log" >&2; exit 1; }; }
 nsis -DOUTFILE="$work/Uninstall.exe" "$root/packaging/windows/Uninstall.nsi"
 setup="$out/$name-setup.exe"
-nsis -DDLL="$dll" -DDOCS="$docs" -DUNINSTALLER="$work/Uninstall.exe" -DOUTFILE="$setup" \
+nsis -DDLL="$dll" -DCLAP="$clap" -DDOCS="$docs" -DUNINSTALLER="$work/Uninstall.exe" -DOUTFILE="$setup" \
     "$root/packaging/windows/OrvSympharon.nsi"
 
-# The zip: one folder holding the DLL and the documents, with the last commit's file times.
+# The zip: one folder holding the plug-ins and the documents, with the last commit's file times.
 cp "$dll" "$docs/OrvSympharon.dll"
+cp "$clap" "$docs/OrvSympharon.clap"
 stamp="$(git -C "$root" log -1 --format=%cd --date=format:%Y%m%d%H%M.%S 2>/dev/null || date +%Y%m%d%H%M.%S)"
 touch -t "$stamp" "$docs" "$docs"/*
 zip="$out/$name.zip"

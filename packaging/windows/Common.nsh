@@ -14,9 +14,12 @@ RequestExecutionLevel admin
 ;   PluginFolder         the folder holding OrvSympharon.dll
 ;   PluginFolderCreated  1 when the installer made that folder (the uninstaller then removes it
 ;                        once it is empty), 0 when it was there before
+;   ClapFolderCreated    the same for the common CLAP folder, which holds OrvSympharon.clap
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvSympharon"
 ; Where the documents and Uninstall.exe live; the plug-in folder is the installer's $INSTDIR.
 !define DOC_FOLDER "$PROGRAMFILES64\${PRODUCT}"
+; Where CLAP hosts look for plug-ins of all users.
+!define CLAP_FOLDER "$COMMONFILES64\CLAP"
 
 Name "${PRODUCT} ${VERSION}"
 VIProductVersion "${VERSION}.0"

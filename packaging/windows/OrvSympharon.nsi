@@ -1,20 +1,22 @@
 ; The Windows installer of Orv Sympharon, a 64-bit program for a 64-bit plug-in.
 ;
 ; It puts OrvSympharon.dll into the common VST2 folder (%CommonProgramFiles%\VST2) or a folder the
-; user picks, and the read-me, licences, change log and the uninstaller (Uninstall.nsi) into
+; user picks, the CLAP plug-in OrvSympharon.clap into the common CLAP folder
+; (%CommonProgramFiles%\CLAP, where CLAP hosts look), and the read-me, licences, change log and the uninstaller (Uninstall.nsi) into
 ; %ProgramFiles%\Orv Sympharon, and registers the uninstaller with Add/Remove Programs.
 ; "setup.exe /S" installs silently (with /D=FOLDER as the last argument for another plug-in
 ; folder), "Uninstall.exe /S" uninstalls silently. The uninstaller removes exactly what was
 ; installed: the DLL, the plug-in folder only if this installer made it and it is empty again,
-; the documents and the key.
+; the CLAP plug-in (and the CLAP folder if this installer made it and it is empty again), the
+; documents and the key.
 ;
 ; scripts/make-windows-packages.sh builds it:
-;   makensis -DVERSION=1.5.0 -DDLL=OrvSympharon.dll -DDOCS=folder -DUNINSTALLER=Uninstall.exe \
-;       -DOUTFILE=setup.exe OrvSympharon.nsi
+;   makensis -DVERSION=1.5.0 -DDLL=OrvSympharon.dll -DCLAP=OrvSympharon.clap -DDOCS=folder \
+;       -DUNINSTALLER=Uninstall.exe -DOUTFILE=setup.exe OrvSympharon.nsi
 ; where DOCS holds README.txt, LICENSE.txt, LiberationSans-OFL.txt and CHANGELOG.txt.
 
-!ifndef VERSION | DLL | DOCS | UNINSTALLER | OUTFILE
-  !error "define VERSION, DLL, DOCS, UNINSTALLER and OUTFILE (see the top of this file)"
+!ifndef VERSION | DLL | CLAP | DOCS | UNINSTALLER | OUTFILE
+  !error "define VERSION, DLL, CLAP, DOCS, UNINSTALLER and OUTFILE (see the top of this file)"
 !endif
 !include "${__FILEDIR__}/Common.nsh"
 
@@ -69,6 +71,20 @@ Section "Install"
     SetOutPath "$INSTDIR"
     File "/oname=OrvSympharon.dll" "${DLL}"
 
+    ; The CLAP plug-in always goes into the common CLAP folder. Whether this installer made that
+    ; folder is known from the first installation on; an update keeps the record.
+    ClearErrors
+    ReadRegDWORD $3 HKLM "${UNINSTALL_KEY}" "ClapFolderCreated"
+    ${If} ${Errors}
+        ${If} ${FileExists} "${CLAP_FOLDER}\*.*"
+            StrCpy $3 0
+        ${Else}
+            StrCpy $3 1
+        ${EndIf}
+    ${EndIf}
+    SetOutPath "${CLAP_FOLDER}"
+    File "/oname=OrvSympharon.clap" "${CLAP}"
+
     SetOutPath "${DOC_FOLDER}"
     File "${DOCS}/README.txt"
     File "${DOCS}/LICENSE.txt"
@@ -76,7 +92,7 @@ Section "Install"
     File "${DOCS}/CHANGELOG.txt"
     File "/oname=Uninstall.exe" "${UNINSTALLER}"
 
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (VST 2 plug-in)"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (VST 2 and CLAP plug-in)"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "${DOC_FOLDER}"
@@ -84,6 +100,7 @@ Section "Install"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"${DOC_FOLDER}\Uninstall.exe" /S'
     WriteRegStr HKLM "${UNINSTALL_KEY}" "PluginFolder" "$INSTDIR"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "PluginFolderCreated" $1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "ClapFolderCreated" $3
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
     ; Size in KiB, as Add/Remove Programs shows it.

@@ -13,7 +13,8 @@
 ;
 ; When OrvSympharon.dll cannot be deleted (a host has it loaded), nothing else is removed and the
 ; uninstall fails (exit code 2; run by hand, it offers to try again), so the entry stays for a
-; later attempt.
+; later attempt. OrvSympharon.clap goes next, in the same way: held by a host, it and everything
+; after it stay, with the entry.
 ;
 ; scripts/make-windows-packages.sh builds it before the installer, which carries it:
 ;   makensis -DVERSION=1.5.0 -DOUTFILE=Uninstall.exe Uninstall.nsi
@@ -76,6 +77,19 @@ Section "-Remove"
         ${If} $1 == 1
             RMDir "$0"
         ${EndIf}
+    ${EndIf}
+    ${Do}
+        Delete "${CLAP_FOLDER}\OrvSympharon.clap"
+        ${IfNot} ${FileExists} "${CLAP_FOLDER}\OrvSympharon.clap"
+            ${Break}
+        ${EndIf}
+        ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${CLAP_FOLDER}\OrvSympharon.clap is in use. Close the programs that have loaded it and retry." /SD IDCANCEL IDRETRY`
+            Abort "${CLAP_FOLDER}\OrvSympharon.clap is in use: it and the documents were not removed."
+        ${EndIf}
+    ${Loop}
+    ReadRegDWORD $2 HKLM "${UNINSTALL_KEY}" "ClapFolderCreated"
+    ${If} $2 == 1
+        RMDir "${CLAP_FOLDER}"
     ${EndIf}
     Delete "${DOC_FOLDER}\README.txt"
     Delete "${DOC_FOLDER}\LICENSE.txt"

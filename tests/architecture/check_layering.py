@@ -30,8 +30,14 @@ ALLOWED = {
                "text"},
     "effect": {"editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
                "resources", "text"},
-    "lv2": {"effect", "editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit", "engine",
-            "resources", "text"},
+    "effecthost": {"effect", "editor", "presetstrip", "presets", "editorglue", "plugin", "toolkit",
+                   "engine", "resources", "text"},
+    "vst3": {"effecthost", "effect", "editor", "presetstrip", "presets", "editorglue", "plugin",
+             "toolkit", "engine", "resources", "text"},
+    "clap": {"effecthost", "effect", "editor", "presetstrip", "presets", "editorglue", "plugin",
+             "toolkit", "engine", "resources", "text"},
+    "lv2": {"effecthost", "effect", "editor", "presetstrip", "presets", "editorglue", "plugin",
+            "toolkit", "engine", "resources", "text"},
 }
 # Headers the build writes into its own tree from cmake/<name>.in; any folder may include them.
 GENERATED_HEADERS = ("OrvVersion.h",)

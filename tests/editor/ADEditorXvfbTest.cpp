@@ -179,6 +179,25 @@ TEST_F(EditorInHost, OpensInTheHostWindowLookingAsDrawnOffscreen)
     EXPECT_TRUE(until([&] { return children().empty(); }));
 }
 
+// No parent, or a window id that no window has: there is no editor window, the host is told so
+// and nothing of the editor stays open; a later open into a real window works.
+TEST_F(EditorInHost, OpenWithoutAWindowFailsAndALaterOpenWorks)
+{
+    for (void* parent :
+         {static_cast<void*>(nullptr), reinterpret_cast<void*>(uintptr_t{0x1ffffff0})})
+    {
+        EXPECT_EQ(plugin->dispatch(effEditOpen, 0, 0, parent), 0);
+        EXPECT_EQ(plugin->dispatch(effEditIdle), 0);
+        EXPECT_TRUE(children().empty());
+        plugin->dispatch(effEditClose);
+    }
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    ASSERT_EQ(children().size(), 1u);
+    EXPECT_TRUE(showsLikeOffscreen());
+    plugin->dispatch(effEditClose);
+    EXPECT_TRUE(until([&] { return children().empty(); }));
+}
+
 TEST_F(EditorInHost, DraggingTheDecayKnobAutomatesTheHost)
 {
     ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);

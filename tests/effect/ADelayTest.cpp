@@ -2,9 +2,9 @@
 // steps (engine, programs, editor) and the lifecycle, seen through the effect object itself.
 #include "effect/ADelay.h"
 #include "EngineTestSupport.h"
-#include "plugin/EditorParameterLink.h"
 #include "effect/ParameterTable.h"
 #include "plugin/AEffEditor.h"
+#include "plugin/EditorParameterLink.h"
 
 #include <gtest/gtest.h>
 
@@ -98,16 +98,21 @@ TEST(ADelayEngine, ChangesAreStoredIntoTheCurrentProgramAndShownInTheEditor)
     editor.updates.clear();
 
     const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float tuneTarget = effect.engine().tuneTarget();
     effect.setParameter(kDamp, 0.61f);
-    effect.setParameter(kTune, nan);
-    effect.setParameter(9, 0.5f); // nothing stored, but the editor still hears of it
+    effect.setParameter(kTune, nan);   // no value: Tune stays as it is
+    effect.setParameter(kDecay, 7.0f); // kept, shown and stored as 1
+    effect.setParameter(9, 0.5f);      // nothing stored, but the editor still hears of it
     EXPECT_EQ(effect.store()[3].values[kDamp], 0.61f);
-    EXPECT_TRUE(std::isnan(effect.store()[3].values[kTune]));
-    EXPECT_TRUE(std::isnan(effect.getParameter(kTune)));
+    EXPECT_EQ(effect.store()[3].values[kTune], kFactoryPrograms[3].values[kTune]);
+    EXPECT_EQ(effect.getParameter(kTune), kFactoryPrograms[3].values[kTune]);
+    EXPECT_EQ(effect.engine().tuneTarget(), tuneTarget);
+    EXPECT_EQ(effect.store()[3].values[kDecay], 1.0f);
+    EXPECT_EQ(effect.getParameter(kDecay), 1.0f);
     EXPECT_EQ(effect.store()[2].values[kDamp], kFactoryPrograms[2].values[kDamp]);
-    EXPECT_NEAR(effect.engine().tuneTarget(), 0.943877, 5e-7); // NaN counts as 0
     ASSERT_EQ(editor.updates.size(), 3u);
     EXPECT_EQ(editor.updates[0], std::make_pair(int32_t{kDamp}, 0.61f));
+    EXPECT_EQ(editor.updates[1], std::make_pair(int32_t{kDecay}, 1.0f));
     EXPECT_EQ(editor.updates[2], std::make_pair(9, 0.5f));
     effect.detach();
 }

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <tuple>
 
@@ -195,15 +197,78 @@ TEST(EffectParameters, DisplayTexts)
         EXPECT_EQ(text(plugin, effGetParamDisplay, c.index), c.shown)
             << "parameter " << c.index << " at " << c.value;
     }
-    // Values outside 0..1 are reported as set; the sound uses them clamped.
+    // Values outside 0..1 are kept, shown and saved clamped, as the sound uses them.
     plugin.setParameter(kDecay, 1.5f);
-    EXPECT_EQ(plugin.getParameter(kDecay), 1.5f);
-    EXPECT_EQ(text(plugin, effGetParamDisplay, kDecay), "150.0000");
+    EXPECT_EQ(plugin.getParameter(kDecay), 1.0f);
+    EXPECT_EQ(text(plugin, effGetParamDisplay, kDecay), "100.0000");
     plugin.setParameter(kOutput, 3.0f);
-    EXPECT_EQ(plugin.getParameter(kOutput), 3.0f);
+    EXPECT_EQ(plugin.getParameter(kOutput), 1.0f);
     EXPECT_EQ(text(plugin, effGetParamDisplay, kOutput), "12.04120");
     EXPECT_EQ(plugin.getParameter(8), 0.0f);
     EXPECT_EQ(plugin.getParameter(-1), 0.0f);
+}
+
+// Values no parameter can have, from a host's setParameter or inside a chunk it loads: what the
+// plug-in then reports, shows and saves is the value clamped to 0..1, and a NaN leaves the value
+// it would have replaced.
+TEST(EffectParameters, ValuesOutsideTheRangeAreClampedOnEveryWayIn)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case
+    {
+        float given;
+        float kept; // NaN: the value before stays
+    };
+    const Case cases[] = {{nan, nan},      {-nan, nan},      {inf, 1.0f},        {-inf, 0.0f},
+                          {-5.0f, 0.0f},   {5.0f, 1.0f},     {1.0000001f, 1.0f}, {-1e-45f, 0.0f},
+                          {FLT_MAX, 1.0f}, {-FLT_MAX, 0.0f}, {0.3f, 0.3f},       {-0.0f, -0.0f},
+                          {1e-45f, 1e-45f}};
+    auto bits = [](float v)
+    {
+        uint32_t b;
+        std::memcpy(&b, &v, 4);
+        return b;
+    };
+    auto inRange = [](const Bytes& chunk)
+    {
+        for (int p = 0; p < 6; ++p)
+            for (int k = 0; k < 8; ++k)
+                if (!(chunkValue(chunk, p, k) >= 0.0f && chunkValue(chunk, p, k) <= 1.0f))
+                    return false;
+        return true;
+    };
+
+    RecordingHost host;
+    LoadedPlugin plugin(host), reference(host);
+    for (VstInt32 k = 0; k < 8; ++k)
+        for (const Case& c : cases)
+        {
+            SCOPED_TRACE("parameter " + std::to_string(k) + " set to " + std::to_string(c.given));
+            // Through setParameter.
+            plugin.setParameter(k, 0.4f);
+            plugin.setParameter(k, c.given);
+            const float kept = std::isnan(c.kept) ? 0.4f : c.kept;
+            EXPECT_EQ(bits(plugin.getParameter(k)), bits(kept));
+            reference.setParameter(k, kept);
+            EXPECT_EQ(text(plugin, effGetParamDisplay, k), text(reference, effGetParamDisplay, k));
+            Bytes chunk = plugin.chunk();
+            EXPECT_TRUE(inRange(chunk));
+            EXPECT_EQ(bits(chunkValue(chunk, 0, k)), bits(kept));
+
+            // Inside a chunk, in every program: each program keeps its own value for a NaN.
+            const Bytes before = chunk;
+            for (int p = 0; p < 6; ++p)
+                std::memcpy(chunk.data() + 32 + 56 * p + 24 + 4 * k, &c.given, 4);
+            ASSERT_EQ(plugin.dispatch(effSetChunk, 0, 368, chunk.data()), 0);
+            const Bytes loaded = plugin.chunk();
+            EXPECT_TRUE(inRange(loaded));
+            for (int p = 0; p < 6; ++p)
+                EXPECT_EQ(bits(chunkValue(loaded, p, k)),
+                          bits(std::isnan(c.kept) ? chunkValue(before, p, k) : c.kept))
+                    << "program " << p;
+            EXPECT_EQ(bits(plugin.getParameter(k)), bits(chunkValue(loaded, 0, k)));
+        }
 }
 
 TEST(EffectParameters, OnlyBypassHasProperties)

@@ -1,14 +1,15 @@
 // The preset and bank record readers, alone and as the preset layer applies them, on any bytes.
 // The first byte chooses the record kind and the user's "endian-reversed" choice; the rest is
 // the record, cut or zero-filled to its size as a short file leaves it. An accepted record lands
-// in the store exactly as decoded and is written back as a record that decodes to the same; a
-// refused one changes nothing.
+// in the store as decoded (its values kept within 0..1) and is written back as a record that
+// decodes to the same; a refused one changes nothing.
 #include "FuzzSupport.h"
 
 #include "presets/PresetRecords.h"
 #include "presets/platform/linux/XdgSettingsStore.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace
@@ -23,6 +24,19 @@ ProgramRecord storedProgram(const fuzz::Bytes& chunk, int p)
     ProgramRecord r;
     std::memcpy(&r, chunk.data() + 32 + 56 * p, sizeof r);
     return r;
+}
+
+// A decoded program as the store keeps it: every value within 0..1 (exactly as decoded when it
+// is), a NaN replaced by the value the program held before.
+ProgramRecord asStored(ProgramRecord decoded, const ProgramRecord& before)
+{
+    for (int k = 0; k < kNumProgramValues; ++k)
+    {
+        float& v = decoded.values[k];
+        if (std::isnan(v)) v = before.values[k];
+        if (!(v >= 0.0f && v <= 1.0f)) v = v > 1.0f ? 1.0f : 0.0f;
+    }
+    return decoded;
 }
 } // namespace
 
@@ -54,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // All six replaced exactly, and the first one applied.
         FUZZ_CHECK(effect.getCurrentProgramIndex() == 0);
         for (int p = 0; p < kNumPresetPrograms; ++p)
-            FUZZ_CHECK(sameProgram(storedProgram(after, p), decoded[p]));
+            FUZZ_CHECK(sameProgram(storedProgram(after, p),
+                                   asStored(decoded[p], storedProgram(before, p))));
         fuzz::Bytes written(kBankRecordSize, 0);
         layer.writeBankData(written.data());
         ProgramRecord back[kNumPresetPrograms];
@@ -76,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Loaded into the current program, which stays current; its name is stored as a text
         // (cut at a zero byte); the other programs keep theirs.
         FUZZ_CHECK(effect.getCurrentProgramIndex() == current);
-        ProgramRecord expected = decoded;
+        ProgramRecord expected = asStored(decoded, storedProgram(before, current));
         char name[kProgramNameLength + 1] = {};
         std::memcpy(name, decoded.name, kProgramNameLength);
         storeProgramName(expected, name);

@@ -7,7 +7,11 @@
 #include <gtest/gtest.h>
 #include <lv2/presets/presets.h>
 
+#include <atomic>
+#include <cmath>
+#include <limits>
 #include <set>
+#include <thread>
 
 namespace
 {
@@ -48,12 +52,12 @@ TEST_F(Lv2Bundle, PortsPresetsAndEditorAreWhatHostsRead)
             uri(i < kOutLeft || control ? LV2_CORE__InputPort : LV2_CORE__OutputPort)));
         if (!control) continue;
         const int32_t k = static_cast<int32_t>(i - kFirstControlPort);
-        EXPECT_EQ(text(lilv_port_get_symbol(plugin, port)), kControlPorts[k].symbol);
+        EXPECT_EQ(text(lilv_port_get_symbol(plugin, port)), kParameterUnits[k].symbol);
         LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
         lilv_port_get_range(plugin, port, &def, &min, &max);
-        EXPECT_EQ(lilv_node_as_float(def), toPortValue(k, kFactoryPrograms[0].values[k]));
-        EXPECT_EQ(lilv_node_as_float(min), portMinimum(k));
-        EXPECT_EQ(lilv_node_as_float(max), portMaximum(k));
+        EXPECT_EQ(lilv_node_as_float(def), toUnitValue(k, kFactoryPrograms[0].values[k]));
+        EXPECT_EQ(lilv_node_as_float(min), unitMinimum(k));
+        EXPECT_EQ(lilv_node_as_float(max), unitMaximum(k));
         lilv_node_free(def);
         lilv_node_free(min);
         lilv_node_free(max);
@@ -96,7 +100,7 @@ TEST_F(Lv2Bundle, PortsPresetsAndEditorAreWhatHostsRead)
             if (label != program.name) continue;
             for (int32_t k = 0; k < kNumParams; ++k)
                 EXPECT_EQ(programValueOf(chunk, 0, k), k == kMix ? 0.4f : program.values[k])
-                    << label << " " << kControlPorts[k].symbol;
+                    << label << " " << kParameterUnits[k].symbol;
         }
         lilv_state_free(state);
     }
@@ -242,6 +246,150 @@ TEST_F(Lv2Bundle, StateSavedWhileInactiveHoldsTheControls)
         EXPECT_EQ(programValueOf(restored.savedChunk(), 0, kDecay), 0.8f);
         lilv_state_free(saved);
     }
+}
+
+// A host that saves right after the user changed controls, before any run took them (a
+// scripted session, a stopped engine), active or not: the saved state holds the controls, and a
+// fresh instance restored from it with the host's port values sounds like a fresh instance with
+// those values. The instance itself takes them at its next run, as ever.
+TEST_F(Lv2Bundle, StateSavedRightAfterAControlChangeHoldsIt)
+{
+    std::vector<float> input(4096), expected(4096), got(4096), scratch(4096);
+    for (size_t i = 0; i < 1024; ++i)
+        input[i] = static_cast<float>((i * 7919) % 1000) / 1000.0f - 0.5f;
+    for (const bool active : {true, false})
+    {
+        SCOPED_TRACE(active ? "active" : "inactive");
+        Instance source(world);
+        source.activate();
+        source.run(64);
+        if (!active) source.activate(false);
+        source.set("mix", 100.0f);
+        source.set("decay", 90.0f);
+        source.set("transpose", -5.0f);
+        LilvState* saved = source.snapshot();
+        const auto chunk = source.savedChunk();
+        const int32_t current = currentProgramOf(chunk);
+        EXPECT_EQ(programValueOf(chunk, current, kDecay), toNormalized(kDecay, 90.0f));
+        EXPECT_EQ(programValueOf(chunk, current, kTranspose), toNormalized(kTranspose, -5.0f));
+        for (int p = 0; p < 6; ++p)
+            EXPECT_EQ(programValueOf(chunk, p, kMix), 1.0f) << "Mix is in every program";
+        EXPECT_EQ(programValueOf(chunk, current == 0 ? 1 : 0, kDecay),
+                  kFactoryPrograms[current == 0 ? 1 : 0].values[kDecay])
+            << "the other programs keep their own Decay";
+
+        Instance restored(world);
+        restored.restore(saved);
+        restored.activate();
+        Instance fresh(world);
+        for (const auto& [symbol, value] : portValuesOf(saved))
+            fresh.set(symbol, value);
+        fresh.activate();
+        restored.run(input.data(), got.data(), scratch.data(), 4096);
+        fresh.run(input.data(), expected.data(), scratch.data(), 4096);
+        EXPECT_EQ(got, expected);
+        EXPECT_EQ(restored.savedChunk(), fresh.savedChunk());
+
+        // The save changed nothing in the source: its next run takes the controls as before.
+        if (!active) source.activate();
+        source.run(1);
+        EXPECT_EQ(source.savedChunk(), chunk);
+        lilv_state_free(saved);
+    }
+}
+
+// LV2 lets a host save while run goes on on another thread. Every save holds the controls the
+// host set before it, whether or not a run has taken them yet.
+TEST_F(Lv2Bundle, StateSavedBesideRunHoldsTheControls)
+{
+    Instance source(world);
+    source.activate();
+    std::atomic<bool> stop{false};
+    std::thread audio(
+        [&]
+        {
+            std::vector<float> in(32), out(32);
+            while (!stop.load())
+                source.run(in.data(), out.data(), out.data(), 32);
+        });
+    // Stops the audio thread however the trials end.
+    struct Joiner
+    {
+        std::atomic<bool>& stop;
+        std::thread& thread;
+        ~Joiner()
+        {
+            stop.store(true);
+            thread.join();
+        }
+    } joiner{stop, audio};
+    for (int trial = 0; trial < 300; ++trial)
+    {
+        const float decay = static_cast<float>(trial % 101);
+        const float mix = static_cast<float>((trial * 37) % 101);
+        source.set("decay", decay);
+        source.set("mix", mix);
+        const auto chunk = source.savedChunk();
+        ASSERT_EQ(chunk.size(), 368u);
+        const int32_t current = currentProgramOf(chunk);
+        ASSERT_EQ(programValueOf(chunk, current, kDecay), toNormalized(kDecay, decay))
+            << "trial " << trial;
+        for (int p = 0; p < 6; ++p)
+            ASSERT_EQ(programValueOf(chunk, p, kMix), toNormalized(kMix, mix)) << "trial " << trial;
+    }
+}
+
+// What a host may hand over that is no use: rates that are no rate, a URID map that answers 0
+// (no key to store under or read from).
+TEST_F(Lv2Bundle, UnusableRatesAndKeysAreRefused)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double rate : {0.0, -1.0, std::nan(""), inf, -inf, -0.0, 1e300})
+    {
+        LilvInstance* instance = lilv_plugin_instantiate(world.plugin, rate, world.features);
+        EXPECT_EQ(instance, nullptr) << "rate " << rate;
+        if (instance) lilv_instance_free(instance);
+    }
+    LilvInstance* good = lilv_plugin_instantiate(world.plugin, 8000.0, world.features);
+    EXPECT_NE(good, nullptr);
+    if (good) lilv_instance_free(good);
+
+    LV2_URID_Map zeroMap{nullptr, [](LV2_URID_Map_Handle, const char*) -> LV2_URID { return 0; }};
+    const LV2_Feature zeroFeature{LV2_URID__map, &zeroMap};
+    const LV2_Feature* features[] = {&zeroFeature, nullptr};
+    LilvInstance* instance = lilv_plugin_instantiate(world.plugin, 44100.0, features);
+    ASSERT_NE(instance, nullptr);
+    const auto* state = static_cast<const LV2_State_Interface*>(
+        lilv_instance_get_extension_data(instance, LV2_STATE__interface));
+    ASSERT_NE(state, nullptr);
+    int calls = 0;
+    EXPECT_EQ(state->save(
+                  lilv_instance_get_handle(instance),
+                  [](LV2_State_Handle h, uint32_t, const void*, size_t, uint32_t, uint32_t)
+                  {
+                      ++*static_cast<int*>(h);
+                      return LV2_STATE_SUCCESS;
+                  },
+                  &calls, LV2_STATE_IS_POD, nullptr),
+              LV2_STATE_ERR_NO_FEATURE);
+    EXPECT_EQ(state->restore(
+                  lilv_instance_get_handle(instance),
+                  [](LV2_State_Handle h, uint32_t, size_t*, uint32_t*, uint32_t*) -> const void*
+                  {
+                      ++*static_cast<int*>(h);
+                      return nullptr;
+                  },
+                  &calls, 0, nullptr),
+              LV2_STATE_ERR_NO_FEATURE);
+    EXPECT_EQ(calls, 0);
+    lilv_instance_free(instance);
+
+    // The description hosts show.
+    LilvNode* comment =
+        lilv_world_get(world.world, lilv_plugin_get_uri(world.plugin),
+                       uri("http://www.w3.org/2000/01/rdf-schema#comment"), nullptr);
+    EXPECT_EQ(text(comment), "Orv Sympharon - string resonator plug-in");
+    lilv_node_free(comment);
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // instances whose control ports the test sets in user units and whose audio is connected per
 // run. State goes through lilv as hosts do, or straight through the plug-in's state interface
 // where a test needs the saved bytes themselves.
-#include "lv2/PortMapping.h"
+#include "lv2/Ports.h"
 #include "lv2/Uris.h"
 
 #include <lilv/lilv.h>
@@ -95,7 +95,7 @@ public:
     void set(const std::string& symbol, float portValue)
     {
         for (uint32_t k = 0; k < kNumParams; ++k)
-            if (symbol == kControlPorts[k].symbol) control(k) = portValue;
+            if (symbol == kParameterUnits[k].symbol) control(k) = portValue;
     }
     void activate(bool on = true)
     {
@@ -169,7 +169,7 @@ public:
                 *size = sizeof(float);
                 *type = self->world.id(LV2_ATOM__Float);
                 for (uint32_t k = 0; k < kNumParams; ++k)
-                    if (std::strcmp(symbol, kControlPorts[k].symbol) == 0) return &self->control(k);
+                    if (std::strcmp(symbol, kParameterUnits[k].symbol) == 0) return &self->control(k);
                 return nullptr;
             },
             this, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, world.features);

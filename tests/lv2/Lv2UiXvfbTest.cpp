@@ -208,7 +208,7 @@ TEST_F(Lv2EditorInHost, EmbedsTheEditorAndAKnobDragReachesTheHost)
     // Once the host has passed the writes back, the plug-in still holds the knob's own value.
     pump();
     pump();
-    EXPECT_EQ(toPortValue(kDecay, programValueOf(instance->savedChunk(), 0, kDecay)),
+    EXPECT_EQ(toUnitValue(kDecay, programValueOf(instance->savedChunk(), 0, kDecay)),
               writes.back().value);
     EXPECT_TRUE(showsLikeOffscreen());
 }

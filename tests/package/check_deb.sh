@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Debian package as a user's system meets it: its name and control fields, the files
 # it installs and where, what lintian reports, that the orv-host it holds, unpacked, finds and
-# loads the plug-in it holds without being told where it is, and that the LV2 tools find, list
-# and run the unpacked LV2 bundle.
+# loads the plug-in it holds without being told where it is, that the LV2 tools find, list
+# and run the unpacked LV2 bundle, and that the unpacked CLAP plug-in exports only its entry
+# (and, where ../shared/tools has clap-info, loads).
 #   check_deb.sh PACKAGE.deb   check a package
 #   check_deb.sh BUILD_DIR     make the package from a build tree (scripts/make-deb.sh), then check it
 set -uo pipefail
@@ -42,13 +43,14 @@ expect() { # mode, path
 }
 expect -rwxr-xr-x usr/bin/orv-host
 expect -rw-r--r-- usr/lib/lxvst/OrvSympharon.so
+expect -rw-r--r-- usr/lib/clap/OrvSympharon.clap
 expect -rw-r--r-- usr/share/man/man1/orv-host.1.gz
 for f in copyright changelog.gz README.md.gz; do expect -rw-r--r-- "usr/share/doc/orv-sympharon/$f"; done
 for f in manifest.ttl OrvSympharon.ttl presets.ttl OrvSympharon_dsp.so OrvSympharon_ui.so; do
     expect -rw-r--r-- "usr/lib/lv2/OrvSympharon.lv2/$f"
 done
 unexpected="$(awk '$1 !~ /^d/ {print $3}' "$tmp/files" |
-    grep -Ev '^usr/(bin/orv-host|lib/lxvst/OrvSympharon\.so|lib/lv2/OrvSympharon\.lv2/[^/]+|share/man/man1/orv-host\.1\.gz|share/doc/orv-sympharon/[^/]+)$')"
+    grep -Ev '^usr/(bin/orv-host|lib/lxvst/OrvSympharon\.so|lib/clap/OrvSympharon\.clap|lib/lv2/OrvSympharon\.lv2/[^/]+|share/man/man1/orv-host\.1\.gz|share/doc/orv-sympharon/[^/]+)$')"
 [[ -z "$unexpected" ]] || fail "files outside the expected places: $unexpected"
 
 # The copyright file names both licences, the changelog has an entry for this version.
@@ -87,6 +89,17 @@ export LV2_PATH="$tmp/root/usr/lib/lv2"
 /usr/bin/python3 -c 'import struct, sys; d = bytes(8 * 4410); f = struct.pack("<HHIIHH", 3, 2, 44100, 352800, 8, 32); b = b"WAVEfmt " + struct.pack("<I", 16) + f + b"data" + struct.pack("<I", len(d)) + d; open(sys.argv[1], "wb").write(b"RIFF" + struct.pack("<I", len(b)) + b)' "$tmp/silence.wav"
 XDG_CONFIG_HOME="$tmp/config" HOME="$tmp/home" lv2apply -i "$tmp/silence.wav" -o "$tmp/silence-lv2.wav" "$uri" >"$tmp/lv2apply" 2>&1 &&
     [[ -s "$tmp/silence-lv2.wav" ]] || fail "lv2apply on the unpacked bundle: $(cat "$tmp/lv2apply")"
+
+# The CLAP plug-in: one exported symbol, and a CLAP host loads it from where it was unpacked.
+clap="$tmp/root/usr/lib/clap/OrvSympharon.clap"
+[[ "$(nm -D --defined-only "$clap" | awk '{print $3}')" == clap_entry ]] ||
+    fail "the CLAP plug-in exports more or less than clap_entry"
+clap_info="$root/../shared/tools/clap-info"
+if [[ -x "$clap_info" ]]; then
+    XDG_CONFIG_HOME="$tmp/config" HOME="$tmp/home" "$clap_info" "$clap" >"$tmp/clap-info" 2>&1 &&
+        grep -q '"id" : "com.orvatone.orv-sympharon"' "$tmp/clap-info" ||
+        fail "clap-info does not load the unpacked CLAP plug-in: $(head -3 "$tmp/clap-info")"
+fi
 
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, $(grep -c '' "$tmp/files") entries, $failures failed"
 [[ $failures -eq 0 ]]

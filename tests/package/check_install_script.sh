@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# scripts/install.sh in a scratch home: the plug-in (and the LV2 bundle, when built) lands where
-# hosts look, a second install replaces it, and --uninstall removes exactly what was installed,
-# leaving the user's other plug-ins alone.
+# scripts/install.sh in a scratch home: the plug-in (and the LV2 bundle and the CLAP plug-in,
+# when built) lands where hosts look, a second install replaces it, and --uninstall removes
+# exactly what was installed, leaving the user's other plug-ins alone.
 #   check_install_script.sh BUILD_DIR
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -14,8 +14,9 @@ fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 run() { HOME="$home" bash "$root/scripts/install.sh" "$@" >/dev/null || fail "install.sh $* exited with $?"; }
 
 # The user's own files, some with names next to the installed ones (a kept backup of the bundle).
-mkdir -p "$home/.vst" "$home/.lv2/Other.lv2" "$home/.lv2/OrvSympharon.lv2.old"
+mkdir -p "$home/.vst" "$home/.lv2/Other.lv2" "$home/.lv2/OrvSympharon.lv2.old" "$home/.clap"
 echo other >"$home/.vst/Other.so"
+echo other >"$home/.clap/Other.clap"
 echo other >"$home/.lv2/Other.lv2/manifest.ttl"
 echo backup >"$home/.vst/OrvSympharon.so.new"
 echo backup >"$home/.lv2/OrvSympharon.lv2.old/manifest.ttl"
@@ -26,6 +27,9 @@ run "$build"
 cmp -s "$build/OrvSympharon.so" "$home/.vst/OrvSympharon.so" || fail "home/.vst/OrvSympharon.so is not the built plug-in"
 if [[ -d "$build/OrvSympharon.lv2" ]]; then
     diff -r "$build/OrvSympharon.lv2" "$home/.lv2/OrvSympharon.lv2" >/dev/null || fail "home/.lv2/OrvSympharon.lv2 is not the built bundle"
+fi
+if [[ -f "$build/OrvSympharon.clap" ]]; then
+    cmp -s "$build/OrvSympharon.clap" "$home/.clap/OrvSympharon.clap" || fail "home/.clap/OrvSympharon.clap is not the built CLAP plug-in"
 fi
 run --uninstall
 snapshot >"$tmp/after"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Windows installer silently under Wine in a fresh prefix, as an unattended install on a
-# new machine: the DLL must land in the common VST2 folder with an uninstaller registered and load
+# new machine: the DLL must land in the common VST2 folder (and OrvSympharon.clap, built beside
+# it, in the common CLAP folder) with an uninstaller registered and load
 # from there as a host loads it, and the silent uninstall must have removed the plug-in and its
 # entry when it returns, and leave the disk as it was once its clean-up has ended (also when an
 # install follows at once, which must stay whole). A second round
@@ -25,6 +26,7 @@ if [[ "${1:-}" == --make ]]; then
     packages="$(bash "$root/scripts/make-windows-packages.sh" "$3" "$2" "$tmp/out")" ||
         { echo "FAIL making the packages"; exit 1; }
     setup="${packages%%$'\n'*}"
+    zip="${packages##*$'\n'}"
     shift 2
 else
     (($# == 3)) || { echo "usage: check_windows_installer.sh SETUP.exe DLL LOADER.exe" >&2; exit 2; }
@@ -32,8 +34,21 @@ else
     shift
 fi
 dll="$(absolute "$1")" loader="$(absolute "$2")"
+clap="$(dirname "$dll")/OrvSympharon.clap"
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+
+if [[ -n "${zip:-}" ]]; then
+    # The zip holds both plug-ins, as built, beside the documents.
+    /usr/bin/python3 - "$zip" "$dll" "$clap" <<'PY' || fail "the zip does not hold the built plug-ins"
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+names = {n.split("/", 1)[1]: n for n in z.namelist() if "/" in n}
+for built in sys.argv[2:]:
+    name = built.rsplit("/", 1)[1]
+    assert name in names and z.read(names[name]) == open(built, "rb").read(), name
+PY
+fi
 
 # Runs a program and returns its exit code as soon as it ends (Wine's services may run on).
 wine_now() { timeout 120 wine "$@" </dev/null >>"$tmp/wine.log" 2>&1; }
@@ -48,6 +63,7 @@ uninstall_string() { sed -n "/^\[$key/,/^\$/p" "$WINEPREFIX/system.reg" | sed -n
 docs="$c/Program Files/Orv Sympharon"
 uninstaller='C:\Program Files\Orv Sympharon\Uninstall.exe'
 vst2="$c/Program Files/Common Files/VST2"
+clapdir="$c/Program Files/Common Files/CLAP"
 
 mkdir -p "$WINEPREFIX"
 wine_now wineboot -i && settle || { echo "FAIL wineboot: $(tail -3 "$tmp/wine.log")"; exit 1; }
@@ -57,6 +73,7 @@ files >"$tmp/before"
 wine_now "$setup" /S || fail "silent install exited with $?"
 settle
 cmp -s "$dll" "$vst2/OrvSympharon.dll" || fail "OrvSympharon.dll is not in the common VST2 folder"
+cmp -s "$clap" "$clapdir/OrvSympharon.clap" || fail "OrvSympharon.clap is not in the common CLAP folder"
 for f in README.txt LICENSE.txt LiberationSans-OFL.txt CHANGELOG.txt Uninstall.exe; do
     [[ -f "$docs/$f" ]] || fail "Program Files/Orv Sympharon/$f missing"
 done
@@ -70,6 +87,7 @@ quiet="$(uninstall_string)"
 wine_now "$uninstaller" /S || fail "silent uninstall exited with $?"
 # What a script sees as soon as the uninstaller returns.
 [[ -e "$vst2" ]] && fail "the common VST2 folder is still there when the uninstaller returns"
+[[ -e "$clapdir" ]] && fail "the common CLAP folder is still there when the uninstaller returns"
 [[ -e "$docs/README.txt" ]] && fail "the documents are still there when the uninstaller returns"
 registered_now && fail "the Add/Remove Programs entry is still there when the uninstaller returns"
 # An install at once after it, while the uninstaller's clean-up may still run, keeps its files.
@@ -90,6 +108,7 @@ files >"$tmp/before"
 wine_now "$setup" /S "/D=C:\\Plugins\\VST" || fail "silent install into a chosen folder exited with $?"
 settle
 cmp -s "$dll" "$c/Plugins/VST/OrvSympharon.dll" || fail "OrvSympharon.dll is not in the chosen folder"
+cmp -s "$clap" "$clapdir/OrvSympharon.clap" || fail "OrvSympharon.clap is not in the common CLAP folder"
 [[ -e "$vst2" ]] && fail "the install into a chosen folder made the common VST2 folder"
 wine_now "$uninstaller" /S || fail "second silent uninstall exited with $?"
 settle

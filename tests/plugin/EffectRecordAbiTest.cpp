@@ -285,4 +285,13 @@ TEST(Dispatcher, KeysAndKnobModeWithoutAWindowAreNotUsed)
     // A modifier float that is no number must not upset the plug-in.
     EXPECT_EQ(plugin.dispatch(effEditKeyDown, 'a', 300, nullptr, 1e30f), 0);
     EXPECT_EQ(plugin.dispatch(effEditClose), 0);
+
+    // No parent, or a handle that is no window: opening fails, and the editor stays closed.
+    for (void* parent : {static_cast<void*>(nullptr), reinterpret_cast<void*>(uintptr_t{0x7ff0})})
+    {
+        EXPECT_EQ(plugin.dispatch(effEditOpen, 0, 0, parent), 0);
+        EXPECT_EQ(plugin.dispatch(effEditIdle), 0);
+        EXPECT_EQ(plugin.dispatch(effEditKeyDown, 'a', 0, nullptr, 0.0f), 0);
+        EXPECT_EQ(plugin.dispatch(effEditClose), 0);
+    }
 }

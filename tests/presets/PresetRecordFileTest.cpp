@@ -4,7 +4,11 @@
 
 #include "presets/PresetRecords.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <limits>
 
 namespace
 {
@@ -25,6 +29,15 @@ std::vector<unsigned char> otherByteOrder(std::vector<unsigned char> record, int
         for (int k = 0; k < kNumProgramValues; ++k)
             byteSwap32(record.data() + bankProgramOffset(i) + kProgramNameLength + 4 * k);
     return record;
+}
+
+// The float with these bits as the store keeps it: within 0..1, a NaN replaced by `before`.
+float withinRange(uint32_t bits, float before)
+{
+    float v;
+    std::memcpy(&v, &bits, 4);
+    if (std::isnan(v)) return before;
+    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
 }
 
 uint32_t floatBitsAt(const std::vector<unsigned char>& record, size_t offset)
@@ -102,17 +115,20 @@ TEST_F(PresetTest, OtherByteOrderLoadsToTheSameValuesAndReversedChoiceFlipsFloat
     ASSERT_TRUE(effect.probe().loadPresetFile((files / "foreign.orv").c_str(), false));
     EXPECT_EQ(std::memcmp(&effect.getPrograms()[0], &original, sizeof original), 0);
 
-    // Foreign order loaded as "endian-reversed": the floats are taken as they are in the file.
+    // Foreign order loaded as "endian-reversed": the floats are taken as they are in the file
+    // (and, as every value that comes in, kept within 0..1; a NaN keeps the value before).
     ASSERT_TRUE(effect.probe().loadPresetFile((files / "foreign.orv").c_str(), true));
     for (int k = 0; k < 8; ++k)
-        EXPECT_EQ(bitsOf(effect.getPrograms()[0].values[k]), floatBitsAt(foreign, 29 + 4 * k));
+        EXPECT_EQ(bitsOf(effect.getPrograms()[0].values[k]),
+                  bitsOf(withinRange(floatBitsAt(foreign, 29 + 4 * k), original.values[k])));
 
     // Native loaded as "endian-reversed": every float reversed once; the name is untouched.
     writeBytes(files / "native.orv", native);
+    const ProgramRecord before = effect.getPrograms()[0];
     ASSERT_TRUE(effect.probe().loadPresetFile((files / "native.orv").c_str(), true));
     for (int k = 0; k < 8; ++k)
         EXPECT_EQ(bitsOf(effect.getPrograms()[0].values[k]),
-                  byteSwapped32(bitsOf(original.values[k])));
+                  bitsOf(withinRange(byteSwapped32(bitsOf(original.values[k])), before.values[k])));
     EXPECT_STREQ(effect.getPrograms()[0].name, "Native");
 
     // A bank in the other byte order.
@@ -124,6 +140,91 @@ TEST_F(PresetTest, OtherByteOrderLoadsToTheSameValuesAndReversedChoiceFlipsFloat
     effect.installFactoryPrograms();
     ASSERT_TRUE(effect.probe().readBankData(otherByteOrder(bank, 6).data(), false));
     EXPECT_EQ(effect.storeBytes(), bankStore);
+}
+
+// Values no parameter can have, in a preset or bank file, a memory or a remembered default:
+// each comes in clamped to 0..1, and a NaN keeps the value the program had.
+TEST_F(PresetTest, ValuesOutsideTheRangeComeInClampedOnEveryWay)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const float given[kNumProgramValues] = {nan, inf, -inf, -5.0f, 5.0f, 0.3f, -0.0f, 1e-45f};
+    // What each becomes; NaN: the value before.
+    const float kept[kNumProgramValues] = {nan, 1.0f, 0.0f, 0.0f, 1.0f, 0.3f, -0.0f, 1e-45f};
+    ProgramRecord hostile{};
+    storeProgramName(hostile, "Hostile");
+    std::memcpy(hostile.values, given, sizeof given);
+    std::vector<unsigned char> preset(kPresetRecordSize), bank(kBankRecordSize);
+    writePresetRecord(preset.data(), kTestUniqueID, hostile);
+    const ProgramRecord six[kNumPresetPrograms] = {hostile, hostile, hostile,
+                                                   hostile, hostile, hostile};
+    writeBankRecord(bank.data(), kTestUniqueID, six);
+    writeBytes(files / "hostile.orv", preset);
+    writeBytes(files / "hostile.orb", bank);
+    std::filesystem::create_directories(XdgSettingsStore::userFolder());
+    writeBytes(XdgSettingsStore::userFolder() + "MemoA", preset);
+
+    // Every program is checked against the values it held before the load.
+    auto expectClamped = [&](const ProgramRecord& before, const ProgramRecord& after)
+    {
+        for (int k = 0; k < kNumProgramValues; ++k)
+            EXPECT_EQ(bitsOf(after.values[k]),
+                      bitsOf(std::isnan(kept[k]) ? before.values[k] : kept[k]))
+                << "value " << k;
+    };
+    const struct
+    {
+        const char* way;
+        bool wholeBank;
+        bool (*load)(TestEffect& effect, const TempFolder& files);
+    } ways[] = {
+        {"preset file", false,
+         [](TestEffect& e, const TempFolder& f)
+         { return e.probe().loadPresetFile((f / "hostile.orv").c_str(), false); }},
+        {"bank file", true,
+         [](TestEffect& e, const TempFolder& f)
+         { return e.probe().loadBankFile((f / "hostile.orb").c_str(), false); }},
+        {"memory A", false,
+         [](TestEffect& e, const TempFolder&)
+         {
+             e.probe().recallMemoA();
+             return true;
+         }},
+    };
+    for (const auto& way : ways)
+    {
+        SCOPED_TRACE(way.way);
+        TestEffect effect;
+        for (int p = 0; p < kNumPresetPrograms; ++p)
+            for (int k = 0; k < kNumProgramValues; ++k)
+                effect.getPrograms()[p].values[k] = 0.1f * static_cast<float>(p) + 0.01f * k;
+        effect.selectProgram(2);
+        const auto before = effect.storeBytes();
+        ASSERT_TRUE(way.load(effect, files));
+        const auto* old = reinterpret_cast<const ProgramRecord*>(before.data());
+        for (int p = 0; p < kNumPresetPrograms; ++p)
+        {
+            SCOPED_TRACE("program " + std::to_string(p));
+            if (way.wholeBank || p == 2)
+                expectClamped(old[p], effect.getPrograms()[p]);
+            else
+                EXPECT_EQ(std::memcmp(&effect.getPrograms()[p], &old[p], sizeof old[p]), 0);
+        }
+    }
+
+    // Remembered defaults, taken by a new instance: the bank, then the preset into program 0.
+    // Program p held p + k/8 before (clamped: 1 from program 1 on).
+    writeBytes(XdgSettingsStore::userFolder() + "DefaultBank", bank);
+    writeBytes(XdgSettingsStore::userFolder() + "DefaultPreset", preset);
+    TestEffect started;
+    for (int p = 0; p < kNumPresetPrograms; ++p)
+    {
+        SCOPED_TRACE("default, program " + std::to_string(p));
+        ProgramRecord before{};
+        for (int k = 0; k < kNumProgramValues; ++k)
+            before.values[k] = std::min(1.0f, static_cast<float>(p) + static_cast<float>(k) / 8.0f);
+        expectClamped(before, started.getPrograms()[p]);
+    }
 }
 
 // Every rejected record leaves the store, the current program and the engine as they were.

@@ -111,8 +111,8 @@ TEST(HostileHost, EveryOpcodeWithNullAndGarbageArguments)
         if (opcode == effClose) continue; // ends the instance; tried last
         if (opcode == effEditOpen)
         {
-            // A window handle without a window system (the editor answers 1 whatever comes of
-            // it): each try builds the editor's views, so each kind of pointer is tried once.
+            // Window handles that are no window (no window system here): each try may build
+            // part of the editor, so each kind of pointer is tried once.
             for (void* ptr : pointers)
             {
                 plugin.dispatch(opcode, 0, 0, ptr);

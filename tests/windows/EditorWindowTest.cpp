@@ -514,6 +514,24 @@ TEST_F(EditorInWindowsHost, FileDialogsRunInsideTheClickWithTheArrowPressed)
     fs::remove_all(folder);
 }
 
+// No parent, or a handle that is no window: no editor window, and the host is told so; a later
+// open into the host's window works.
+TEST_F(EditorInWindowsHost, OpenWithoutAWindowFailsAndALaterOpenWorks)
+{
+    for (void* parent : {static_cast<void*>(nullptr), reinterpret_cast<void*>(uintptr_t{0x7ff0})})
+    {
+        EXPECT_EQ(plugin->dispatch(effEditOpen, 0, 0, parent), 0);
+        pump(60); // no timer of a half-made editor
+        EXPECT_EQ(childCount(), 0);
+        plugin->dispatch(effEditClose);
+    }
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, host), 1);
+    EXPECT_EQ(childCount(), 1);
+    EXPECT_TRUE(showsLikeOffscreen());
+    plugin->dispatch(effEditClose);
+    EXPECT_EQ(childCount(), 0);
+}
+
 TEST_F(EditorInWindowsHost, OpensAndClosesAgainAndClosesWithTheEffect)
 {
     for (int i = 0; i < 30; ++i)

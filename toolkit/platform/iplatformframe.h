@@ -79,6 +79,9 @@ public:
     // handles), which dialogs are attached to; null without a window. Where a dialog's owner may
     // be any window of the hierarchy, the native window itself.
     virtual void* getTopLevelWindow() const { return getNativeWindow(); }
+    // A file descriptor that becomes readable when window-system events wait (a host's run loop
+    // watches it and then calls for processEvents), or -1 where the backend has none.
+    virtual int eventFileDescriptor() const { return -1; }
 };
 
 // A decoded image in the platform's own form.

@@ -261,6 +261,12 @@ void* X11Frame::getTopLevelWindow() const
     return reinterpret_cast<void*>(static_cast<uintptr_t>(topLevelWindowOf(connection, window)));
 }
 
+int X11Frame::eventFileDescriptor() const
+{
+    if (!connection || xcb_connection_has_error(connection)) return -1;
+    return xcb_get_file_descriptor(connection);
+}
+
 int32_t X11Frame::modifiers(uint16_t state)
 {
     // Lock and NumLock (Mod2) never count.

@@ -61,6 +61,7 @@ public:
     bool readPixels(PixelImage& out) override;
     void* getNativeWindow() const override;
     void* getTopLevelWindow() const override;
+    int eventFileDescriptor() const override;
 
 private:
     X11Frame(IPlatformFrameCallback* callback, int width, int height, double scale);

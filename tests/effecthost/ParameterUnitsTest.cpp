@@ -1,8 +1,8 @@
 // Port values in user units against the editor's own display texts: every value the editor can
 // display converts to a normalized value that the editor shows as exactly that value.
+#include "effecthost/ParameterUnits.h"
 #include "editor/ADEditor.h"
 #include "effect/FactoryPrograms.h"
-#include "lv2/PortMapping.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 namespace
 {
-using namespace orv::lv2;
+using namespace orv::effecthost;
 
 std::string shown(void (*convert)(float, char*), float value)
 {
@@ -65,7 +65,7 @@ const Display kDisplays[] = {
     {kOutput, -599, 120, 0.1f, gainShown, tenthDecibelText},
 };
 
-TEST(Lv2PortMapping, EveryDisplayedValueBecomesAValueTheEditorShowsAsIt)
+TEST(ParameterUnits, EveryDisplayedValueBecomesAValueTheEditorShowsAsIt)
 {
     for (const Display& d : kDisplays)
         for (int n = d.first; n <= d.last; ++n)
@@ -74,7 +74,7 @@ TEST(Lv2PortMapping, EveryDisplayedValueBecomesAValueTheEditorShowsAsIt)
             const float port = static_cast<float>(n * static_cast<double>(d.unitsPerValue));
             const float v = toNormalized(d.parameter, port);
             ASSERT_EQ(shown(d.convert, v), d.text(n))
-                << kControlPorts[d.parameter].symbol << " port value " << port << " -> " << v;
+                << kParameterUnits[d.parameter].symbol << " port value " << port << " -> " << v;
             ASSERT_EQ(editorShows(d.parameter, v), n);
             // Nothing nearer the exact conversion shows it too: the next float towards it
             // shows another value.
@@ -90,7 +90,7 @@ TEST(Lv2PortMapping, EveryDisplayedValueBecomesAValueTheEditorShowsAsIt)
         }
 }
 
-TEST(Lv2PortMapping, NamedValuesEndsAndProgramsConvertExactly)
+TEST(ParameterUnits, NamedValuesEndsAndProgramsConvertExactly)
 {
     EXPECT_EQ(toNormalized(kDecay, 80.0f), 0.8f);
     EXPECT_EQ(toNormalized(kMix, 100.0f), 1.0f);
@@ -102,23 +102,23 @@ TEST(Lv2PortMapping, NamedValuesEndsAndProgramsConvertExactly)
     // The ends of every port are the ends of the parameter; beyond them values clamp.
     for (int32_t k = 0; k < kNumParams; ++k)
     {
-        SCOPED_TRACE(kControlPorts[k].symbol);
-        EXPECT_EQ(toNormalized(k, portMinimum(k)), 0.0f);
-        EXPECT_EQ(toNormalized(k, portMaximum(k)), 1.0f);
-        EXPECT_EQ(toNormalized(k, portMinimum(k) - 1000.0f), 0.0f);
-        EXPECT_EQ(toNormalized(k, portMaximum(k) + 1000.0f), 1.0f);
-        EXPECT_EQ(toPortValue(k, 0.0f), portMinimum(k));
-        EXPECT_EQ(toPortValue(k, 1.0f), portMaximum(k));
+        SCOPED_TRACE(kParameterUnits[k].symbol);
+        EXPECT_EQ(toNormalized(k, unitMinimum(k)), 0.0f);
+        EXPECT_EQ(toNormalized(k, unitMaximum(k)), 1.0f);
+        EXPECT_EQ(toNormalized(k, unitMinimum(k) - 1000.0f), 0.0f);
+        EXPECT_EQ(toNormalized(k, unitMaximum(k) + 1000.0f), 1.0f);
+        EXPECT_EQ(toUnitValue(k, 0.0f), unitMinimum(k));
+        EXPECT_EQ(toUnitValue(k, 1.0f), unitMaximum(k));
         EXPECT_TRUE(std::isnan(toNormalized(k, NAN)));
     }
-    EXPECT_EQ(portMaximum(kOutput), static_cast<float>(20.0 * std::log10(4.0)));
+    EXPECT_EQ(unitMaximum(kOutput), static_cast<float>(20.0 * std::log10(4.0)));
 
     // Presets and defaults are the factory programs' values in port units: they must come back
     // as exactly those values.
     for (const FactoryProgram& program : kFactoryPrograms)
         for (int32_t k = 0; k < kNumParams; ++k)
-            EXPECT_EQ(toNormalized(k, toPortValue(k, program.values[k])), program.values[k])
-                << program.name << " " << kControlPorts[k].symbol;
+            EXPECT_EQ(toNormalized(k, toUnitValue(k, program.values[k])), program.values[k])
+                << program.name << " " << kParameterUnits[k].symbol;
 }
 
 } // namespace

@@ -1,17 +1,17 @@
-#include "lv2/PortMapping.h"
+#include "effecthost/ParameterUnits.h"
 
 #include <cmath>
 #include <limits>
 
-namespace orv::lv2
+namespace orv::effecthost
 {
 namespace
 {
 // How far, in steps of one float, a conversion may be moved to land on the value the editor
 // shows. The exact conversions are never more than a few steps away.
 constexpr int kMaxSteps = 64;
-// A port value within this distance of a displayable value (in display units) counts as that
-// value: port values are floats, so "3.8" arrives as 3.7999999523.
+// A unit value within this distance of a displayable value (in display units) counts as that
+// value: unit values are floats, so "3.8" arrives as 3.7999999523.
 constexpr double kDisplayTolerance = 1e-3;
 // Far beyond every value the editor can show, in display units.
 constexpr double kLargestDisplayed = 1e6;
@@ -57,12 +57,12 @@ float showing(int32_t parameter, float estimate, int32_t target)
     return estimate;
 }
 
-// The displayable value a port value stands for, if it is one: its nearest multiple of one
-// display unit (scale display units per port unit). Huge and infinite port values are none (and
+// The displayable value a unit value stands for, if it is one: its nearest multiple of one
+// display unit (scale display units per unit). Huge and infinite unit values are none (and
 // would not fit the integer).
-bool displayedValue(float portValue, double scale, int32_t& target)
+bool displayedValue(float unitValue, double scale, int32_t& target)
 {
-    const double scaled = static_cast<double>(portValue) * scale;
+    const double scaled = static_cast<double>(unitValue) * scale;
     const double nearest = std::nearbyint(scaled);
     if (!(std::fabs(nearest) <= kLargestDisplayed) ||
         std::fabs(scaled - nearest) > kDisplayTolerance)
@@ -77,106 +77,117 @@ float unitClamped(double v)
 }
 } // namespace
 
-float portMinimum(int32_t parameter)
+float unitMinimum(int32_t parameter)
 {
-    switch (kControlPorts[static_cast<size_t>(parameter)].unit)
+    switch (kParameterUnits[static_cast<size_t>(parameter)].unit)
     {
-    case PortUnit::Decibel:
+    case Unit::Decibel:
         return kOutputSilenceDb;
-    case PortUnit::Semitone:
+    case Unit::Semitone:
         return -24.0f;
-    case PortUnit::Cent:
+    case Unit::Cent:
         return -100.0f;
     default:
         return 0.0f;
     }
 }
 
-float portMaximum(int32_t parameter)
+float unitMaximum(int32_t parameter)
 {
-    switch (kControlPorts[static_cast<size_t>(parameter)].unit)
+    switch (kParameterUnits[static_cast<size_t>(parameter)].unit)
     {
-    case PortUnit::Decibel:
-        return toPortValue(parameter, 1.0f);
-    case PortUnit::Percent:
-    case PortUnit::Cent:
+    case Unit::Decibel:
+        return toUnitValue(parameter, 1.0f);
+    case Unit::Percent:
+    case Unit::Cent:
         return 100.0f;
-    case PortUnit::Semitone:
+    case Unit::Semitone:
         return 24.0f;
     default:
         return 1.0f;
     }
 }
 
+float outputNormalizedFor(float decibels)
+{
+    if (std::isnan(decibels)) return decibels;
+    if (decibels > kOutputSilenceDb) return toNormalized(kOutput, decibels);
+    const float estimate = unitClamped(0.5 * std::pow(10.0, static_cast<double>(decibels) / 40.0));
+    int32_t target;
+    if (!displayedValue(decibels, 10.0, target)) return estimate;
+    const float v = showing(kOutput, estimate, target);
+    return editorShows(kOutput, v) == target ? v : 0.0f;
+}
+
 int32_t editorShows(int32_t parameter, float normalized)
 {
-    switch (kControlPorts[static_cast<size_t>(parameter)].unit)
+    switch (kParameterUnits[static_cast<size_t>(parameter)].unit)
     {
-    case PortUnit::Decibel:
+    case Unit::Decibel:
         return decibelTenthsShown(normalized);
-    case PortUnit::Percent:
+    case Unit::Percent:
         return truncated(normalized * 100.0f); // the product in single precision
-    case PortUnit::Semitone:
+    case Unit::Semitone:
         return truncated(static_cast<double>(normalized) * 48.0 + 0.5) - 24;
-    case PortUnit::Cent:
+    case Unit::Cent:
         return truncated(static_cast<double>(normalized) * 200.0 - 100.0);
     default:
         return static_cast<double>(normalized) + 0.5 >= 1.0 ? 1 : 0;
     }
 }
 
-float toPortValue(int32_t parameter, float normalized)
+float toUnitValue(int32_t parameter, float normalized)
 {
     const double v = clampUnit(normalized);
-    switch (kControlPorts[static_cast<size_t>(parameter)].unit)
+    switch (kParameterUnits[static_cast<size_t>(parameter)].unit)
     {
-    case PortUnit::Decibel:
+    case Unit::Decibel:
     {
         // 20 log10(4 v^2) = 40 log10(2 v)
         if (v <= 0.0) return kOutputSilenceDb;
         const double dB = 40.0 * std::log10(2.0 * v);
         return dB <= kOutputSilenceDb ? kOutputSilenceDb : static_cast<float>(dB);
     }
-    case PortUnit::Percent:
+    case Unit::Percent:
         return static_cast<float>(v * 100.0);
-    case PortUnit::Semitone:
+    case Unit::Semitone:
         return static_cast<float>(transposeStepFor(static_cast<float>(v)) - 24);
-    case PortUnit::Cent:
+    case Unit::Cent:
         return static_cast<float>(v * 200.0 - 100.0);
     default:
         return static_cast<float>(bypassedFor(static_cast<float>(v)));
     }
 }
 
-float toNormalized(int32_t parameter, float portValue)
+float toNormalized(int32_t parameter, float unitValue)
 {
-    if (std::isnan(portValue)) return portValue;
-    const double p = portValue;
+    if (std::isnan(unitValue)) return unitValue;
+    const double p = unitValue;
     float estimate = 0.0f;
     double scale = 1.0;
-    switch (kControlPorts[static_cast<size_t>(parameter)].unit)
+    switch (kParameterUnits[static_cast<size_t>(parameter)].unit)
     {
-    case PortUnit::Decibel:
-        if (portValue <= kOutputSilenceDb) return 0.0f;
-        if (portValue >= portMaximum(parameter)) return 1.0f;
+    case Unit::Decibel:
+        if (unitValue <= kOutputSilenceDb) return 0.0f;
+        if (unitValue >= unitMaximum(parameter)) return 1.0f;
         estimate = unitClamped(0.5 * std::pow(10.0, p / 40.0));
         scale = 10.0;
         break;
-    case PortUnit::Percent:
+    case Unit::Percent:
         estimate = unitClamped(p / 100.0);
         break;
-    case PortUnit::Semitone:
+    case Unit::Semitone:
         estimate = unitClamped((p + 24.0) / 48.0);
         break;
-    case PortUnit::Cent:
+    case Unit::Cent:
         estimate = unitClamped((p + 100.0) / 200.0);
         break;
     default:
         return p >= 0.5 ? 1.0f : 0.0f;
     }
     int32_t target;
-    return displayedValue(portValue, scale, target) ? showing(parameter, estimate, target)
+    return displayedValue(unitValue, scale, target) ? showing(parameter, estimate, target)
                                                     : estimate;
 }
 
-} // namespace orv::lv2
+} // namespace orv::effecthost

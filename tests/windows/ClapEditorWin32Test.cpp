@@ -1,0 +1,124 @@
+// The CLAP plug-in's editor in a Win32 host window under Wine: gui.create("win32") and set_parent
+// embed it as a child window that keeps itself drawn with its own window timer (the host's
+// timer support is offered but not used), a host's automation reaches it, and gui.destroy
+// leaves no window behind.
+#include "tests/clap/ClapTestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <vector>
+#include <windows.h>
+
+namespace
+{
+using namespace claptest;
+
+LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// Handles this thread's messages for `ms` milliseconds, as a host's message loop does.
+void pump(int ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end)
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// A window's 320 x 257 pixels as the screen shows them.
+std::vector<uint32_t> pixelsOf(HWND window)
+{
+    constexpr int kWidth = 320, kHeight = 257;
+    std::vector<uint32_t> out;
+    HDC dc = GetDC(window);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP copy = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, copy);
+    if (BitBlt(memory, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY))
+    {
+        GdiFlush();
+        const auto* p = static_cast<const uint32_t*>(bits);
+        out.assign(p, p + kWidth * kHeight);
+    }
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(copy);
+    ReleaseDC(window, dc);
+    return out;
+}
+
+TEST(ClapEditorWin32, EmbedsAsAChildDrawnByItsOwnTimer)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = hostWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = L"OrvClapTestHost";
+    RegisterClassW(&wc);
+    HWND parent = CreateWindowExW(0, L"OrvClapTestHost", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 400,
+                                  300, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(parent, nullptr);
+    pump(50);
+
+    ClapLibrary library(ORV_CLAP_PATH);
+    ASSERT_NE(library.entry, nullptr) << library.error;
+    TestHost host;
+    {
+        Plugin plugin(library, host);
+        ASSERT_NE(plugin.gui, nullptr);
+        EXPECT_EQ(plugin.fd, nullptr); // no file descriptors on Windows
+        EXPECT_TRUE(plugin.gui->is_api_supported(plugin.plugin, "win32", false));
+        EXPECT_FALSE(plugin.gui->is_api_supported(plugin.plugin, "x11", false));
+        ASSERT_TRUE(plugin.gui->create(plugin.plugin, "win32", false));
+        uint32_t w = 0, h = 0;
+        ASSERT_TRUE(plugin.gui->get_size(plugin.plugin, &w, &h));
+        EXPECT_EQ(w, 320u);
+        EXPECT_EQ(h, 257u);
+        clap_window window{};
+        window.api = "win32";
+        window.win32 = parent;
+        ASSERT_TRUE(plugin.gui->set_parent(plugin.plugin, &window));
+        EXPECT_TRUE(plugin.gui->show(plugin.plugin));
+        HWND editor = GetWindow(parent, GW_CHILD);
+        ASSERT_NE(editor, nullptr);
+        EXPECT_TRUE(host.timers.empty());
+
+        // The knobs follow the host's values with no call from the host but its message loop.
+        pump(300);
+        const std::vector<uint32_t> before = pixelsOf(editor);
+        ASSERT_FALSE(before.empty());
+        InputEvents automation;
+        OutputEvents pushed;
+        automation.value(0, 2, 100.0);
+        automation.value(0, 3, 100.0);
+        plugin.flush(automation, pushed);
+        bool changed = false;
+        for (int i = 0; i < 100 && !changed; ++i)
+        {
+            pump(20);
+            changed = pixelsOf(editor) != before;
+        }
+        EXPECT_TRUE(changed);
+
+        plugin.gui->destroy(plugin.plugin);
+        pump(50);
+        EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
+    }
+    DestroyWindow(parent);
+    EXPECT_EQ(host.threadFaults(), std::vector<std::string>{});
+}
+
+} // namespace
