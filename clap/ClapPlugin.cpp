@@ -502,8 +502,8 @@ bool ClapPlugin::resizeRequested(int32_t width, int32_t height)
 
 bool ClapPlugin::save(const clap_ostream& stream) const
 {
-    if (!stream.write) return false;
-    const effecthost::EffectInstance::State state = instance->state();
+    effecthost::EffectInstance::State state;
+    if (!stream.write || !instance->readState(state)) return false;
     size_t done = 0;
     while (done < state.size())
     {

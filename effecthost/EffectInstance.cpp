@@ -149,10 +149,16 @@ void EffectInstance::setParameter(int32_t index, float value)
 EffectInstance::State EffectInstance::state() const
 {
     State bytes{};
-    void* data = nullptr;
-    if (dispatch(effGetChunk, 0, 0, &data) == kStateSize && data)
-        std::memcpy(bytes.data(), data, bytes.size());
+    readState(bytes);
     return bytes;
+}
+
+bool EffectInstance::readState(State& bytes) const
+{
+    void* data = nullptr;
+    if (dispatch(effGetChunk, 0, 0, &data) != kStateSize || !data) return false;
+    std::memcpy(bytes.data(), data, bytes.size());
+    return true;
 }
 
 bool EffectInstance::setState(const void* data, size_t size)
@@ -275,6 +281,12 @@ void EffectInstance::closeEditor()
     if (!isEditorOpen) return;
     dispatch(effEditClose);
     isEditorOpen = false;
+}
+
+void* EffectInstance::editorWindow()
+{
+    VSTGUI::IPlatformFrame* frame = isEditorOpen ? platformFrameOf(effect) : nullptr;
+    return frame ? frame->getNativeWindow() : nullptr;
 }
 
 int EffectInstance::editorEventDescriptor()

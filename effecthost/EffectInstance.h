@@ -1,7 +1,8 @@
 // One instance of the effect as a plug-in face sees it. It creates the effect through the
 // library's own constructor function with a host callback of its own and drives it through the
-// VST 2.4 effect record as a host does, so every face (VST3, CLAP) gets the same sound, programs,
-// chunk and editor. What the effect asks of its host reaches the face through EffectListener.
+// VST 2.4 effect record as a host does, so every face (LV2, VST3, CLAP) gets the same sound,
+// programs, chunk and editor. What the effect asks of its host reaches the face through
+// EffectListener.
 //
 // Threads: process() runs on the face's audio thread and allocates, locks and calls the system
 // for nothing; setParameter may be called from any thread; everything else belongs to the host's
@@ -53,6 +54,8 @@ public:
 
     // The whole program store: all six programs, their names and the current one.
     State state() const;
+    // The same into `bytes`; false, and `bytes` unchanged, when the effect gives no store.
+    bool readState(State& bytes) const;
     // Refuses (false, nothing changed) data of another size or that the effect does not take.
     bool setState(const void* data, size_t size);
 
@@ -78,6 +81,8 @@ public:
     // and nothing left open, when no window could be made.
     bool openEditor(void* parent);
     bool editorOpen() const { return isEditorOpen; }
+    // The open editor's own window (an X11 window id or an HWND); null when none is open.
+    void* editorWindow();
     // Handles the window's events and redraws it (a host's timer or run loop calls this).
     void idleEditor();
     void closeEditor();

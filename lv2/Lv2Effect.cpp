@@ -1,12 +1,9 @@
 #include "lv2/Lv2Effect.h"
 #include "lv2/Uris.h"
 
-#include "editorglue/AEffGUIEditor.h"
-#include "effect/ADelay.h"
 #include "effect/FactoryPrograms.h"
 #include "effect/ParameterTable.h"
-#include "plugin/AudioEffect.h"
-#include "plugin/PluginEntry.h"
+#include "effecthost/ParameterChanges.h"
 #include "presets/CPresetSystemEffect.h"
 
 #include <lv2/atom/atom.h>
@@ -58,11 +55,6 @@ uint32_t bitOf(int32_t parameter)
     return 1u << parameter;
 }
 
-bool isParameter(VstInt32 index)
-{
-    return index >= 0 && index < kNumParams;
-}
-
 // True when a port value and a normalized value stand for the same setting, either way round.
 bool portHolds(int32_t parameter, float portValue, float normalized)
 {
@@ -72,6 +64,9 @@ bool portHolds(int32_t parameter, float portValue, float normalized)
 
 // Larger blocks than the effect record's 32-bit frame count are processed in parts.
 constexpr uint32_t kMaxFramesPerCall = 1u << 30;
+
+// Control ports apply once a run, before its audio: a run's block is not cut.
+const effecthost::ParameterChanges kNoChanges;
 } // namespace
 
 const OrvLv2EditorBridge Lv2Effect::kEditorBridge = {
@@ -118,21 +113,16 @@ Lv2Effect* Lv2Effect::create(double sampleRate, const LV2_Feature* const* featur
     try
     {
         std::unique_ptr<Lv2Effect> self(new Lv2Effect(features));
-        self->effect = createEffectInstance(&hostCallback);
-        if (!self->effect) return nullptr;
-        self->record = self->effect->getAeffect();
-        // LV2 hosts cut blocks anywhere (single frames, automation points): the output must not
-        // depend on it. It equals what the VST 2.4 plug-in gives for blocks of even length.
-        if (auto* delay = dynamic_cast<ADelay*>(self->effect))
-            delay->setDenormalOffsetCarried(true);
-        self->record->user = self.get();
-        self->dispatch(effOpen);
-        self->dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
+        // LV2 hosts cut blocks anywhere (single frames, automation points): the instance's
+        // output does not depend on it and equals the VST 2.4 plug-in's for even blocks.
+        self->instance = effecthost::EffectInstance::create(self.get());
+        if (!self->instance) return nullptr;
+        self->instance->setSampleRate(sampleRate);
         // A remembered default program makes the effect start elsewhere than the described
         // defaults: the host learns its values when the editor first opens.
         for (int32_t k = 0; k < kNumParams; ++k)
             if (!portHolds(k, self->seen[static_cast<size_t>(k)].load(),
-                           self->record->getParameter(self->record, k)))
+                           self->instance->parameter(k)))
                 self->resyncRequested.store(true);
         return self.release();
     }
@@ -142,22 +132,12 @@ Lv2Effect* Lv2Effect::create(double sampleRate, const LV2_Feature* const* featur
     }
 }
 
-Lv2Effect::~Lv2Effect()
-{
-    // effClose deletes the effect, and with it the editor and any window still open.
-    if (record) record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
-}
+Lv2Effect::~Lv2Effect() = default;
 
 Lv2Effect* Lv2Effect::fromHandle(LV2_Handle handle)
 {
     auto* b = static_cast<InstanceBlock*>(handle);
     return b && b->header.magic == ORV_LV2_BRIDGE_MAGIC ? b->owner : nullptr;
-}
-
-VstIntPtr Lv2Effect::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                              float opt)
-{
-    return record->dispatcher(record, opcode, index, value, ptr, opt);
 }
 
 void Lv2Effect::connectPort(uint32_t port, void* data)
@@ -183,8 +163,8 @@ void Lv2Effect::applyControlPorts()
         // port value that came with restored state) is not applied again: a conversion back
         // could move it by a rounding step.
         if (!adopt && !std::isnan(p) && !(moving & bitOf(k)) &&
-            !portHolds(k, p, record->getParameter(record, k)))
-            record->setParameter(record, k, toNormalized(k, p));
+            !portHolds(k, p, instance->parameter(k)))
+            instance->setParameter(k, toNormalized(k, p));
         // Marked seen only once it is stored: a save that finds it seen finds it in the store.
         last.store(p, std::memory_order_release);
     }
@@ -218,9 +198,9 @@ void Lv2Effect::run(uint32_t frames)
     for (uint32_t done = 0; done < frames;)
     {
         const uint32_t n = frames - done < kMaxFramesPerCall ? frames - done : kMaxFramesPerCall;
-        float* inputs[2] = {audio[kInLeft] + done, audio[kInRight] + done};
+        const float* inputs[2] = {audio[kInLeft] + done, audio[kInRight] + done};
         float* outputs[2] = {audio[kOutLeft] + done, audio[kOutRight] + done};
-        record->processReplacing(record, inputs, outputs, static_cast<VstInt32>(n));
+        instance->process(inputs, outputs, static_cast<int32_t>(n), kNoChanges);
         done += n;
     }
 }
@@ -231,12 +211,12 @@ void Lv2Effect::activate()
     // host's settings do before it resumes: Tune and Detune stand at their values instead of
     // gliding there.
     applyControlPorts();
-    dispatch(effMainsChanged, 0, 1);
+    instance->resume();
 }
 
 void Lv2Effect::deactivate()
 {
-    dispatch(effMainsChanged, 0, 0);
+    instance->suspend();
 }
 
 LV2_State_Status Lv2Effect::save(LV2_State_Store_Function store, LV2_State_Handle state)
@@ -250,23 +230,21 @@ LV2_State_Status Lv2Effect::save(LV2_State_Store_Function store, LV2_State_Handl
     // are read before the store, so a value that a run takes meanwhile is in one or the other.
     std::array<float, kNumParams> portValues{};
     const uint32_t pending = pendingControls(portValues);
-    unsigned char chunk[kPresetChunkSize];
-    void* data = nullptr;
-    const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
-    if (size != kPresetChunkSize || !data) return LV2_STATE_ERR_UNKNOWN;
-    std::memcpy(chunk, data, sizeof chunk);
+    effecthost::EffectInstance::State chunk;
+    if (!instance->readState(chunk)) return LV2_STATE_ERR_UNKNOWN;
     for (int32_t k = 0; k < kNumParams; ++k)
     {
         const float p = portValues[static_cast<size_t>(k)];
         // A port that stands for the stored value already leaves it as it is (a conversion
         // back could move it by a rounding step).
-        if (!(pending & bitOf(k)) || portHolds(k, p, CPresetSystemEffect::chunkValue(chunk, k)))
+        if (!(pending & bitOf(k)) ||
+            portHolds(k, p, CPresetSystemEffect::chunkValue(chunk.data(), k)))
             continue;
-        CPresetSystemEffect::putChunkValue(chunk, k, storableValue(toNormalized(k, p), 0.0f),
+        CPresetSystemEffect::putChunkValue(chunk.data(), k, storableValue(toNormalized(k, p), 0.0f),
                                            isGlobalParameter(k));
     }
     // The chunk is plain bytes; a machine of the other byte order reads it too.
-    return store(state, programStoreKey, chunk, sizeof chunk, chunkType,
+    return store(state, programStoreKey, chunk.data(), chunk.size(), chunkType,
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
@@ -281,10 +259,8 @@ LV2_State_Status Lv2Effect::restore(LV2_State_Retrieve_Function retrieve, LV2_St
     // state) leaves the programs as they are; the port values carry the settings.
     if (!data) return LV2_STATE_SUCCESS;
     if (type != chunkType) return LV2_STATE_ERR_BAD_TYPE;
-    if (size != static_cast<size_t>(kPresetChunkSize)) return LV2_STATE_ERR_UNKNOWN;
-    unsigned char chunk[kPresetChunkSize];
-    std::memcpy(chunk, data, sizeof chunk);
-    if (dispatch(effSetChunk, 0, kPresetChunkSize, chunk) != 0) return LV2_STATE_ERR_UNKNOWN;
+    // A store of another size, or one the effect does not take, changes nothing.
+    if (!instance->setState(data, size)) return LV2_STATE_ERR_UNKNOWN;
     adoptPortsOnNextRun.store(true, std::memory_order_relaxed);
     return LV2_STATE_SUCCESS;
 }
@@ -296,36 +272,22 @@ void* Lv2Effect::openEditor(const void* ui, void* parent, const OrvLv2UiHost& ho
     // One editor per effect: a second UI takes it over from the first.
     if (activeUi) closeEditor(activeUi);
     // The host's scale reaches the editor the way every face gives it, before its size is read.
-    if (host.scaleFactor > 0)
-        dispatch(effVendorSpecific, AudioEffectX::kVendorScaleIndex,
-                 AudioEffectX::kVendorScaleValue, nullptr, host.scaleFactor);
+    if (host.scaleFactor > 0) instance->setContentScale(host.scaleFactor);
     // The editor may ask for a new size while it opens.
     uiHost = host;
-    ERect* rect = nullptr;
-    if (!parent || !host.write || dispatch(effEditGetRect, 0, 0, &rect) == 0 || !rect)
+    int32_t w = 0;
+    int32_t h = 0;
+    // The instance closes an editor that got no window of its own again.
+    if (!parent || !host.write || !instance->editorSize(w, h) || !instance->openEditor(parent))
     {
         uiHost = OrvLv2UiHost{};
         return nullptr;
     }
-    if (dispatch(effEditOpen, 0, 0, parent) == 0)
-    {
-        uiHost = OrvLv2UiHost{};
-        return nullptr;
-    }
-    auto* editor = dynamic_cast<AEffGUIEditor*>(effect->getEditor());
-    VSTGUI::CFrame* frame = editor ? editor->getFrame() : nullptr;
-    void* window =
-        frame && frame->getPlatformFrame() ? frame->getPlatformFrame()->getNativeWindow() : nullptr;
-    if (!window)
-    {
-        dispatch(effEditClose);
-        uiHost = OrvLv2UiHost{};
-        return nullptr;
-    }
+    void* window = instance->editorWindow();
     activeUi = ui;
     hostControlValue.fill(std::numeric_limits<float>::quiet_NaN());
-    width = rect->right - rect->left;
-    height = rect->bottom - rect->top;
+    width = w;
+    height = h;
     return window;
 }
 
@@ -333,7 +295,7 @@ void Lv2Effect::idleEditor(const void* ui)
 {
     if (!ui || ui != activeUi) return;
     EditorCall call(this);
-    dispatch(effEditIdle);
+    instance->idleEditor();
     sendPendingWrites();
 }
 
@@ -347,7 +309,7 @@ void Lv2Effect::closeEditor(const void* ui)
 {
     if (!ui || ui != activeUi) return;
     EditorCall call(this);
-    dispatch(effEditClose);
+    instance->closeEditor();
     activeUi = nullptr;
     uiHost = OrvLv2UiHost{};
     // A gesture cut short by the closing window ends here: the ports are followed again.
@@ -371,7 +333,7 @@ void Lv2Effect::sendPendingWrites()
     if (!resyncRequested.exchange(false)) return;
     for (int32_t k = 0; k < kNumParams; ++k)
     {
-        const float value = record->getParameter(record, k);
+        const float value = instance->parameter(k);
         if (!portHolds(k, hostControlValue[static_cast<size_t>(k)], value))
             writeControl(k, toUnitValue(k, value));
     }
@@ -382,9 +344,8 @@ bool Lv2Effect::onEditorThread() const
     return editorCallOwner == this;
 }
 
-void Lv2Effect::editorAutomated(VstInt32 index, float value)
+void Lv2Effect::parameterAutomated(int32_t index, float value)
 {
-    if (!isParameter(index)) return;
     const float portValue = toUnitValue(index, value);
     if (onEditorThread())
     {
@@ -395,9 +356,18 @@ void Lv2Effect::editorAutomated(VstInt32 index, float value)
     pendingWrites.fetch_or(bitOf(index), std::memory_order_release);
 }
 
-void Lv2Effect::editorGesture(VstInt32 index, bool begins)
+void Lv2Effect::gestureBegan(int32_t index)
 {
-    if (!isParameter(index)) return;
+    editorGesture(index, true);
+}
+
+void Lv2Effect::gestureEnded(int32_t index)
+{
+    editorGesture(index, false);
+}
+
+void Lv2Effect::editorGesture(int32_t index, bool begins)
+{
     if (begins)
         gestures.fetch_or(bitOf(index), std::memory_order_relaxed);
     else
@@ -407,38 +377,17 @@ void Lv2Effect::editorGesture(VstInt32 index, bool begins)
                             begins);
 }
 
-VstIntPtr Lv2Effect::hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                  void*, float opt)
+void Lv2Effect::displayUpdated()
 {
-    if (opcode == audioMasterVersion) return kVstVersion;
-    // Requests made while the effect is being built come before the record knows its instance.
-    auto* self = record ? static_cast<Lv2Effect*>(record->user) : nullptr;
-    if (!self) return 0;
-    switch (opcode)
-    {
-    case audioMasterAutomate:
-        self->editorAutomated(index, opt);
-        return 0;
-    case audioMasterBeginEdit:
-        self->editorGesture(index, true);
-        return 1;
-    case audioMasterEndEdit:
-        self->editorGesture(index, false);
-        return 1;
-    case audioMasterSizeWindow:
-        // The editor's new size (a new scale): the host resizes its window when it can.
-        return self->uiHost.resize && self->uiHost.resize->ui_resize &&
-                       self->uiHost.resize->ui_resize(self->uiHost.resize->handle, index,
-                                                      static_cast<int>(value)) == 0
-                   ? 1
-                   : 0;
-    case audioMasterUpdateDisplay:
-        // A program was applied (or renamed): the ports follow at the editor's next idle.
-        self->resyncRequested.store(true);
-        return 1;
-    default:
-        return 0;
-    }
+    // A program was applied (or renamed): the ports follow at the editor's next idle.
+    resyncRequested.store(true);
+}
+
+// The editor's new size (a new scale): the host resizes its window when it can.
+bool Lv2Effect::resizeRequested(int32_t width, int32_t height)
+{
+    return uiHost.resize && uiHost.resize->ui_resize &&
+           uiHost.resize->ui_resize(uiHost.resize->handle, width, height) == 0;
 }
 
 } // namespace orv::lv2

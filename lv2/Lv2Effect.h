@@ -1,14 +1,13 @@
-// The effect as an LV2 plug-in instance. It is a VST 2.4 host in miniature for one ADelay: it
-// creates the effect through its own constructor function with a host callback of its own, feeds
-// it through the effect record exactly as a VST host does (setParameter, processReplacing, the
-// dispatcher for sample rate, suspend/resume, chunks and the editor), and translates between
-// that and LV2: control ports in user units, the state extension, and the editor's host
-// requests (automation, gestures, display updates) as port writes of the LV2 UI.
+// The effect as an LV2 plug-in instance. The effect itself, its state, programs and editor are
+// driven through effecthost::EffectInstance, as every face does; this class translates between
+// that and LV2: control ports in user units, the state extension, and the editor's requests to
+// its host (automation, gestures, display updates) as port writes of the LV2 UI.
 #pragma once
 
+#include "effecthost/EffectInstance.h"
+#include "effecthost/EffectListener.h"
 #include "lv2/EditorBridge.h"
 #include "lv2/Ports.h"
-#include "plugin/vst24.h"
 
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
@@ -16,13 +15,12 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-
-class AudioEffect;
+#include <memory>
 
 namespace orv::lv2
 {
 
-class Lv2Effect
+class Lv2Effect final : public effecthost::EffectListener
 {
 public:
     // Null when the effect cannot be made.
@@ -57,10 +55,12 @@ public:
 private:
     explicit Lv2Effect(const LV2_Feature* const* features);
 
-    static VstIntPtr hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                  void* ptr, float opt);
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr, float opt = 0.0f);
+    // EffectListener: the editor's requests to its host.
+    void parameterAutomated(int32_t index, float value) override;
+    void gestureBegan(int32_t index) override;
+    void gestureEnded(int32_t index) override;
+    void displayUpdated() override;
+    bool resizeRequested(int32_t width, int32_t height) override;
 
     // Applies the control ports that changed since the last look (Audio class).
     void applyControlPorts();
@@ -69,9 +69,9 @@ private:
     // while run goes on on another thread.
     uint32_t pendingControls(std::array<float, kNumParams>& values) const;
 
-    // The editor's requests to its host, arriving through the host callback.
-    void editorAutomated(VstInt32 index, float value);
-    void editorGesture(VstInt32 index, bool begins);
+    // The user begins or ends moving a parameter: its port is held meanwhile (see gestures),
+    // and a host that offers it learns of the gesture.
+    void editorGesture(int32_t index, bool begins);
     bool onEditorThread() const;
 
     // UI thread: writes a control port through the UI and remembers it as the host's value.
@@ -86,8 +86,6 @@ private:
     };
     InstanceBlock block;
 
-    AudioEffect* effect = nullptr;
-    AEffect* record = nullptr;
     LV2_URID_Map* map = nullptr;
     LV2_URID programStoreKey = 0;
     LV2_URID chunkType = 0;
@@ -120,6 +118,9 @@ private:
     // A program was applied (display update): the ports that differ from the effect are
     // written at the next idle.
     std::atomic<bool> resyncRequested{false};
+
+    // Last, so that it goes first: the effect and its editor close before the state above.
+    std::unique_ptr<effecthost::EffectInstance> instance;
 };
 
 } // namespace orv::lv2

@@ -2,8 +2,8 @@
 # Makes the Debian package orv-sympharon_<version>_<arch>.deb from a build tree and prints its
 # path. scripts/package.sh calls it on its own build; the package tests call it on theirs.
 #   scripts/make-deb.sh BUILD_DIR OUT_DIR
-# BUILD_DIR holds OrvSympharon.so, OrvSympharon.clap, orv-host and the LV2 bundle
-# OrvSympharon.lv2/. The version is the one orv-host reports, and CHANGELOG.md must have an
+# BUILD_DIR holds OrvSympharon.so, OrvSympharon.clap, orv-host, the LV2 bundle OrvSympharon.lv2/
+# and the VST3 bundle OrvSympharon.vst3/. The version is the one orv-host reports, and CHANGELOG.md must have an
 # entry for it.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -14,7 +14,8 @@ package=orv-sympharon
 maintainer="Orv Sympharon developers <dev@orvatone.example>"
 arch="$(dpkg --print-architecture)"
 
-for f in OrvSympharon.so OrvSympharon.clap orv-host OrvSympharon.lv2/manifest.ttl; do
+for f in OrvSympharon.so OrvSympharon.clap orv-host OrvSympharon.lv2/manifest.ttl \
+    OrvSympharon.vst3/Contents/x86_64-linux/OrvSympharon.so; do
     [[ -f "$build/$f" ]] || { echo "make-deb: $build/$f is not built" >&2; exit 1; }
 done
 version="$("$build/orv-host" --version)"
@@ -28,7 +29,7 @@ stage="$work/root"
 doc="$stage/usr/share/doc/$package"
 umask 022
 install -d "$stage/DEBIAN" "$stage/usr/bin" "$stage/usr/lib/lxvst" "$stage/usr/lib/lv2" \
-    "$stage/usr/lib/clap" "$stage/usr/share/man/man1" "$doc"
+    "$stage/usr/lib/clap" "$stage/usr/lib/vst3" "$stage/usr/share/man/man1" "$doc"
 
 # Binaries without debugging symbols and build notes, as Debian ships them.
 install -m 0755 "$build/orv-host" "$stage/usr/bin/orv-host"
@@ -38,6 +39,9 @@ lv2="$stage/usr/lib/lv2/OrvSympharon.lv2"
 cp -R "$build/OrvSympharon.lv2" "$lv2"
 find "$lv2" -type d -exec chmod 0755 {} + && find "$lv2" -type f -exec chmod 0644 {} +
 install -m 0644 "$build/OrvSympharon.clap" "$stage/usr/lib/clap/OrvSympharon.clap"
+vst3="$stage/usr/lib/vst3/OrvSympharon.vst3"
+cp -R "$build/OrvSympharon.vst3" "$vst3"
+find "$vst3" -type d -exec chmod 0755 {} + && find "$vst3" -type f -exec chmod 0644 {} +
 find "$stage/usr/lib" \( -name '*.so' -o -name '*.clap' \) -exec \
     strip --strip-unneeded --remove-section=.comment --remove-section=.note {} +
 
@@ -71,7 +75,7 @@ done < <(find "$stage/usr" -type f -print0)
 depends="$(cd "$work/src" && dpkg-shlibdeps -O --warnings=1 "${binaries[@]/#/-e}")"
 depends="${depends#shlibs:Depends=}"
 
-description="stereo string-resonator audio effect (VST 2.4, LV2 and CLAP)"
+description="stereo string-resonator audio effect (VST 2.4, VST3, LV2 and CLAP)"
 cat >"$stage/DEBIAN/control" <<EOF
 Package: $package
 Version: $version
@@ -90,9 +94,9 @@ Description: $description
  zenity or kdialog.
  .
  This package holds the VST 2.4 plug-in for Linux hosts in /usr/lib/lxvst,
- the LV2 bundle in /usr/lib/lv2, the CLAP plug-in in /usr/lib/clap, and
- orv-host, a command-line host that shows what a host sees and renders
- audio files through the plug-in.
+ the VST3 bundle in /usr/lib/vst3, the LV2 bundle in /usr/lib/lv2, the CLAP
+ plug-in in /usr/lib/clap, and orv-host, a command-line host that shows
+ what a host sees and renders audio files through the plug-in.
 EOF
 (cd "$stage" && find usr -type f -print0 | sort -z | xargs -0 md5sum) >"$stage/DEBIAN/md5sums"
 chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the release packages into out/ and checks them:
-#   orv-sympharon_<version>_<arch>.deb       Debian package: the VST 2.4 plug-in, the LV2 bundle,
-#                                            the CLAP plug-in, orv-host and its manual page
+#   orv-sympharon_<version>_<arch>.deb       Debian package: the VST 2.4 plug-in, the VST3 and
+#                                            LV2 bundles, the CLAP plug-in, orv-host and its
+#                                            manual page
 #   OrvSympharon-<version>-win64-setup.exe   Windows installer
-#   OrvSympharon-<version>-win64.zip         the Windows DLL, the CLAP plug-in and a read-me, to
-#                                            place by hand
+#   OrvSympharon-<version>-win64.zip         the Windows DLL, the VST3 bundle, the CLAP plug-in
+#                                            and a read-me, to place by hand
 # The version is the one in the top-level CMakeLists.txt. Installs missing packages first. The
 # Linux binaries are built in build-pkg/ with the compiler and linker flags Debian builds its own
 # packages with (dpkg-buildflags, all hardening features); the Windows DLL in build-windows/, exactly
@@ -37,7 +38,7 @@ echo "== Windows DLL (build-windows/, as scripts/build.sh windows builds it)"
 # The same tree, options and release flags as the Windows tests (scripts/test-windows.sh) use,
 # so the packaged DLL is the tested one; orv_render_fixed is the program the installer check
 # loads the installed DLL with.
-"$root/scripts/build.sh" windows OrvSympharon OrvSympharonClap orv_render_fixed
+"$root/scripts/build.sh" windows OrvSympharon OrvSympharonClap OrvSympharonVst3 orv_render_fixed
 dll="$root/build-windows/OrvSympharon.dll"
 packages="$(bash "$root/scripts/make-windows-packages.sh" "$dll" "$version" "$out")"
 mapfile -t windows <<<"$packages"

@@ -1,22 +1,26 @@
 ; The Windows installer of Orv Sympharon, a 64-bit program for a 64-bit plug-in.
 ;
 ; It puts OrvSympharon.dll into the common VST2 folder (%CommonProgramFiles%\VST2) or a folder the
-; user picks, the CLAP plug-in OrvSympharon.clap into the common CLAP folder
+; user picks, the VST3 bundle into the common VST3 folder
+; (%CommonProgramFiles%\VST3\OrvSympharon.vst3\Contents\x86_64-win\OrvSympharon.vst3), the CLAP
+; plug-in OrvSympharon.clap into the common CLAP folder
 ; (%CommonProgramFiles%\CLAP, where CLAP hosts look), and the read-me, licences, change log and the uninstaller (Uninstall.nsi) into
 ; %ProgramFiles%\Orv Sympharon, and registers the uninstaller with Add/Remove Programs.
 ; "setup.exe /S" installs silently (with /D=FOLDER as the last argument for another plug-in
 ; folder), "Uninstall.exe /S" uninstalls silently. The uninstaller removes exactly what was
 ; installed: the DLL, the plug-in folder only if this installer made it and it is empty again,
-; the CLAP plug-in (and the CLAP folder if this installer made it and it is empty again), the
-; documents and the key.
+; the VST3 bundle and the CLAP plug-in (and the VST3 and CLAP folders if this installer made them
+; and they are empty again), the documents and the key.
 ;
 ; scripts/make-windows-packages.sh builds it:
-;   makensis -DVERSION=1.5.0 -DDLL=OrvSympharon.dll -DCLAP=OrvSympharon.clap -DDOCS=folder \
-;       -DUNINSTALLER=Uninstall.exe -DOUTFILE=setup.exe OrvSympharon.nsi
+;   makensis -DVERSION=1.5.0 -DDLL=OrvSympharon.dll -DCLAP=OrvSympharon.clap \
+;       -DVST3DLL=OrvSympharon.vst3 -DDOCS=folder -DUNINSTALLER=Uninstall.exe -DOUTFILE=setup.exe \
+;       OrvSympharon.nsi
+; where VST3DLL is the library of the built bundle (Contents\x86_64-win\OrvSympharon.vst3) and
 ; where DOCS holds README.txt, LICENSE.txt, LiberationSans-OFL.txt and CHANGELOG.txt.
 
-!ifndef VERSION | DLL | CLAP | DOCS | UNINSTALLER | OUTFILE
-  !error "define VERSION, DLL, CLAP, DOCS, UNINSTALLER and OUTFILE (see the top of this file)"
+!ifndef VERSION | DLL | CLAP | VST3DLL | DOCS | UNINSTALLER | OUTFILE
+  !error "define VERSION, DLL, CLAP, VST3DLL, DOCS, UNINSTALLER and OUTFILE (see the top of this file)"
 !endif
 !include "${__FILEDIR__}/Common.nsh"
 
@@ -85,6 +89,19 @@ Section "Install"
     SetOutPath "${CLAP_FOLDER}"
     File "/oname=OrvSympharon.clap" "${CLAP}"
 
+    ; The VST3 bundle always goes into the common VST3 folder, recorded the same way.
+    ClearErrors
+    ReadRegDWORD $4 HKLM "${UNINSTALL_KEY}" "Vst3FolderCreated"
+    ${If} ${Errors}
+        ${If} ${FileExists} "${VST3_FOLDER}\*.*"
+            StrCpy $4 0
+        ${Else}
+            StrCpy $4 1
+        ${EndIf}
+    ${EndIf}
+    SetOutPath "${VST3_BUNDLE}\Contents\x86_64-win"
+    File "/oname=OrvSympharon.vst3" "${VST3DLL}"
+
     SetOutPath "${DOC_FOLDER}"
     File "${DOCS}/README.txt"
     File "${DOCS}/LICENSE.txt"
@@ -92,7 +109,7 @@ Section "Install"
     File "${DOCS}/CHANGELOG.txt"
     File "/oname=Uninstall.exe" "${UNINSTALLER}"
 
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (VST 2 and CLAP plug-in)"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (VST 2, VST3 and CLAP plug-in)"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "${DOC_FOLDER}"
@@ -101,6 +118,7 @@ Section "Install"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "PluginFolder" "$INSTDIR"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "PluginFolderCreated" $1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "ClapFolderCreated" $3
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "Vst3FolderCreated" $4
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
     ; Size in KiB, as Add/Remove Programs shows it.

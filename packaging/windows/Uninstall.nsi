@@ -13,8 +13,8 @@
 ;
 ; When OrvSympharon.dll cannot be deleted (a host has it loaded), nothing else is removed and the
 ; uninstall fails (exit code 2; run by hand, it offers to try again), so the entry stays for a
-; later attempt. OrvSympharon.clap goes next, in the same way: held by a host, it and everything
-; after it stay, with the entry.
+; later attempt. The VST3 bundle's library and OrvSympharon.clap go next, in the same way: held by
+; a host, it and everything after it stay, with the entry.
 ;
 ; scripts/make-windows-packages.sh builds it before the installer, which carries it:
 ;   makensis -DVERSION=1.5.0 -DOUTFILE=Uninstall.exe Uninstall.nsi
@@ -77,6 +77,23 @@ Section "-Remove"
         ${If} $1 == 1
             RMDir "$0"
         ${EndIf}
+    ${EndIf}
+    ${Do}
+        Delete "${VST3_DLL}"
+        ${IfNot} ${FileExists} "${VST3_DLL}"
+            ${Break}
+        ${EndIf}
+        ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${VST3_DLL} is in use. Close the programs that have loaded it and retry." /SD IDCANCEL IDRETRY`
+            Abort "${VST3_DLL} is in use: it, the CLAP plug-in and the documents were not removed."
+        ${EndIf}
+    ${Loop}
+    ; The bundle's folders, and the common VST3 folder when the installer made it; only empty ones.
+    RMDir "${VST3_BUNDLE}\Contents\x86_64-win"
+    RMDir "${VST3_BUNDLE}\Contents"
+    RMDir "${VST3_BUNDLE}"
+    ReadRegDWORD $2 HKLM "${UNINSTALL_KEY}" "Vst3FolderCreated"
+    ${If} $2 == 1
+        RMDir "${VST3_FOLDER}"
     ${EndIf}
     ${Do}
         Delete "${CLAP_FOLDER}\OrvSympharon.clap"

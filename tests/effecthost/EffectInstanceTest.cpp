@@ -1,4 +1,4 @@
-// The effect as the VST3 and CLAP faces drive it: blocks cut at parameter changes against the
+// The effect as the plug-in faces drive it: blocks cut at parameter changes against the
 // effect record driven directly as a VST 2.4 host does, the chunk as state (damaged data
 // refused without a change), the program store, the tail and the editor without a window.
 #include "effecthost/EffectInstance.h"
@@ -190,6 +190,14 @@ TEST(EffectInstance, StateRoundTripsAndDamagedStateChangesNothing)
     EXPECT_EQ(3, b->currentProgram());
     EXPECT_EQ(0.875f, b->parameter(kDecay));
     EXPECT_EQ(0.625f, b->parameter(kOutput));
+
+    // Read into a caller's buffer, the store is the same, with every byte of it written.
+    b->setParameter(kMix, 0.3125f);
+    EffectInstance::State read;
+    read.fill(0xA5);
+    ASSERT_TRUE(b->readState(read));
+    EXPECT_EQ(b->state(), read);
+    EXPECT_NE(saved, read);
 }
 
 TEST(EffectInstance, ProgramsByNameAndSelection)
@@ -239,6 +247,7 @@ TEST(EffectInstance, EditorWithoutAWindowLeavesNothingOpen)
     EXPECT_EQ(257, height);
     EXPECT_FALSE(effect->openEditor(nullptr));
     EXPECT_FALSE(effect->editorOpen());
+    EXPECT_EQ(nullptr, effect->editorWindow());
     EXPECT_EQ(-1, effect->editorEventDescriptor());
     effect->idleEditor();
     effect->closeEditor();

@@ -2,10 +2,14 @@
 # Checks the Debian package as a user's system meets it: its name and control fields, the files
 # it installs and where, what lintian reports, that the orv-host it holds, unpacked, finds and
 # loads the plug-in it holds without being told where it is, that the LV2 tools find, list
-# and run the unpacked LV2 bundle, and that the unpacked CLAP plug-in exports only its entry
-# (and, where ../shared/tools has clap-info, loads).
-#   check_deb.sh PACKAGE.deb   check a package
-#   check_deb.sh BUILD_DIR     make the package from a build tree (scripts/make-deb.sh), then check it
+# and run the unpacked LV2 bundle, that the unpacked CLAP plug-in exports only its entry
+# (and, where ../shared/tools has clap-info, loads), and that the unpacked VST3 bundle renders as
+# the VST 2.4 plug-in.
+#   check_deb.sh PACKAGE.deb [RENDER_COMPARE]   check a package
+#   check_deb.sh BUILD_DIR [RENDER_COMPARE]     make the package from a build tree
+#                                               (scripts/make-deb.sh), then check it
+# RENDER_COMPARE is the build tree's orv_vst3_render_compare (the VST3 bundle against the VST 2.4
+# plug-in); without it that check is left out.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 tmp="$(mktemp -d)"
@@ -49,8 +53,9 @@ for f in copyright changelog.gz README.md.gz; do expect -rw-r--r-- "usr/share/do
 for f in manifest.ttl OrvSympharon.ttl presets.ttl OrvSympharon_dsp.so OrvSympharon_ui.so; do
     expect -rw-r--r-- "usr/lib/lv2/OrvSympharon.lv2/$f"
 done
+expect -rw-r--r-- usr/lib/vst3/OrvSympharon.vst3/Contents/x86_64-linux/OrvSympharon.so
 unexpected="$(awk '$1 !~ /^d/ {print $3}' "$tmp/files" |
-    grep -Ev '^usr/(bin/orv-host|lib/lxvst/OrvSympharon\.so|lib/clap/OrvSympharon\.clap|lib/lv2/OrvSympharon\.lv2/[^/]+|share/man/man1/orv-host\.1\.gz|share/doc/orv-sympharon/[^/]+)$')"
+    grep -Ev '^usr/(bin/orv-host|lib/lxvst/OrvSympharon\.so|lib/clap/OrvSympharon\.clap|lib/lv2/OrvSympharon\.lv2/[^/]+|lib/vst3/OrvSympharon\.vst3/Contents/x86_64-linux/OrvSympharon\.so|share/man/man1/orv-host\.1\.gz|share/doc/orv-sympharon/[^/]+)$')"
 [[ -z "$unexpected" ]] || fail "files outside the expected places: $unexpected"
 
 # The copyright file names both licences, the changelog has an entry for this version.
@@ -99,6 +104,15 @@ if [[ -x "$clap_info" ]]; then
     XDG_CONFIG_HOME="$tmp/config" HOME="$tmp/home" "$clap_info" "$clap" >"$tmp/clap-info" 2>&1 &&
         grep -q '"id" : "com.orvatone.orv-sympharon"' "$tmp/clap-info" ||
         fail "clap-info does not load the unpacked CLAP plug-in: $(head -3 "$tmp/clap-info")"
+fi
+
+# The unpacked VST3 bundle (stripped as packaged) renders as the unpacked VST 2.4 plug-in, when
+# the build tree's comparison program is there.
+compare="${2:-}"
+if [[ -n "$compare" ]]; then
+    XDG_CONFIG_HOME="$tmp/config" "$compare" "$tmp/root/usr/lib/lxvst/OrvSympharon.so" \
+        "$tmp/root/usr/lib/vst3/OrvSympharon.vst3" >"$tmp/compare" 2>&1 ||
+        fail "the packaged VST3 bundle does not render as the VST 2.4 plug-in: $(cat "$tmp/compare")"
 fi
 
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, $(grep -c '' "$tmp/files") entries, $failures failed"

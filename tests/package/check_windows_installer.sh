@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the Windows installer silently under Wine in a fresh prefix, as an unattended install on a
 # new machine: the DLL must land in the common VST2 folder (and OrvSympharon.clap, built beside
-# it, in the common CLAP folder) with an uninstaller registered and load
+# it, in the common CLAP folder, and the VST3 bundle built beside it in the common VST3 folder)
+# with an uninstaller registered and load
 # from there as a host loads it, and the silent uninstall must have removed the plug-in and its
 # entry when it returns, and leave the disk as it was once its clean-up has ended (also when an
 # install follows at once, which must stay whole). A second round
@@ -35,6 +36,8 @@ else
 fi
 dll="$(absolute "$1")" loader="$(absolute "$2")"
 clap="$(dirname "$dll")/OrvSympharon.clap"
+# The VST3 bundle built beside the DLL.
+vst3dll="$(dirname "$dll")/OrvSympharon.vst3/Contents/x86_64-win/OrvSympharon.vst3"
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
@@ -64,6 +67,7 @@ docs="$c/Program Files/Orv Sympharon"
 uninstaller='C:\Program Files\Orv Sympharon\Uninstall.exe'
 vst2="$c/Program Files/Common Files/VST2"
 clapdir="$c/Program Files/Common Files/CLAP"
+vst3="$c/Program Files/Common Files/VST3"
 
 mkdir -p "$WINEPREFIX"
 wine_now wineboot -i && settle || { echo "FAIL wineboot: $(tail -3 "$tmp/wine.log")"; exit 1; }
@@ -74,6 +78,8 @@ wine_now "$setup" /S || fail "silent install exited with $?"
 settle
 cmp -s "$dll" "$vst2/OrvSympharon.dll" || fail "OrvSympharon.dll is not in the common VST2 folder"
 cmp -s "$clap" "$clapdir/OrvSympharon.clap" || fail "OrvSympharon.clap is not in the common CLAP folder"
+cmp -s "$vst3dll" "$vst3/OrvSympharon.vst3/Contents/x86_64-win/OrvSympharon.vst3" ||
+    fail "the VST3 bundle is not in the common VST3 folder"
 for f in README.txt LICENSE.txt LiberationSans-OFL.txt CHANGELOG.txt Uninstall.exe; do
     [[ -f "$docs/$f" ]] || fail "Program Files/Orv Sympharon/$f missing"
 done
@@ -88,6 +94,7 @@ wine_now "$uninstaller" /S || fail "silent uninstall exited with $?"
 # What a script sees as soon as the uninstaller returns.
 [[ -e "$vst2" ]] && fail "the common VST2 folder is still there when the uninstaller returns"
 [[ -e "$clapdir" ]] && fail "the common CLAP folder is still there when the uninstaller returns"
+[[ -e "$vst3" ]] && fail "the common VST3 folder is still there when the uninstaller returns"
 [[ -e "$docs/README.txt" ]] && fail "the documents are still there when the uninstaller returns"
 registered_now && fail "the Add/Remove Programs entry is still there when the uninstaller returns"
 # An install at once after it, while the uninstaller's clean-up may still run, keeps its files.
@@ -110,6 +117,8 @@ settle
 cmp -s "$dll" "$c/Plugins/VST/OrvSympharon.dll" || fail "OrvSympharon.dll is not in the chosen folder"
 cmp -s "$clap" "$clapdir/OrvSympharon.clap" || fail "OrvSympharon.clap is not in the common CLAP folder"
 [[ -e "$vst2" ]] && fail "the install into a chosen folder made the common VST2 folder"
+[[ -f "$vst3/OrvSympharon.vst3/Contents/x86_64-win/OrvSympharon.vst3" ]] ||
+    fail "the install into a chosen folder did not put the VST3 bundle into the common VST3 folder"
 wine_now "$uninstaller" /S || fail "second silent uninstall exited with $?"
 settle
 files >"$tmp/after"
