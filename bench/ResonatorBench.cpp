@@ -13,6 +13,9 @@
 //   steady   no glide;
 //   glides   Tune and Detune kept gliding: both targets swap ends every 8 blocks, before either
 //            glide arrives, so the string lengths change every sample;
+//   automation  Tune and Detune moved as a host's automation moves them: new targets every 4
+//            blocks, stepping back and forth across their ranges, so both glide all the time
+//            towards targets that keep changing;
 //   silence  silence after loud input: the strings decay towards the tiny alternating offset,
 //            which must cost no more than sound does. Its last row compares it with the
 //            subject's own cost of steady noise.
@@ -41,6 +44,7 @@ namespace
 constexpr int32_t kBlock = 512;
 constexpr float kRate = 44100.0f;
 constexpr int32_t kGlideSwapBlocks = 8;
+constexpr int32_t kAutomationBlocks = 4;
 constexpr int32_t kLoudBlocks = 64;
 const std::array<float, 8> kDefaultProgram{0.5f, 0.25f, 0.25f, 0.25f, 0.5f, 0.5f, 0.0f, 0.0f};
 
@@ -148,8 +152,18 @@ enum class Scene
 {
     Steady,
     Glides,
+    Automation,
     Silence
 };
+
+// The automation scene's value of a parameter at its n-th change: a triangle across 0.05..0.95 in
+// steps of 0.06, each parameter with its own phase.
+float automationValue(int64_t n, int64_t phase)
+{
+    const int64_t position = (n + phase) % 30; // 15 steps up, 15 down
+    const int64_t step = position < 15 ? position : 30 - position;
+    return 0.05f + 0.06f * static_cast<float>(step);
+}
 
 // One subject playing one scene, block after block; its state carries on between calls.
 class Player
@@ -174,6 +188,12 @@ public:
                 const float end = (count / kGlideSwapBlocks) % 2 == 0 ? 1.0f : 0.0f;
                 subject->set(kTune, end);
                 subject->set(kDetune, end);
+            }
+            if (scene == Scene::Automation && count % kAutomationBlocks == 0)
+            {
+                const int64_t change = count / kAutomationBlocks;
+                subject->set(kTune, automationValue(change, 0));
+                subject->set(kDetune, automationValue(change, 11));
             }
             if (scene == Scene::Silence)
                 playBlock(silence().data(), silence().data());
@@ -261,7 +281,7 @@ std::string pluginPath = ORV_BENCH_PLUGIN;
 std::vector<Column> columns(bool withPlugin)
 {
     std::vector<Column> result;
-    for (const char* name : {"sse2", "avx2", "avx512"})
+    for (const char* name : {"portable", "sse2", "avx2", "avx512"})
         if (resonator::findKernel(name) != nullptr)
             result.push_back({name, [name] { return std::make_unique<EngineSubject>(name); }});
     if (withPlugin)
@@ -342,6 +362,7 @@ int ratioTable(int32_t rounds, bool withPlugin)
         Scene scene;
     } rows[] = {{"steady", Scene::Steady},
                 {"glides", Scene::Glides},
+                {"automation", Scene::Automation},
                 {"silence after loud", Scene::Silence}};
     for (const auto& row : rows)
     {
@@ -391,8 +412,10 @@ void registerBenchmarks(bool withPlugin)
     {
         const char* label;
         Scene scene;
-    } scenes[] = {
-        {"Steady", Scene::Steady}, {"Glides", Scene::Glides}, {"SilenceAfterLoud", Scene::Silence}};
+    } scenes[] = {{"Steady", Scene::Steady},
+                  {"Glides", Scene::Glides},
+                  {"Automation", Scene::Automation},
+                  {"SilenceAfterLoud", Scene::Silence}};
     for (const Column& c : cols)
         for (const auto& s : scenes)
             benchmark::RegisterBenchmark((c.name + "/" + s.label).c_str(),

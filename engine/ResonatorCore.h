@@ -95,8 +95,8 @@ public:
                  float sampleRate);
 
     // For tests and benchmarks: makes this engine use the named kernel ("sse2", "avx2",
-    // "avx512") instead of the fastest one; false (and no change) if this processor cannot run
-    // it. Not while processing.
+    // "avx512", "portable") instead of the one chosen for the process; false (and no change) if
+    // this build lacks it or this processor cannot run it. Not while processing.
     bool useKernel(std::string_view name);
     const char* kernelName() const;
 

@@ -3,6 +3,8 @@
 #include "ResonatorCore.h"
 
 #include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
 
 // The resonator's vector kernels. ResonatorCore cuts every block into chunks in which each string
@@ -12,8 +14,10 @@
 // operations, precisions and order as the per-sample algorithm, so all of them give the same
 // bits; they differ only in the instruction set they are built for.
 //
-// One kernel per instruction set (SSE2, AVX2, AVX-512), each built in its own file with its own
-// compiler options; the best one the processor supports is chosen once per process.
+// One kernel per instruction set, each built in its own file with its own compiler options: on
+// x86-64 SSE2, AVX2 and AVX-512 (platform/x86/), and everywhere the portable kernel written with
+// the compiler's generic vectors, the only one on other processors. The best one the processor
+// supports is chosen once per process.
 namespace resonator
 {
 
@@ -128,15 +132,23 @@ inline constexpr int32_t kDelayGroup = 16;
 // the position arithmetic rounds by less than 2^-37.
 inline constexpr double kWholeNumberMargin = 0x1p-30;
 
-extern const Kernel kSse2Kernel;
-extern const Kernel kAvx2Kernel;
-extern const Kernel kAvx512Kernel;
+// Built on every processor.
+extern const Kernel kPortableKernel;
 
+// Every kernel of this build, fastest first; the last one runs on every processor the build is
+// for.
+std::span<const Kernel* const> builtKernels();
 // True when this processor (and its operating system) can run the kernel.
 bool isSupported(const Kernel& kernel);
-// The fastest supported kernel, chosen on first use and kept for the life of the process.
-const Kernel& bestKernel();
-// The kernel of that name ("sse2", "avx2", "avx512") if this processor supports it, else null.
+// The kernel of that name ("sse2", "avx2", "avx512", "portable") if this build has it and this
+// processor supports it, else null.
 const Kernel* findKernel(std::string_view name);
+// The fastest supported kernel, or the one `requested` names (empty or null: none). A name this
+// build lacks or this processor cannot run is ignored, and `complaint` then says so in one line.
+const Kernel& chooseKernel(const char* requested, std::string& complaint);
+// The kernel of every engine: chosen on first use (when the first engine is built, never on the
+// audio thread) from the environment variable ORV_KERNEL as chooseKernel does, with the complaint
+// on stderr, and kept for the life of the process.
+const Kernel& bestKernel();
 
 } // namespace resonator

@@ -222,13 +222,16 @@ lowPass(const VectorConstants<T>& c, Access& access, int32_t i, int32_t count, G
 
 // Everything after the low-pass for the group starting at frame i: feedback writes, wet sums,
 // mix and outputs.
-template <class T, bool Bypassed, bool WithJob, class Access>
+// between(part) runs at four points of it (part 0 to 3): the next group's low-pass steps go there.
+template <class T, bool Bypassed, bool WithJob, class Access, class Between>
 inline __attribute__((always_inline)) void
 finishGroup(const VectorConstants<T>& c, Access& access, const Io& io, int32_t i, const Group<T>& g,
-            const typename T::F (&filtered)[ResonatorCore::kNumStrings], GlideJob& job)
+            const typename T::F (&filtered)[ResonatorCore::kNumStrings], GlideJob& job,
+            Between&& between)
 {
     if constexpr (WithJob) glideOnce(job);
     using F = typename T::F;
+    between(0);
 
     // Dry inputs and the excitation x = 0.5 * (dryL + dryR), the float sum halved in double. The
     // kernels take ordinary input only: each dry sample is then 0 or at least 2^-54 in magnitude
@@ -259,6 +262,7 @@ finishGroup(const VectorConstants<T>& c, Access& access, const Io& io, int32_t i
     for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
         T::store(access.write(k, i), filtered[k] * c.feedback + excitation);
     if constexpr (WithJob) glideOnce(job);
+    between(1);
 
     // Wet sums, each in this order (the output depends on it): own filtered strings first, then
     // the crossed taps, read after the writes above.
@@ -266,6 +270,7 @@ finishGroup(const VectorConstants<T>& c, Access& access, const Io& io, int32_t i
     const F wetL = filtered[0] + filtered[2] + filtered[4] + filtered[6] + filtered[8] +
                    filtered[10] + tap(10) + tap(8) + tap(6) + tap(4) + tap(2) + tap(0);
     if constexpr (WithJob) glideOnce(job);
+    between(2);
     const F wetR = filtered[3] + filtered[1] + filtered[5] + filtered[7] + filtered[9] +
                    filtered[11] + tap(11) + tap(9) + tap(7) + tap(5) + tap(3) + tap(1);
 
@@ -277,7 +282,40 @@ finishGroup(const VectorConstants<T>& c, Access& access, const Io& io, int32_t i
     };
     T::store(io.outL + i, mix(wetL, dryL) * c.gain);
     if constexpr (WithJob) glideOnce(job);
+    between(3);
     T::store(io.outR + i, mix(wetR, dryR) * c.gain);
+}
+
+// A group's low-pass in its three steps: the reads turned into one vector per frame, the serial
+// recursion frame after frame, and the filtered values turned back into one vector per string.
+template <class T, bool WithJob, class Access>
+inline __attribute__((always_inline)) void lowPassReads(Access& access, int32_t i, Group<T>& g,
+                                                        GlideJob& job,
+                                                        typename T::Strings (&frame)[T::kWidth])
+{
+    if constexpr (WithJob) glideOnce(job);
+    access.locate(g, i);
+    if constexpr (WithJob) glideOnce(job);
+    typename T::F own[ResonatorCore::kNumStrings];
+#pragma GCC unroll 12
+    for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
+        own[k] = access.own(g, k, i);
+    T::toFrames(own, frame);
+}
+
+template <class T, bool WithJob>
+inline __attribute__((always_inline)) void
+lowPassSteps(const VectorConstants<T>& c, int32_t from, int32_t to, typename T::Strings& state,
+             GlideJob& job, typename T::Strings (&frame)[T::kWidth])
+{
+#pragma GCC unroll 16
+    for (int32_t j = from; j < to; ++j)
+    {
+        if constexpr (WithJob)
+            if (j == 3 || j == 7) glideOnce(job);
+        state = (frame[j] - state) * c.damping + state;
+        T::assign(frame[j], state);
+    }
 }
 
 template <class T, bool Bypassed, class Access>
@@ -305,7 +343,8 @@ void processPartialGroup(const VectorConstants<T>& c, const Access& access, cons
     typename T::F filtered[ResonatorCore::kNumStrings];
     GlideJob none{};
     lowPass<T, false>(c, padded, 0, steps, g, state, none, filtered);
-    finishGroup<T, Bypassed, false>(c, padded, Io{inL, inR, outL, outR}, 0, g, filtered, none);
+    finishGroup<T, Bypassed, false>(c, padded, Io{inL, inR, outL, outR}, 0, g, filtered, none,
+                                    [](int) {});
     for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
     {
         float* to = const_cast<Access&>(access).write(k, i);
@@ -319,9 +358,13 @@ void processPartialGroup(const VectorConstants<T>& c, const Access& access, cons
     }
 }
 
-// The whole groups of a chunk, then the partial one. The low-pass chain of one group overlaps
-// the rest of the previous group's work, which no longer depends on it, and so do the glide
-// steps of the job, one per frame of the whole groups.
+// The whole groups of a chunk, then the partial one, and the glide steps of the job along the
+// way, one per frame of the whole groups. Interleaved (T::kInterleaved), the low-pass recursion
+// of the next group runs in steps spread over the rest of the current group's work, which no
+// longer depends on it (the low-pass only reads ring positions from before the chunk and writes
+// nothing): the processor works through one while the other's serial chain waits, instead of
+// finishing a group before the next one's chain starts. That pays where the vector registers
+// hold both groups (the 256-bit kernels); with sixteen 128-bit registers the spills cost more.
 template <class T, bool Bypassed, bool WithJob, class Access>
 void processGroups(const VectorConstants<T>& c, Access& access, const Io& io, int32_t frames,
                    GlideJob* job, typename T::Strings& lowPassState)
@@ -332,12 +375,37 @@ void processGroups(const VectorConstants<T>& c, Access& access, const Io& io, in
     GlideJob glide{};
     if constexpr (WithJob) glide = *job;
     int32_t i = 0;
-    for (; i + W <= frames; i += W)
+    if constexpr (!T::kInterleaved)
+    {
+        for (; i + W <= frames; i += W)
+        {
+            Group<T> g;
+            typename T::F filtered[ResonatorCore::kNumStrings];
+            lowPass<T, WithJob>(c, access, i, W, g, state, glide, filtered);
+            finishGroup<T, Bypassed, WithJob>(c, access, io, i, g, filtered, glide, [](int) {});
+        }
+    }
+    else if (frames >= W)
     {
         Group<T> g;
         typename T::F filtered[ResonatorCore::kNumStrings];
-        lowPass<T, WithJob>(c, access, i, W, g, state, glide, filtered);
-        finishGroup<T, Bypassed, WithJob>(c, access, io, i, g, filtered, glide);
+        lowPass<T, WithJob>(c, access, 0, W, g, state, glide, filtered);
+        for (; i + 2 * W <= frames; i += W)
+        {
+            Group<T> nextGroup;
+            typename T::Strings frame[W];
+            lowPassReads<T, WithJob>(access, i + W, nextGroup, glide, frame);
+            finishGroup<T, Bypassed, WithJob>(c, access, io, i, g, filtered, glide,
+                                              [&](int part) {
+                                                  lowPassSteps<T, WithJob>(c, part * W / 4,
+                                                                           (part + 1) * W / 4,
+                                                                           state, glide, frame);
+                                              });
+            T::toStrings(frame, filtered);
+            g = nextGroup;
+        }
+        finishGroup<T, Bypassed, WithJob>(c, access, io, i, g, filtered, glide, [](int) {});
+        i += W;
     }
     if (i < frames) processPartialGroup<T, Bypassed>(c, access, io, i, frames - i, state);
     lowPassState = state;

@@ -12,13 +12,34 @@ build="$(cd "$1" && pwd)"
 out="$2"
 package=orv-sympharon
 maintainer="Orv Sympharon developers <dev@orvatone.example>"
-arch="$(dpkg --print-architecture)"
 
-for f in OrvSympharon.so OrvSympharon.clap orv-host OrvSympharon.lv2/manifest.ttl \
-    OrvSympharon.vst3/Contents/x86_64-linux/OrvSympharon.so; do
+[[ -f "$build/orv-host" ]] || { echo "make-deb: $build/orv-host is not built" >&2; exit 1; }
+# The package's architecture is the one the build is for: this machine's, or ARM64 from
+# scripts/build.sh arm64, whose programs run under qemu with the sysroot's libraries, and whose
+# dependencies dpkg-shlibdeps reads from the sysroot's own package database.
+strip=strip
+run=()
+shlibdeps_options=()
+case "$(od -An -j18 -N2 -tu2 "$build/orv-host" | tr -d ' ')" in
+    62) arch=amd64 vst3arch=x86_64-linux ;;
+    183)
+        arch=arm64 vst3arch=aarch64-linux
+        sysroot="${ORV_ARM64_SYSROOT:-$root/build-arm64-sysroot}"
+        strip=aarch64-linux-gnu-strip
+        run=(qemu-aarch64-static -L "$sysroot")
+        shlibdeps_options=(--admindir="$sysroot/.dpkg" -l"$sysroot/usr/lib/aarch64-linux-gnu"
+                           -l"$sysroot/lib/aarch64-linux-gnu")
+        export DEB_HOST_ARCH=arm64
+        ;;
+    *) echo "make-deb: $build/orv-host is for neither x86-64 nor ARM64" >&2; exit 1 ;;
+esac
+[[ "$arch" == arm64 || "$arch" == "$(dpkg --print-architecture)" ]] ||
+    { echo "make-deb: cannot package $arch programs on this machine" >&2; exit 1; }
+for f in OrvSympharon.so OrvSympharon.clap OrvSympharon.lv2/manifest.ttl \
+    "OrvSympharon.vst3/Contents/$vst3arch/OrvSympharon.so"; do
     [[ -f "$build/$f" ]] || { echo "make-deb: $build/$f is not built" >&2; exit 1; }
 done
-version="$("$build/orv-host" --version)"
+version="$("${run[@]}" "$build/orv-host" --version)"
 version="${version#orv-host }"
 grep -q "^## $version - " "$root/CHANGELOG.md" ||
     { echo "make-deb: CHANGELOG.md has no entry '## $version - YYYY-MM-DD'" >&2; exit 1; }
@@ -33,7 +54,7 @@ install -d "$stage/DEBIAN" "$stage/usr/bin" "$stage/usr/lib/lxvst" "$stage/usr/l
 
 # Binaries without debugging symbols and build notes, as Debian ships them.
 install -m 0755 "$build/orv-host" "$stage/usr/bin/orv-host"
-strip --remove-section=.comment --remove-section=.note "$stage/usr/bin/orv-host"
+"$strip" --remove-section=.comment --remove-section=.note "$stage/usr/bin/orv-host"
 install -m 0644 "$build/OrvSympharon.so" "$stage/usr/lib/lxvst/OrvSympharon.so"
 lv2="$stage/usr/lib/lv2/OrvSympharon.lv2"
 cp -R "$build/OrvSympharon.lv2" "$lv2"
@@ -43,7 +64,7 @@ vst3="$stage/usr/lib/vst3/OrvSympharon.vst3"
 cp -R "$build/OrvSympharon.vst3" "$vst3"
 find "$vst3" -type d -exec chmod 0755 {} + && find "$vst3" -type f -exec chmod 0644 {} +
 find "$stage/usr/lib" \( -name '*.so' -o -name '*.clap' \) -exec \
-    strip --strip-unneeded --remove-section=.comment --remove-section=.note {} +
+    "$strip" --strip-unneeded --remove-section=.comment --remove-section=.note {} +
 
 # Documentation: the manual page, the README, the changelog and the copyright file. Files are
 # compressed without names or times so that the same sources give the same package.
@@ -72,7 +93,7 @@ binaries=()
 while IFS= read -r -d '' f; do
     if [[ "$(head -c 4 "$f" | od -An -c | tr -d ' ')" == '177ELF' ]]; then binaries+=("$f"); fi
 done < <(find "$stage/usr" -type f -print0)
-depends="$(cd "$work/src" && dpkg-shlibdeps -O --warnings=1 "${binaries[@]/#/-e}")"
+depends="$(cd "$work/src" && dpkg-shlibdeps "${shlibdeps_options[@]}" -O --warnings=1 "${binaries[@]/#/-e}")"
 depends="${depends#shlibs:Depends=}"
 
 description="stereo string-resonator audio effect (VST 2.4, VST3, LV2 and CLAP)"

@@ -2,7 +2,8 @@
 # Builds the release packages into out/ and checks them:
 #   orv-sympharon_<version>_<arch>.deb       Debian package: the VST 2.4 plug-in, the VST3 and
 #                                            LV2 bundles, the CLAP plug-in, orv-host and its
-#                                            manual page
+#                                            manual page; for this machine
+#   orv-sympharon_<version>_arm64.deb        and for ARM64 (cross-built in build-pkg-arm64/)
 #   OrvSympharon-<version>-win64-setup.exe   Windows installer
 #   OrvSympharon-<version>-win64.zip         the Windows DLL, the VST3 bundle, the CLAP plug-in
 #                                            and a read-me, to place by hand
@@ -34,6 +35,21 @@ deb="$(bash "$root/scripts/make-deb.sh" "$root/build-pkg" "$out")"
 version="$("$root/build-pkg/orv-host" --version)"
 version="${version#orv-host }"
 
+echo "== ARM64 Linux build for the Debian package (build-pkg-arm64/)"
+# Cross-built as scripts/build.sh arm64 builds, with Debian's flags for arm64.
+"$root/scripts/arm64-sysroot.sh"
+(
+    eval "$(DEB_HOST_ARCH=arm64 DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+    cmake -S "$root" -B "$root/build-pkg-arm64" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/aarch64-linux-gnu.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DORV_SANITIZE= -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=OFF -DORV_WERROR=OFF \
+        -DCMAKE_C_FLAGS="$CPPFLAGS $CFLAGS" -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" \
+        -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" \
+        -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS" >/dev/null
+    cmake --build "$root/build-pkg-arm64" --parallel "$(nproc)"
+)
+deb_arm64="$(bash "$root/scripts/make-deb.sh" "$root/build-pkg-arm64" "$out")"
+
 echo "== Windows DLL (build-windows/, as scripts/build.sh windows builds it)"
 # The same tree, options and release flags as the Windows tests (scripts/test-windows.sh) use,
 # so the packaged DLL is the tested one; orv_render_fixed is the program the installer check
@@ -48,8 +64,9 @@ XDG_CONFIG_HOME="$(mktemp -d)"
 export XDG_CONFIG_HOME
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 bash "$root/tests/package/check_deb.sh" "$deb"
+bash "$root/tests/package/check_deb.sh" "$deb_arm64"
 bash "$root/tests/package/check_windows_installer.sh" "${windows[0]}" "$dll" \
     "$root/build-windows/orv_render_fixed.exe"
 
 echo "== Packages in $out"
-ls -l "$deb" "${windows[@]}"
+ls -l "$deb" "$deb_arm64" "${windows[@]}"

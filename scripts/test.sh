@@ -3,7 +3,8 @@
 # ABI, GUI and X server tests under AddressSanitizer + UndefinedBehaviorSanitizer, then the
 # threaded tests under ThreadSanitizer, then a short run of every fuzz target (scripts/fuzz.sh for
 # longer ones), then the Windows DLL cross-built and its tests under Wine (the installer made
-# from it among them). Installs missing packages first.
+# from it among them), then the ARM64 build under qemu: its engine tests and renders that must
+# equal the x86-64 ones. Installs missing packages first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -33,3 +34,6 @@ echo "== fuzzing: every reader of stored bytes for 10 seconds"
 
 echo "== Windows DLL: cross build, tests under Wine"
 "$root/scripts/test-windows.sh"
+
+echo "== ARM64 Linux: cross build, engine tests and renders under qemu"
+"$root/scripts/test-arm64.sh"

@@ -68,6 +68,9 @@ void applyOutputPlan(SNDFILE* file, const OutputPlan& plan)
     if (plan.rf64Downgrade) sf_command(file, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
     // Integer formats clip what lies beyond full scale instead of failing or wrapping around.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // No PEAK chunk in float WAV and AIFF files: libsndfile stamps it with the time of writing,
+    // so the same sound rendered twice (or on another machine) would give different files.
+    sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 }
 
 AudioFileWriter::~AudioFileWriter()

@@ -1,5 +1,7 @@
 #include "EngineTestSupport.h"
 
+#include "ResonatorKernel.h"
+
 #include <cmath>
 
 namespace enginetest
@@ -44,6 +46,14 @@ bool useKernel(ResonatorCore& core, const char* kernel, std::string& skipReason)
 {
     if (core.useKernel(kernel)) return true;
     const std::string name = kernel;
+    bool built = false;
+    for (const resonator::Kernel* k : resonator::builtKernels())
+        built = built || name == k->name;
+    if (!built)
+    {
+        skipReason = "this build has no " + name + " kernel (it is built for x86-64 only)";
+        return false;
+    }
     skipReason = "this processor cannot run the " + name + " kernel (it needs " +
                  (name == "avx512" ? "AVX-512F and AVX-512VL"
                   : name == "avx2" ? "AVX2"

@@ -30,9 +30,9 @@ inline const std::array<FactoryProgram, 6> kFactoryPrograms{{
     {"Detuned", {0.5f, 0.25f, 0.6f, 0.25f, 0.5f, 0.5f, 1.0f, 0.0f}},
 }};
 
-// Every kernel the engine is built with; each test that runs one skips it where the processor
-// cannot.
-inline constexpr std::array<const char*, 3> kKernels{"sse2", "avx2", "avx512"};
+// Every kernel the engine can be built with; each test that runs one skips it where this build
+// lacks it or the processor cannot run it.
+inline constexpr std::array<const char*, 4> kKernels{"sse2", "avx2", "avx512", "portable"};
 
 // Makes the engine use the named kernel; on false the test must skip, with skipReason as the
 // message.

@@ -302,27 +302,70 @@ TEST(ResonatorBehaviour, BadValuesNeverPoisonTheStrings)
 // another by name, and a name the processor cannot run (or that does not exist) changes nothing.
 TEST(ResonatorBehaviour, KernelsAreChosenByWhatTheProcessorRuns)
 {
+    const auto kernels = resonator::builtKernels();
+    ASSERT_FALSE(kernels.empty());
+    EXPECT_TRUE(resonator::isSupported(*kernels.back())); // the build's baseline
+    EXPECT_EQ(resonator::findKernel("portable"), &resonator::kPortableKernel); // on every processor
     const resonator::Kernel* best = nullptr;
-    for (const char* name : {"avx512", "avx2", "sse2"})
+    for (const resonator::Kernel* kernel : kernels)
     {
-        const resonator::Kernel* kernel = resonator::findKernel(name);
-        if (kernel != nullptr && best == nullptr) best = kernel;
-        if (kernel != nullptr)
-        {
-            EXPECT_TRUE(resonator::isSupported(*kernel)) << name;
-        }
+        EXPECT_EQ(resonator::findKernel(kernel->name),
+                  resonator::isSupported(*kernel) ? kernel : nullptr)
+            << kernel->name;
+        if (best == nullptr && resonator::isSupported(*kernel)) best = kernel;
     }
-    ASSERT_NE(resonator::findKernel("sse2"), nullptr); // the x86-64 baseline
+    // The test runs without ORV_KERNEL (see CMakeLists.txt).
     EXPECT_EQ(&resonator::bestKernel(), best);
 
     ResonatorCore core;
     EXPECT_STREQ(core.kernelName(), best->name);
     EXPECT_FALSE(core.useKernel("avx1024"));
     EXPECT_STREQ(core.kernelName(), best->name);
-    EXPECT_TRUE(core.useKernel("sse2"));
-    EXPECT_STREQ(core.kernelName(), "sse2");
-    for (const resonator::Kernel* kernel : {&resonator::kAvx2Kernel, &resonator::kAvx512Kernel})
+    EXPECT_TRUE(core.useKernel("portable"));
+    EXPECT_STREQ(core.kernelName(), "portable");
+    for (const resonator::Kernel* kernel : kernels)
         EXPECT_EQ(core.useKernel(kernel->name), resonator::isSupported(*kernel)) << kernel->name;
+}
+
+// ORV_KERNEL's choice: a kernel this build has and the processor runs is taken; anything else
+// leaves the fastest one and says why in one line.
+TEST(ResonatorBehaviour, KernelRequestsAreTakenOrRefusedWithAReason)
+{
+    std::string complaint;
+    const resonator::Kernel* fastest = nullptr;
+    for (const resonator::Kernel* kernel : resonator::builtKernels())
+        if (fastest == nullptr && resonator::isSupported(*kernel)) fastest = kernel;
+    ASSERT_NE(fastest, nullptr);
+
+    const struct
+    {
+        const char* request;
+        const char* chosen; // null: the fastest
+        bool complains;
+    } cases[] = {
+        {nullptr, nullptr, false},  {"", nullptr, false},    {"portable", "portable", false},
+        {"avx1024", nullptr, true}, {"SSE2", nullptr, true}, {"portable ", nullptr, true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.request == nullptr ? "(unset)" : c.request);
+        complaint = "stale";
+        const resonator::Kernel& chosen = resonator::chooseKernel(c.request, complaint);
+        EXPECT_STREQ(chosen.name, c.chosen != nullptr ? c.chosen : fastest->name);
+        EXPECT_EQ(!complaint.empty(), c.complains) << complaint;
+        EXPECT_EQ(complaint.find('\n'), std::string::npos);
+        if (c.complains)
+        {
+            EXPECT_NE(complaint.find(fastest->name), std::string::npos) << complaint;
+        }
+    }
+    // Every kernel of the build by name: taken where the processor runs it, else refused.
+    for (const resonator::Kernel* kernel : resonator::builtKernels())
+    {
+        const resonator::Kernel& chosen = resonator::chooseKernel(kernel->name, complaint);
+        EXPECT_EQ(&chosen, resonator::isSupported(*kernel) ? kernel : fastest) << kernel->name;
+        EXPECT_EQ(complaint.empty(), resonator::isSupported(*kernel)) << kernel->name;
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <tuple>
 
@@ -189,9 +190,11 @@ class ResonatorMatchKernel : public ::testing::TestWithParam<const char*>
 // string lengths fall outside the ring or on whole numbers) still match the plain algorithm.
 TEST_P(ResonatorMatchKernel, SampleRateChangesAndUnusualRatesMatch)
 {
-    const float rates[] = {44000.0f, 44100.0f, 22050.0f,  8000.0f,
-                           1.0f,     0.0f,     500000.0f, std::numeric_limits<float>::quiet_NaN(),
-                           96000.0f};
+    // 4.7245e11 Hz makes string 0 just over 2^32 samples long, 2.03e21 Hz just over 2^64:
+    // lengths whose conversion to integers differs between processors.
+    const float rates[] = {44000.0f,   44100.0f, 22050.0f,  8000.0f,
+                           1.0f,       0.0f,     500000.0f, std::numeric_limits<float>::quiet_NaN(),
+                           4.7245e11f, 2.03e21f, -44100.0f, 96000.0f};
     CoreDriver engine;
     std::string skipReason;
     if (!useKernel(engine.core, GetParam(), skipReason)) GTEST_SKIP() << skipReason;
@@ -206,7 +209,7 @@ TEST_P(ResonatorMatchKernel, SampleRateChangesAndUnusualRatesMatch)
     tuneExactly();
     engine.core.reset();
     model.reset();
-    const std::vector<float> in = makeSignal(40000, 7);
+    const std::vector<float> in = makeSignal(std::size(rates) * 4000, 7); // 10 blocks per rate
     std::vector<float> eL(4000), eR(4000), mL(4000), mR(4000);
     int64_t pos = 0;
     for (float rate : rates)

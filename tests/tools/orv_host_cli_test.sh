@@ -62,6 +62,14 @@ check_ok "render stereo to flac with options" "$tmp/out.flac" "$host" render "$t
     --program "low & dark" --set Decay=0.9 --set " Mix "=1 --block 7 --tail 0
 check_ok "render by program number" "$tmp/out2.wav" "$host" render "$tmp/stereo.wav" "$tmp/out2.wav" --program 4 --block 4096
 check_ok "demo" "$tmp/demo.wav" "$host" demo "$tmp/demo.wav"
+# The same render gives the same file, whenever it is made: no header field holds the time of
+# writing (libsndfile's PEAK chunk would).
+"$host" demo "$tmp/demo-again.wav" >/dev/null 2>&1
+if cmp -s "$tmp/demo.wav" "$tmp/demo-again.wav" && ! head -c 512 "$tmp/demo.wav" | grep -q PEAK; then
+    echo "ok   demo file reproducible"
+else
+    echo "FAIL demo file reproducible"; failures=$((failures + 1))
+fi
 expect_failure "unreadable input" "cannot read" "$host" render "$tmp/absent.wav" "$tmp/x.wav"
 expect_failure "three channels" "3 channels" "$host" render "$tmp/three.wav" "$tmp/x.wav"
 expect_failure "unknown parameter" "unknown parameter 'Volume'" "$host" render "$tmp/mono.wav" "$tmp/x.wav" --set Volume=0.5

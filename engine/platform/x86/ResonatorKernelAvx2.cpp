@@ -4,5 +4,6 @@
 
 namespace resonator
 {
+extern const Kernel kAvx2Kernel;
 const Kernel kAvx2Kernel = makeKernel<Avx>("avx2");
 } // namespace resonator

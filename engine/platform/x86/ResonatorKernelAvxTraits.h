@@ -15,6 +15,7 @@ namespace
 struct Avx
 {
     static constexpr int kWidth = 8;
+    static constexpr bool kInterleaved = true; // see processGroups
     using F = __m256;
     using D = __m256d;
     struct Strings
@@ -271,4 +272,4 @@ inline Avx::Strings operator+(const Avx::Strings& a, const Avx::Strings& b)
 } // namespace
 } // namespace resonator
 
-#include "ResonatorKernelBody.h"
+#include "engine/ResonatorKernelBody.h"

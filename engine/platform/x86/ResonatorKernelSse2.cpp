@@ -12,6 +12,7 @@ namespace
 struct Sse2
 {
     static constexpr int kWidth = 4;
+    static constexpr bool kInterleaved = false; // see processGroups
     using F = __m128;
     using D = __m128d;
     struct Strings
@@ -207,9 +208,10 @@ inline Sse2::Strings operator+(const Sse2::Strings& a, const Sse2::Strings& b)
 } // namespace
 } // namespace resonator
 
-#include "ResonatorKernelBody.h"
+#include "engine/ResonatorKernelBody.h"
 
 namespace resonator
 {
+extern const Kernel kSse2Kernel;
 const Kernel kSse2Kernel = makeKernel<Sse2>("sse2");
 } // namespace resonator

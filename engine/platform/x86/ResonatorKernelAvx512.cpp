@@ -4,5 +4,6 @@
 
 namespace resonator
 {
+extern const Kernel kAvx512Kernel;
 const Kernel kAvx512Kernel = makeKernel<Avx>("avx512");
 } // namespace resonator
