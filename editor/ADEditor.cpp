@@ -143,7 +143,9 @@ bool ADEditor::open(void* ptr)
     background = new CBitmap(CResourceDescription(kEditorBackgroundBitmap));
     const CRect size(rect.left, rect.top, rect.left + background->getWidth(),
                      rect.top + background->getHeight());
-    frame = new MyFrame(size, ptr, this);
+    auto* window = new MyFrame(size, ptr, this);
+    window->setBackgroundMenu([this](const CPoint& where) { showZoomMenu(where); }, kAboutTag);
+    frame = window;
     // No window could be made (no parent, a parent that is no window, no window system): the
     // host is told so, and nothing of the editor stays open.
     if (!frame->isOpen())
@@ -220,6 +222,9 @@ bool ADEditor::open(void* ptr)
     lamp->forget();
 
     CPresetSystemEditor::open(ptr);
+    // The first picture now, not at the host's first idle: some hosts leave a window they have
+    // just opened without idle for a while.
+    frame->updateNow();
     return true;
 }
 

@@ -33,6 +33,22 @@ void CSplashScreenMyView::draw(CDrawContext* context)
 CMouseEventResult CSplashScreenMyView::onMouseDown(CPoint&, const CButtonState& buttons)
 {
     if (!(buttons & kLButton)) return kMouseEventNotHandled;
+    closeView();
+    return kMouseEventHandled;
+}
+
+int32_t CSplashScreenMyView::onKeyDown(VSTGUI::VstKeyCode& key)
+{
+    if (key.virt == VKEY_ESCAPE || key.virt == VKEY_RETURN || key.virt == VKEY_ENTER)
+    {
+        CBaseObjectGuard guard(this);
+        closeView();
+    }
+    return 1;
+}
+
+void CSplashScreenMyView::closeView()
+{
     CFrame* frame = getFrame();
     if (about)
     {
@@ -44,7 +60,6 @@ CMouseEventResult CSplashScreenMyView::onMouseDown(CPoint&, const CButtonState& 
         frame->setDirty(true);
         frame->setModalView(nullptr);
     }
-    // The creator's reference; the frame still holds one while it dispatches this click.
+    // The creator's reference; the frame still holds one while it dispatches this event.
     forget();
-    return kMouseEventHandled;
 }

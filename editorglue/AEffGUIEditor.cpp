@@ -2,6 +2,8 @@
 #include "embedded_resources.h"
 #include "plugin/AudioEffect.h"
 
+#include <cmath>
+
 VstInt32 AEffGUIEditor::knobMode = VSTGUI::kCircularMode;
 
 namespace
@@ -21,7 +23,10 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect)
     if (effect) effect->setEditor(this);
     // The editor's pictures are the library's own embedded resources.
     if (!VSTGUI::getBitmapResourceProvider())
+    {
         VSTGUI::setBitmapResourceProvider(&orv_resources_find);
+        VSTGUI::setScaledBitmapResourceProvider(&orv_resources_find_scaled);
+    }
 }
 
 AEffGUIEditor::~AEffGUIEditor()
@@ -37,13 +42,78 @@ AEffGUIEditor::~AEffGUIEditor()
 
 bool AEffGUIEditor::getRect(ERect** r)
 {
-    *r = &rect;
+    double scale = 1.0;
+    if (resizingTo > 0)
+        scale = resizingTo; // asked for by the host while it resizes its window
+    else if (frame && frame->isOpen())
+        scale = frame->getScaleFactor();
+    else
+    {
+        userZoom = rememberedZoom();
+        scale = chooseScale(nullptr);
+    }
+    scaledRect.left = rect.left;
+    scaledRect.top = rect.top;
+    scaledRect.right =
+        static_cast<VstInt16>(rect.left + VSTGUI::scaledPixels(rect.right - rect.left, scale));
+    scaledRect.bottom =
+        static_cast<VstInt16>(rect.top + VSTGUI::scaledPixels(rect.bottom - rect.top, scale));
+    *r = &scaledRect;
     return true;
 }
 
 bool AEffGUIEditor::open(void* ptr)
 {
+    userZoom = rememberedZoom();
+    openScale = chooseScale(ptr);
     return AEffEditor::open(ptr);
+}
+
+double AEffGUIEditor::chooseScale(void* parentWindow) const
+{
+    if (userZoom > 0) return VSTGUI::clampScaleFactor(userZoom);
+    if (hostScale > 0) return VSTGUI::clampScaleFactor(hostScale);
+    // Offscreen frames (tests, screenshots) have no desktop.
+    if (VSTGUI::getDefaultPlatformType() == VSTGUI::kOffscreen) return 1.0;
+    return VSTGUI::getSystemScaleFactor(parentWindow);
+}
+
+double AEffGUIEditor::getScaleFactor() const
+{
+    return frame && frame->isOpen() ? frame->getScaleFactor() : openScale;
+}
+
+bool AEffGUIEditor::setHostScaleFactor(float factor)
+{
+    if (!std::isfinite(factor) || factor <= 0.0f) return false;
+    hostScale = VSTGUI::clampScaleFactor(factor);
+    updateScale();
+    return true;
+}
+
+void AEffGUIEditor::setUserZoom(double zoom)
+{
+    userZoom = zoom > 0 ? VSTGUI::clampScaleFactor(zoom) : 0.0;
+    updateScale();
+}
+
+void AEffGUIEditor::updateScale()
+{
+    if (!frame || !frame->isOpen())
+    {
+        openScale = chooseScale(systemWindow);
+        return;
+    }
+    const double scale = chooseScale(systemWindow);
+    if (scale == frame->getScaleFactor()) return;
+    const CRect size = frame->getViewSize();
+    const int width = VSTGUI::scaledPixels(size.getWidth(), scale);
+    const int height = VSTGUI::scaledPixels(size.getHeight(), scale);
+    // A host may ask for the rectangle again while it resizes: it is the new one then.
+    resizingTo = scale;
+    const bool resized = effect && effect->sizeWindow(width, height);
+    resizingTo = 0.0;
+    if (resized && frame && frame->setScaleFactor(scale)) openScale = scale;
 }
 
 void AEffGUIEditor::idle()

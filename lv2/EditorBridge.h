@@ -16,15 +16,18 @@
 
 /* 'OrSy', and the layout version of the structures below. */
 #define ORV_LV2_BRIDGE_MAGIC 0x4F725379u
-#define ORV_LV2_BRIDGE_VERSION 1u
+#define ORV_LV2_BRIDGE_VERSION 2u
 
 /* How the plug-in library talks to the host on the editor's behalf: control port writes
- * (format 0, one float) and, if the host offers it, the start and end of a user's gesture. */
+ * (format 0, one float), if the host offers them the start and end of a user's gesture and the
+ * resizing of the editor's window, and the host's scale for the editor (ui:scaleFactor). */
 typedef struct OrvLv2UiHost
 {
     LV2UI_Write_Function write;
     LV2UI_Controller controller;
-    const LV2UI_Touch* touch; /* may be null */
+    const LV2UI_Touch* touch;   /* may be null */
+    const LV2UI_Resize* resize; /* may be null */
+    float scaleFactor;          /* 0 when the host gave none */
 } OrvLv2UiHost;
 
 /* Every function runs on the host's UI thread. `ui` identifies the calling UI instance: a

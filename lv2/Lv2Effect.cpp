@@ -271,14 +271,20 @@ void* Lv2Effect::openEditor(const void* ui, void* parent, const OrvLv2UiHost& ho
     EditorCall call(this);
     // One editor per effect: a second UI takes it over from the first.
     if (activeUi) closeEditor(activeUi);
+    // The host's scale reaches the editor the way every face gives it, before its size is read.
+    if (host.scaleFactor > 0) instance->setContentScale(host.scaleFactor);
+    // The editor may ask for a new size while it opens.
+    uiHost = host;
     int32_t w = 0;
     int32_t h = 0;
-    if (!parent || !host.write || !instance->editorSize(w, h)) return nullptr;
     // The instance closes an editor that got no window of its own again.
-    if (!instance->openEditor(parent)) return nullptr;
+    if (!parent || !host.write || !instance->editorSize(w, h) || !instance->openEditor(parent))
+    {
+        uiHost = OrvLv2UiHost{};
+        return nullptr;
+    }
     void* window = instance->editorWindow();
     activeUi = ui;
-    uiHost = host;
     hostControlValue.fill(std::numeric_limits<float>::quiet_NaN());
     width = w;
     height = h;
@@ -377,9 +383,11 @@ void Lv2Effect::displayUpdated()
     resyncRequested.store(true);
 }
 
-bool Lv2Effect::resizeRequested(int32_t, int32_t)
+// The editor's new size (a new scale): the host resizes its window when it can.
+bool Lv2Effect::resizeRequested(int32_t width, int32_t height)
 {
-    return false;
+    return uiHost.resize && uiHost.resize->ui_resize &&
+           uiHost.resize->ui_resize(uiHost.resize->handle, width, height) == 0;
 }
 
 } // namespace orv::lv2

@@ -4,9 +4,12 @@
 #include "lv2/EditorBridge.h"
 #include "lv2/Uris.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 #include <lv2/instance-access/instance-access.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <cstring>
 #include <new>
@@ -24,6 +27,27 @@ const void* findFeature(const LV2_Feature* const* features, const char* uri)
     for (; features && *features; ++features)
         if (std::strcmp((*features)->URI, uri) == 0) return (*features)->data;
     return nullptr;
+}
+
+// The host's ui:scaleFactor among the options it passed (a float), or 0.
+float scaleFactorOption(const LV2_Feature* const* features)
+{
+    const auto* map = static_cast<const LV2_URID_Map*>(findFeature(features, LV2_URID__map));
+    const auto* options =
+        static_cast<const LV2_Options_Option*>(findFeature(features, LV2_OPTIONS__options));
+    if (!map || !options) return 0.0f;
+    const LV2_URID scale = map->map(map->handle, LV2_UI__scaleFactor);
+    const LV2_URID atomFloat = map->map(map->handle, LV2_ATOM__Float);
+    const LV2_URID atomDouble = map->map(map->handle, LV2_ATOM__Double);
+    for (const LV2_Options_Option* o = options; o->key || o->value; ++o)
+    {
+        if (o->key != scale || !o->value) continue;
+        if (o->type == atomFloat && o->size == sizeof(float))
+            return *static_cast<const float*>(o->value);
+        if (o->type == atomDouble && o->size == sizeof(double))
+            return static_cast<float>(*static_cast<const double*>(o->value));
+    }
+    return 0.0f;
 }
 
 // The bridge of an instance made by this bundle's plug-in library, or null.
@@ -49,8 +73,10 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
 
     auto* ui = new (std::nothrow) EditorUi{instance, bridge};
     if (!ui) return nullptr;
+    const auto* resize = static_cast<const LV2UI_Resize*>(findFeature(features, LV2_UI__resize));
     const OrvLv2UiHost host{write, controller,
-                            static_cast<const LV2UI_Touch*>(findFeature(features, LV2_UI__touch))};
+                            static_cast<const LV2UI_Touch*>(findFeature(features, LV2_UI__touch)),
+                            resize, scaleFactorOption(features)};
     int width = 0;
     int height = 0;
     void* window = bridge->open(instance, ui, parent, &host, &width, &height);
@@ -60,9 +86,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
         return nullptr;
     }
     *widget = window;
-    if (const auto* resize =
-            static_cast<const LV2UI_Resize*>(findFeature(features, LV2_UI__resize)))
-        resize->ui_resize(resize->handle, width, height);
+    if (resize) resize->ui_resize(resize->handle, width, height);
     return ui;
 }
 

@@ -30,6 +30,9 @@ public:
     virtual bool onKeyDown(VstKeyCode&) { return false; }
     virtual bool onKeyUp(VstKeyCode&) { return false; }
     virtual bool setKnobMode(VstInt32) { return false; }
+    // The host's content scale for the editor (1 = the editor's own pixel size); false when the
+    // editor does not scale.
+    virtual bool setHostScaleFactor(float) { return false; }
 
 protected:
     AudioEffect* effect;

@@ -150,7 +150,7 @@ float AudioEffect::getParameter(VstInt32)
 void AudioEffect::setParameterAutomated(VstInt32 index, float value)
 {
     setParameter(index, value);
-    callHost(audioMasterAutomate, index, 0, nullptr, value);
+    if (isHostParameter(index)) callHost(audioMasterAutomate, index, 0, nullptr, value);
 }
 
 void AudioEffect::setProgramName(char*) {}
@@ -211,14 +211,29 @@ VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
     return audioMaster ? audioMaster(&cEffect, opcode, index, value, ptr, opt) : 0;
 }
 
+// Editor controls that stand for no parameter (the preset strip's name field, menu and buttons)
+// make gestures with their own tags too; a host would take those for parameter indices, so only
+// real parameters reach it.
+bool AudioEffect::isHostParameter(VstInt32 index) const
+{
+    return index >= 0 && index < numParams;
+}
+
 bool AudioEffect::beginEdit(VstInt32 index)
 {
-    return audioMaster ? callHost(audioMasterBeginEdit, index) != 0 : false;
+    if (!audioMaster || !isHostParameter(index)) return false;
+    return callHost(audioMasterBeginEdit, index) != 0;
 }
 
 bool AudioEffect::endEdit(VstInt32 index)
 {
-    return audioMaster ? callHost(audioMasterEndEdit, index) != 0 : false;
+    if (!audioMaster || !isHostParameter(index)) return false;
+    return callHost(audioMasterEndEdit, index) != 0;
+}
+
+bool AudioEffect::sizeWindow(VstInt32 width, VstInt32 height)
+{
+    return callHost(audioMasterSizeWindow, width, height) != 0;
 }
 
 void AudioEffect::dB2string(float value, char* text, VstInt32 maxLen)

@@ -32,7 +32,8 @@ public:
 
     virtual void setParameter(VstInt32 index, float value);
     virtual float getParameter(VstInt32 index);
-    // Applies the value to the effect first, then tells the host (audioMasterAutomate).
+    // Applies the value to the effect first, then tells the host (audioMasterAutomate) when the
+    // index is a parameter's.
     virtual void setParameterAutomated(VstInt32 index, float value);
 
     virtual VstInt32 getProgram() { return curProgram; }
@@ -60,8 +61,13 @@ public:
     float getSampleRate() const { return sampleRate; }
 
     // Host-callback services.
+    // Gestures reach the host only for parameter indices (0 .. numParams - 1).
     virtual bool beginEdit(VstInt32 index);
     virtual bool endEdit(VstInt32 index);
+    bool isHostParameter(VstInt32 index) const;
+    // Asks the host to make the editor's window this large (audioMasterSizeWindow); true when it
+    // did.
+    virtual bool sizeWindow(VstInt32 width, VstInt32 height);
 
     // Value formatting. Both write at most maxLen characters and then a terminator at
     // text[maxLen]; the caller's buffer holds maxLen + 1 bytes.

@@ -62,6 +62,10 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effGetVendorVersion:
         return getVendorVersion();
     case effVendorSpecific:
+        // The one way in for a host's content scale (also used by the other plug-in faces):
+        // index 'PreS', value 'AeCs', the factor in opt.
+        if (index == kVendorScaleIndex && value == kVendorScaleValue)
+            return editor && editor->setHostScaleFactor(opt) ? 1 : 0;
         return 0;
     case effCanDo:
         return ptr ? canDo(static_cast<char*>(ptr)) : 0;

@@ -7,6 +7,10 @@
 class AudioEffectX : public AudioEffect
 {
 public:
+    // effVendorSpecific with these index and value sets the editor's content scale to opt.
+    static constexpr VstInt32 kVendorScaleIndex = 0x50726553;  // 'PreS'
+    static constexpr VstIntPtr kVendorScaleValue = 0x41654373; // 'AeCs'
+
     AudioEffectX(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
         : AudioEffect(audioMaster, numPrograms, numParams)
     {

@@ -17,6 +17,8 @@ inline constexpr const char* kSettingMemoB = "MemoB";
 inline constexpr const char* kSettingCurrentDirectory = "CurrDir";
 inline constexpr const char* kSettingCurrentBank = "CurrBank";
 inline constexpr const char* kSettingCurrentPreset = "CurrPreset";
+// The user's zoom of the editor window in percent as text ("150"); absent means automatic.
+inline constexpr const char* kSettingZoom = "Zoom";
 
 class SettingsStore
 {

@@ -3,6 +3,7 @@
 #include "editorglue/LayoutRect.h"
 
 #include "presets/CPresetSystemEffect.h"
+#include "presetstrip/CMessageView.h"
 #include "presetstrip/CPresetKickButton.h"
 #include "presetstrip/CPresetRockerSwitch.h"
 #include "presetstrip/CSaveLoadButton.h"
@@ -13,9 +14,11 @@
 #include "cframe.h"
 #include "coptionmenu.h"
 #include "ctextedit.h"
+#include "text/TextBytes.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -78,6 +81,20 @@ std::string programName(CPresetSystemEffect* effect, VstInt32 index)
     char text[kProgramNameLength + 1] = {};
     effect->getProgramNameIndexed(0, index, text);
     return text;
+}
+
+// A program name as a file name: shown as text (UTF-8), without the characters file systems
+// refuse, no dots or spaces at its end; "Preset" when nothing is left.
+std::string fileNameFor(const std::string& name)
+{
+    std::string file = orv::toDisplayUtf8(name);
+    for (char& c : file)
+        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("/\\:*?\"<>|", c)) c = '_';
+    while (!file.empty() && (file.back() == ' ' || file.back() == '.'))
+        file.pop_back();
+    while (!file.empty() && file.front() == ' ')
+        file.erase(file.begin());
+    return file.empty() ? "Preset" : file;
 }
 
 // A save without an extension gets the dialog's default one, as the Windows dialog adds it.
@@ -165,12 +182,66 @@ bool CPresetSystemEditor::open(void*)
     return true;
 }
 
+double CPresetSystemEditor::rememberedZoom()
+{
+    char text[16] = {};
+    if (!settings || !settings->readText(kSettingZoom, text, sizeof text)) return 0.0;
+    char* end = nullptr;
+    const long percent = std::strtol(text, &end, 10);
+    if (end == text || *end != 0 || percent < 100 || percent > 300) return 0.0;
+    return static_cast<double>(percent) / 100.0;
+}
+
+void CPresetSystemEditor::showZoomMenu(const CPoint& where)
+{
+    if (!frame || !frame->isOpen()) return;
+    if (!zoomMenu)
+    {
+        // Made when first asked for. It draws nothing and takes no clicks itself: it only
+        // holds the list, opened at the right-click's position.
+        zoomMenu = new COptionMenu(CRect(0, 0, 1, 1), this, kTagZoomMenu, nullptr, nullptr,
+                                   kNoDrawStyle | kCheckStyle);
+        zoomMenu->setMouseEnabled(false);
+        for (double zoom : kZoomChoices)
+        {
+            const std::string title =
+                zoom > 0 ? std::to_string(static_cast<int>(zoom * 100 + 0.5)) + " %" : "Automatic";
+            zoomMenu->addEntry(new CMenuItem(title.c_str(), CMenuItem::kNoFlags));
+        }
+        frame->addView(zoomMenu);
+    }
+    int32_t current = 0;
+    for (size_t i = 0; i < std::size(kZoomChoices); ++i)
+        if (kZoomChoices[i] == getUserZoom()) current = static_cast<int32_t>(i);
+    zoomMenu->setCurrent(current);
+    zoomMenu->setViewSize(CRect(where.x, where.y, where.x + 1, where.y + 1));
+    zoomMenu->popup();
+}
+
+void CPresetSystemEditor::chooseZoom()
+{
+    if (!zoomMenu) return;
+    const auto index = static_cast<size_t>(zoomMenu->getValue() + 0.5f);
+    if (index >= std::size(kZoomChoices)) return;
+    const double zoom = kZoomChoices[index];
+    if (settings)
+    {
+        if (zoom > 0)
+            settings->writeText(kSettingZoom,
+                                std::to_string(static_cast<int>(zoom * 100 + 0.5)).c_str());
+        else
+            settings->remove(kSettingZoom);
+    }
+    setUserZoom(zoom);
+}
+
 void CPresetSystemEditor::close()
 {
     idleTimer.stop();
     endFileDialog();
     nameField = nullptr;
     programMenu = nullptr;
+    zoomMenu = nullptr;
     rocker = nullptr;
     buttons.fill(nullptr);
 }
@@ -256,6 +327,9 @@ void CPresetSystemEditor::valueChanged(CControl* control)
         break;
     case kTagProgramMenu:
         chooseProgram();
+        break;
+    case kTagZoomMenu:
+        chooseZoom();
         break;
     // A right click reports exactly 0.5 and asks for the reversed byte order.
     case kTagLoadBank:
@@ -408,7 +482,13 @@ void CPresetSystemEditor::runFileDialog(FileAction action, bool reversed)
     selector->setInitialDirectory(currentDirectory);
     if (saving)
     {
-        selector->setDefaultSaveName(bank ? currentBankName : currentPresetName);
+        // The last file's name; a preset with none remembered is proposed under its program's
+        // name.
+        std::string name = bank ? currentBankName : currentPresetName;
+        if (!bank && name.empty())
+            name = fileNameFor(programName(presetEffect, presetEffect->getCurrentProgramIndex())) +
+                   "." + kPresetFileExtension;
+        selector->setDefaultSaveName(name.c_str());
         selector->setDefaultExtension(extension);
     }
     else
@@ -422,7 +502,10 @@ void CPresetSystemEditor::runFileDialog(FileAction action, bool reversed)
                                        { fileDialogEnded(ended, action, reversed); });
     if (!started)
     {
+        // No dialog program on this system: say what to install instead of doing nothing.
+        const std::string message = selector->getUnavailableMessage();
         selector->forget();
+        if (!message.empty()) CMessageView::show(frame, message.c_str());
         return;
     }
     runningDialog = selector;

@@ -40,6 +40,7 @@ enum PresetStripTag : int32_t
     kTagStoreMemoB = 1016,
     kTagRecallMemoA = 1017,
     kTagRecallMemoB = 1018,
+    kTagZoomMenu = 1019,
 };
 
 // The editor background, of which the name field and the menu show the parts under them.
@@ -78,6 +79,13 @@ public:
     void saveBank();
     bool isFileDialogRunning() const { return runningDialog != nullptr; }
 
+    // The Zoom menu (Automatic, 100 % .. 300 %) opened at `where` (frame coordinates); the
+    // choice is applied at once and remembered for the user.
+    void showZoomMenu(const VSTGUI::CPoint& where);
+    VSTGUI::COptionMenu* getZoomMenu() const { return zoomMenu; }
+    // The zoom factors the menu offers, in its order; 0 is Automatic.
+    static constexpr double kZoomChoices[] = {0.0, 1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
+
     // The controls while the window is open, null otherwise (for the concrete editor and tests).
     VSTGUI::CTextEdit* getNameField() const { return nameField; }
     VSTGUI::COptionMenu* getProgramMenu() const { return programMenu; }
@@ -87,6 +95,8 @@ public:
 protected:
     void bankNamesChanged() override;
     void redrawAfterLoad() override;
+    // The user's zoom from the settings store (0 = automatic, also for a damaged value).
+    double rememberedZoom() override;
 
 private:
     enum class FileAction
@@ -105,11 +115,13 @@ private:
     // and the name field shows its name.
     void showProgramNames(VstInt32 current);
     void endFileDialog();
+    void chooseZoom();
     // The arrow that runs `action`'s dialog, null while the window is closed.
     CSaveLoadButton* dialogButton(FileAction action) const;
 
     VSTGUI::CTextEdit* nameField = nullptr;
     VSTGUI::COptionMenu* programMenu = nullptr;
+    VSTGUI::COptionMenu* zoomMenu = nullptr;
     CPresetRockerSwitch* rocker = nullptr;
     // The ten load, save, default and memory buttons, in the order of the strip's button table.
     static constexpr size_t kNumStripButtons = 10;

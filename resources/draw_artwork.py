@@ -5,6 +5,9 @@ Regenerate all pictures (from the repository root):
 
     /usr/bin/python3 resources/draw_artwork.py
 
+Every picture is written three times: at its size in frame pixels (<id>.png) and at two and
+three times that resolution (2x/<id>.png, 3x/<id>.png) for editors drawn at a larger scale.
+
 Other modes:
     --check            draw in memory and fail if a committed PNG differs (stale artwork)
     --preview FILE     also write a 3x-scaled composite of the editor as a user sees it
@@ -146,11 +149,26 @@ def rounded_rect(ctx, x, y, w, h, r):
     ctx.close_path()
 
 
+# Device pixels per frame pixel of the set being drawn: 1, or 2 and 3 for the sharp sets of
+# scaled editors. Every drawing is the same in frame pixels; only the resolution differs.
+SCALE = 1
+
+
 def new_surface(w, h, alpha=False):
+    """A w x h picture in frame pixels, SCALE times as many device pixels."""
     fmt = cairo.FORMAT_ARGB32 if alpha else cairo.FORMAT_RGB24
-    surface = cairo.ImageSurface(fmt, w, h)
+    surface = cairo.ImageSurface(fmt, w * SCALE, h * SCALE)
+    surface.set_device_scale(SCALE, SCALE)
     ctx = cairo.Context(surface)
     return surface, ctx
+
+
+def paint_grain(ctx, surface, x, y):
+    """Grain is a texture of frame pixels: finer sets enlarge it without smoothing, so a finer
+    set reduced to 1x shows the same grain as the 1x set."""
+    ctx.set_source_surface(surface, x, y)
+    ctx.get_source().set_filter(cairo.FILTER_NEAREST)
+    ctx.paint()
 
 
 def set_font(ctx, size, bold=False, italic=False, family=SANS):
@@ -277,8 +295,7 @@ def draw_backdrop(ctx):
     g.add_color_stop_rgb(1, *rgb((16, 16, 17)))
     ctx.set_source(g)
     ctx.paint()
-    ctx.set_source_surface(grain(WIDTH, HEIGHT, 11, 0.035), 0, 0)
-    ctx.paint()
+    paint_grain(ctx, grain(WIDTH, HEIGHT, 11, 0.035), 0, 0)
 
 
 def panel_path(ctx, grow=0.0):
@@ -312,8 +329,7 @@ def draw_panel(ctx):
     light.add_color_stop_rgba(1, 1, 1, 0.9, 0.0)
     ctx.set_source(light)
     ctx.paint()
-    ctx.set_source_surface(grain(WIDTH, HEIGHT, 23, 0.05), 0, 0)
-    ctx.paint()
+    paint_grain(ctx, grain(WIDTH, HEIGHT, 23, 0.05), 0, 0)
     ctx.restore()
 
     # Rounded-over edge: light along the top, dark along the bottom.
@@ -394,8 +410,7 @@ def draw_banner(ctx):
     ctx.fill_preserve()
     ctx.save()
     ctx.clip()
-    ctx.set_source_surface(grain(w, h, 37, 0.06), l, t)
-    ctx.paint()
+    paint_grain(ctx, grain(w, h, 37, 0.06), l, t)
     # Gloss across the upper half.
     rounded_rect(ctx, l + 2, t + 2, w - 4, (h - 4) * 0.48, 3)
     gloss = cairo.LinearGradient(0, t, 0, t + h * 0.5)
@@ -655,8 +670,7 @@ def draw_strip(ctx):
     ctx.save()
     ctx.rectangle(0, top, WIDTH, HEIGHT - top)
     ctx.clip()
-    ctx.set_source_surface(grain(WIDTH, HEIGHT - top, 41, 0.045), 0, top)
-    ctx.paint()
+    paint_grain(ctx, grain(WIDTH, HEIGHT - top, 41, 0.045), 0, top)
     ctx.restore()
     ctx.rectangle(0, top, WIDTH, 1)
     ctx.set_source_rgba(1, 1, 1, 0.16)
@@ -1454,6 +1468,10 @@ def project_version():
         return re.search(r"project\(\s*\w+\s+VERSION\s+([0-9.]+)", f.read()).group(1)
 
 
+# The finer sets written besides the 1x pictures, each into its folder (2x/, 3x/).
+SCALED_SETS = (2, 3)
+
+
 def main(argv):
     missing = missing_fonts()
     if missing:
@@ -1476,26 +1494,45 @@ def main(argv):
     if problems:
         return 1
 
+    sets = {"": pictures}
+    global SCALE
+    for scale in SCALED_SETS:
+        SCALE = scale
+        sets["%dx" % scale] = draw_all()[0]
+        SCALE = 1
+        for pid, surface in sets["%dx" % scale].items():
+            one = pictures[pid]
+            if (surface.get_width(), surface.get_height()) != (
+                one.get_width() * scale,
+                one.get_height() * scale,
+            ):
+                print("draw_artwork: %dx %d has the wrong size" % (scale, pid), file=sys.stderr)
+                return 1
+
+    def paths():
+        for folder, drawn in sets.items():
+            for pid, surface in sorted(drawn.items()):
+                yield os.path.join(HERE, folder, "%d.png" % pid), surface
+
     if "--check" in argv:
         stale = []
-        for pid, surface in sorted(pictures.items()):
-            path = os.path.join(HERE, "%d.png" % pid)
+        for path, surface in paths():
             try:
                 with open(path, "rb") as f:
                     on_disk = f.read()
             except OSError:
                 on_disk = None
             if on_disk != png_bytes(surface):
-                stale.append(os.path.basename(path))
+                stale.append(os.path.relpath(path, HERE))
         if stale:
             print("draw_artwork: out of date: " + " ".join(stale), file=sys.stderr)
             return 1
-        print("draw_artwork: %d pictures up to date" % len(pictures))
+        print("draw_artwork: %d pictures up to date" % sum(len(d) for d in sets.values()))
         return 0
 
-    for pid, surface in sorted(pictures.items()):
+    for path, surface in paths():
         data = png_bytes(surface)
-        path = os.path.join(HERE, "%d.png" % pid)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
         tmp = path + ".tmp"
         with open(tmp, "wb") as f:
             f.write(data)

@@ -101,9 +101,11 @@ bool CNewFileSelector::startRunner()
     selected.clear();
     if (frame && frame->getPlatformFrame())
         request.parentWindow = frame->getPlatformFrame()->getTopLevelWindow();
+    unavailableMessage.clear();
     runner = createFileDialogRunner();
     if (!runner || !runner->start(request))
     {
+        if (runner) unavailableMessage = runner->unavailableMessage();
         runner.reset();
         return false;
     }

@@ -62,6 +62,9 @@ public:
     virtual void cancel() = 0;
     // Brings the running dialog's window to the front again (it may have gone behind the host).
     virtual void raise() {}
+    // After a start() that failed because the system has no dialog to show: a short message for
+    // the user saying what to install. Empty for every other failure.
+    virtual std::string unavailableMessage() const { return {}; }
 };
 
 using FileDialogRunnerFactory = std::function<std::unique_ptr<IFileDialogRunner>()>;
@@ -99,6 +102,10 @@ public:
     // Shows the running dialog in front again; nothing when none runs.
     void raise();
 
+    // Why the last run could not start when the system has no dialog to show (what to install);
+    // empty otherwise.
+    const std::string& getUnavailableMessage() const { return unavailableMessage; }
+
     int32_t getNumSelectedFiles() const { return static_cast<int32_t>(selected.size()); }
     const char* getSelectedFile(uint32_t index) const;
 
@@ -120,6 +127,7 @@ private:
     bool defaultExtensionSet = false;
     std::unique_ptr<IFileDialogRunner> runner;
     std::vector<std::string> selected;
+    std::string unavailableMessage;
     std::function<void(CNewFileSelector*)> doneCallback;
     int32_t idleToken = 0;
 };

@@ -25,9 +25,28 @@ CFrame::~CFrame()
 bool CFrame::open(void* parentWindow, PlatformType type)
 {
     if (platformFrame) return false;
-    platformFrame = createPlatformFrame(type, this, size, parentWindow);
+    if (editor && editor->getScaleFactor() > 0)
+        scaleFactor = clampScaleFactor(editor->getScaleFactor());
+    platformFrame = createPlatformFrame(type, this, size, parentWindow, scaleFactor);
     if (!platformFrame) return false;
+    scaleFactor = platformFrame->getScaleFactor();
     invalid();
+    return true;
+}
+
+bool CFrame::setScaleFactor(double scale)
+{
+    scale = clampScaleFactor(scale);
+    if (!platformFrame)
+    {
+        scaleFactor = scale;
+        return true;
+    }
+    if (scale == scaleFactor) return true;
+    if (!platformFrame->setScaleFactor(scale)) return false;
+    scaleFactor = scale;
+    invalid();
+    platformFrame->update();
     return true;
 }
 
@@ -116,7 +135,11 @@ bool CFrame::removeView(CView* view, bool withForget)
     }
     if (view == mouseDownView) mouseDownView = nullptr;
     if (view == hoverView) hoverView = nullptr;
-    if (view == modalView) modalView = nullptr;
+    if (view == modalView)
+    {
+        modalView = nullptr;
+        updateKeyboard();
+    }
     view->removed(this);
     if (withForget) view->forget();
     view->forget();
@@ -150,6 +173,7 @@ bool CFrame::setModalView(CView* view)
             old->onMouseExited(p, 0);
         }
         setFocusView(view);
+        updateKeyboard();
         return true;
     }
     if (modalView)
@@ -158,6 +182,7 @@ bool CFrame::setModalView(CView* view)
         modalView = nullptr;
         removeView(old, false);
     }
+    updateKeyboard();
     return true;
 }
 
@@ -468,6 +493,7 @@ void CFrame::setPopupView(CView* view)
         view->attached(this);
         view->invalid();
     }
+    updateKeyboard();
 }
 
 int32_t CFrame::addIdleHandler(std::function<void()> handler)
@@ -485,7 +511,16 @@ void CFrame::removeIdleHandler(int32_t token)
 void CFrame::setTextInputActive(bool active)
 {
     textInputActive = active;
-    if (platformFrame) platformFrame->setTextInputActive(active);
+    updateKeyboard();
+}
+
+// The window listens to the keyboard while a text field edits and while a popup list or a modal
+// view (the about screen) is shown, which Escape, the arrows and Return work; otherwise keys stay
+// with the host.
+void CFrame::updateKeyboard()
+{
+    const bool wanted = textInputActive || popupView != nullptr || modalView != nullptr;
+    if (platformFrame) platformFrame->setTextInputActive(wanted);
 }
 
 void CFrame::platformDrawRect(CDrawContext* context, const CRect& rect)
@@ -524,6 +559,10 @@ int32_t CFrame::platformOnKeyUp(VstKeyCode& key)
 void CFrame::platformOnFocusLost()
 {
     endTextEdit();
+}
+void CFrame::platformOnScaleChanged()
+{
+    if (editor) editor->systemScaleChanged();
 }
 
 } // namespace VSTGUI

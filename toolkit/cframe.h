@@ -18,8 +18,15 @@ public:
     CFrame(const CRect& size, VSTGUIEditorInterface* editor);
 
     // Creates the platform window as a child of `parentWindow`. False if already open or the
-    // backend cannot be made.
+    // backend cannot be made. The window is the frame's size times the scale factor, which the
+    // editor gives (else the one set on the frame).
     bool open(void* parentWindow, PlatformType type = kDefaultNative);
+
+    // Window pixels per frame coordinate unit (1 .. 3). Views, hit areas and drags stay in frame
+    // coordinates; only the window and its drawing scale. While open, the window is resized and
+    // redrawn; false when the backend cannot resize (the factor then applies at the next open).
+    bool setScaleFactor(double scale);
+    double getScaleFactor() const { return scaleFactor; }
     bool isOpen() const { return platformFrame != nullptr; }
     // Removes the modal view without releasing it, removes and releases every other view,
     // destroys the window and releases the frame itself (with only the creator's reference the
@@ -42,6 +49,8 @@ public:
 
     // While a modal view is set, the mouse reaches only it. Null removes it without releasing.
     bool setModalView(CView* view);
+    // The topmost visible view taking the mouse at `where` (the modal view hides the others).
+    CView* getViewAt(const CPoint& where) const { return viewAt(where); }
     CView* getModalView() const { return modalView; }
 
     void setBackgroundColor(const CColor& c) { backgroundColor = c; }
@@ -80,7 +89,8 @@ public:
     int32_t addIdleHandler(std::function<void()> handler);
     void removeIdleHandler(int32_t token);
 
-    // Keyboard input from the window system is wanted while a text field edits.
+    // Keyboard input from the window system is wanted while a text field edits (and while a
+    // popup or modal view is shown).
     void setTextInputActive(bool active);
 
     static constexpr int32_t kDefaultKnobMode = 0;
@@ -101,12 +111,14 @@ private:
     int32_t platformOnKeyDown(VstKeyCode& key) override;
     int32_t platformOnKeyUp(VstKeyCode& key) override;
     void platformOnFocusLost() override;
+    void platformOnScaleChanged() override;
 
     void invalidateDirtyViews();
     CView* viewAt(const CPoint& where) const;
     void setHoverView(CView* view, CPoint& where, const CButtonState& buttons);
     void checkMouseViews(CPoint& where, const CButtonState& buttons);
     void endTextEdit();
+    void updateKeyboard();
 
     VSTGUIEditorInterface* editor;
     std::unique_ptr<IPlatformFrame> platformFrame;
@@ -125,6 +137,7 @@ private:
     std::vector<IdleHandler> idleHandlers;
     int32_t nextIdleToken = 1;
     bool textInputActive = false;
+    double scaleFactor = 1.0;
 };
 
 } // namespace VSTGUI

@@ -187,13 +187,19 @@ CMouseEventResult CKnob::onMouseUp(CPoint&, const CButtonState&)
 bool CKnob::onWheel(const CPoint&, const CMouseWheelAxis&, const float& distance,
                     const CButtonState& buttons)
 {
+    const float before = value;
     float v = getValueNormalized();
     v += distance * wheelInc * ((buttons & kZoomModifier) ? 0.1f : 1.f);
     setValueNormalized(v);
     if (isDirty())
     {
         invalid();
+        // A notch is a whole gesture, as a drag is: hosts record automation only between a
+        // begin and an end.
+        const bool changed = value != before;
+        if (changed) beginEdit();
         valueChanged();
+        if (changed) endEdit();
     }
     return true;
 }

@@ -2,7 +2,9 @@
 #include "cbitmap.h"
 #include "cdrawcontext.h"
 #include "cframe.h"
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace VSTGUI
@@ -139,17 +141,74 @@ public:
         return kMouseEventHandled;
     }
 
+    // Escape closes, the arrows move the highlight over the entries that can be chosen (Up and
+    // Down within a column, Left and Right across columns), Return chooses the highlighted one.
     int32_t onKeyDown(VstKeyCode& key) override
     {
-        if (key.virt == VKEY_ESCAPE)
+        switch (key.virt)
         {
+        case VKEY_ESCAPE:
             close(-1);
             return 1;
+        case VKEY_RETURN:
+        case VKEY_ENTER:
+            if (highlighted >= 0) close(highlighted);
+            return 1;
+        case VKEY_UP:
+            step(-1);
+            return 1;
+        case VKEY_DOWN:
+            step(1);
+            return 1;
+        case VKEY_LEFT:
+            step(-rowsPerColumn());
+            return 1;
+        case VKEY_RIGHT:
+            step(rowsPerColumn());
+            return 1;
+        default:
+            break;
         }
-        return -1;
+        // Every other key is the list's too while it is open.
+        return 1;
     }
 
+    void highlight(int32_t index) { setHighlight(index); }
+
 private:
+    int32_t rowsPerColumn() const
+    {
+        return itemsPerColumn > 0 ? itemsPerColumn : std::max(1, menu->getNbEntries());
+    }
+    bool choosable(int32_t i) const
+    {
+        CMenuItem* item = menu->getEntry(i);
+        return item && !item->isSeparator() && !item->isTitle() && item->isEnabled();
+    }
+    // Moves the highlight by `delta` entries, on to the next entry that can be chosen; stays put
+    // at the ends.
+    void step(int32_t delta)
+    {
+        const int32_t n = menu->getNbEntries();
+        if (n == 0) return;
+        if (highlighted < 0)
+        {
+            const int32_t start = menu->currentIndex >= 0 ? menu->currentIndex : 0;
+            if (choosable(start))
+            {
+                setHighlight(start);
+                return;
+            }
+        }
+        const int32_t unit = delta > 0 ? 1 : -1;
+        for (int32_t i = (highlighted < 0 ? (delta > 0 ? -1 : n) : highlighted) + delta;
+             i >= 0 && i < n; i += (std::abs(delta) > 1 ? delta : unit))
+            if (choosable(i))
+            {
+                setHighlight(i);
+                return;
+            }
+    }
     CCoord columnWidth() const
     {
         const int32_t n = menu->getNbEntries();

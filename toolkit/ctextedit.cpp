@@ -35,6 +35,7 @@ void appendUtf8(std::string& s, uint32_t c)
 
 // Space kept between the caret and the field's edge once the text is scrolled.
 constexpr CCoord kCaretMargin = 2;
+const CColor kSelectionColor(48, 96, 160, 255);
 } // namespace
 
 CTextEdit::CTextEdit(const CRect& size, CControlListener* l, int32_t tag, const char* txt,
@@ -69,8 +70,31 @@ void CTextEdit::draw(CDrawContext* context)
     if (editingText)
         drawEditText(context);
     else
-        drawText(context, text.c_str());
+    {
+        CRect r(size);
+        r.inset(textInset.x, textInset.y);
+        context->setFont(fontID);
+        drawText(context, fitTextToWidth(context, text, r.getWidth() - 2 * kCaretMargin).c_str());
+    }
     setDirty(false);
+}
+
+std::string fitTextToWidth(CDrawContext* context, const std::string& text, CCoord width)
+{
+    if (text.empty() || context->getStringWidth(text.c_str()) <= width) return text;
+    static constexpr char kEllipsis[] = "\xE2\x80\xA6"; // U+2026 in UTF-8
+    std::string shown = text;
+    while (!shown.empty())
+    {
+        shown.resize(orv::lastCharacterStart(shown));
+        // No space left hanging before the ellipsis.
+        std::string candidate = shown;
+        while (!candidate.empty() && candidate.back() == ' ')
+            candidate.pop_back();
+        candidate += kEllipsis;
+        if (context->getStringWidth(candidate.c_str()) <= width) return candidate;
+    }
+    return kEllipsis;
 }
 
 // The text being typed and the caret after it. While the text fits, it is drawn as the field's
@@ -96,6 +120,17 @@ void CTextEdit::drawEditText(CDrawContext* context)
     context->getClipRect(clip);
     clip.bound(r);
     context->setClipRect(clip);
+    if (allSelected && w > 0)
+    {
+        // The selection: the text's extent in the selection colour, the text over it in white.
+        const CCoord start = scrolled ? r.left : caret - w;
+        CRect band(std::floor(start), r.top + 1, std::ceil(caret), r.bottom - 1);
+        context->setFillColor(kSelectionColor);
+        context->setDrawMode(kAliasing);
+        context->drawRect(band, kDrawFilled);
+    }
+    const CColor textColor = fontColor;
+    if (allSelected) fontColor = kWhiteCColor;
     if (!scrolled)
         drawText(context, editText.c_str());
     else if (!(style & kNoTextStyle))
@@ -112,6 +147,7 @@ void CTextEdit::drawEditText(CDrawContext* context)
         context->setFontColor(fontColor);
         context->drawString(editText.c_str(), textRect, kRightText, antialias);
     }
+    fontColor = textColor;
     const CCoord x = std::floor(caret) + 0.5;
     context->setFrameColor(fontColor);
     context->setLineWidth(1);
@@ -133,6 +169,7 @@ void CTextEdit::takeFocus()
     if (editingText) return;
     editingText = true;
     cancelled = false;
+    allSelected = true;
     editText = text;
     if (pParentFrame) pParentFrame->setTextInputActive(true);
     invalid();
@@ -142,6 +179,7 @@ void CTextEdit::looseFocus()
 {
     if (!editingText) return;
     editingText = false;
+    allSelected = false;
     if (pParentFrame) pParentFrame->setTextInputActive(false);
     invalid();
     if (cancelled || editText == text) return;
@@ -168,27 +206,57 @@ int32_t CTextEdit::onKeyDown(VstKeyCode& key)
         if (pParentFrame) pParentFrame->setFocusView(nullptr);
         return 1;
     case VKEY_BACK:
+    case VKEY_DELETE:
         // One character as drawn: a UTF-8 sequence or a single Windows-1252 byte.
-        editText.resize(orv::lastCharacterStart(editText));
+        if (allSelected)
+            replaceSelection();
+        else if (key.virt == VKEY_BACK)
+            editText.resize(orv::lastCharacterStart(editText));
         invalid();
         return 1;
     case VKEY_SPACE:
+        replaceSelection();
         editText += ' ';
         invalid();
+        return 1;
+    case VKEY_LEFT:
+    case VKEY_RIGHT:
+    case VKEY_HOME:
+    case VKEY_END:
+        // The caret stays at the end; moving it only ends the selection.
+        if (allSelected)
+        {
+            allSelected = false;
+            invalid();
+        }
         return 1;
     case 0:
         break;
     default:
         return -1;
     }
+    if ((key.modifier & MODIFIER_CONTROL) && (key.character == 'a' || key.character == 'A'))
+    {
+        allSelected = true;
+        invalid();
+        return 1;
+    }
     // Printable characters only; control characters, Ctrl chords and numbers that are no
     // character (surrogates, beyond U+10FFFF) are not text.
     if (key.character < 0x20 || key.character == 0x7F || (key.modifier & MODIFIER_CONTROL) ||
         (key.character >= 0xD800 && key.character <= 0xDFFF) || key.character > 0x10FFFF)
         return -1;
+    replaceSelection();
     appendUtf8(editText, static_cast<uint32_t>(key.character));
     invalid();
     return 1;
+}
+
+void CTextEdit::replaceSelection()
+{
+    if (!allSelected) return;
+    allSelected = false;
+    editText.clear();
 }
 
 } // namespace VSTGUI

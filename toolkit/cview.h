@@ -49,6 +49,14 @@ public:
         r = size;
         return r;
     }
+    // Moves or resizes the view (its mouseable area follows), redrawing both places.
+    virtual void setViewSize(const CRect& rect, bool invalid = true)
+    {
+        if (invalid) this->invalid();
+        size = rect;
+        mouseableArea = rect;
+        if (invalid) this->invalid();
+    }
     const CRect& getMouseableArea() const { return mouseableArea; }
     CCoord getWidth() const { return size.getWidth(); }
     CCoord getHeight() const { return size.getHeight(); }

@@ -84,6 +84,7 @@ using VSTGUI::getBitmapResourceProvider;
 using VSTGUI::setBitmapResourceProvider;
 using VSTGUI::setDefaultPlatformType;
 using VSTGUI::setFileDialogRunnerFactory;
+using VSTGUI::setScaledBitmapResourceProvider;
 
 // Constants
 using VSTGUI::k3DIn;

@@ -18,6 +18,11 @@ public:
     virtual void beginEdit(int32_t /*index*/) {}
     virtual void endEdit(int32_t /*index*/) {}
     virtual CFrame* getFrame() const { return frame; }
+    // The desktop's scale around the open window changed.
+    virtual void systemScaleChanged() {}
+    // The scale the editor's window is to open at (window pixels per frame unit); 0 leaves it
+    // to the frame.
+    virtual double getScaleFactor() const { return 0.0; }
 
 protected:
     VSTGUIEditorInterface() = default;

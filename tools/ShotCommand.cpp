@@ -2,6 +2,7 @@
 // made in this process by the same code as the plug-in library, since only in-process can the
 // editor draw into memory instead of a window.
 #include "editor/ADEditor.h"
+#include "plugin/AudioEffectX.h"
 #include "plugin/PluginEntry.h"
 #include "tools/RenderOptions.h"
 
@@ -11,6 +12,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -57,6 +59,18 @@ bool writePng(const VSTGUI::PixelImage& image, const std::string& path, std::str
     }
     return true;
 }
+// A factor from 1 to 3, written as a plain decimal number.
+bool parseScale(const std::string& text, double& scale)
+{
+    if (text.empty() || text.size() > 16) return false;
+    for (char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.') return false;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !(v >= 1.0 && v <= 3.0)) return false;
+    scale = v;
+    return true;
+}
 } // namespace
 
 int runShot(const Arguments& arguments)
@@ -69,11 +83,19 @@ int runShot(const Arguments& arguments)
         return fail(
             "shot draws the editor built into orv-host; --plugin is for info, render and demo");
     bool showAbout = false;
+    double scale = 1.0;
     Arguments files;
-    for (const std::string& arg : args)
+    for (size_t i = 0; i < args.size(); ++i)
     {
+        const std::string& arg = args[i];
         if (arg == "--about")
             showAbout = true;
+        else if (arg == "--scale")
+        {
+            if (i + 1 >= args.size()) return fail("--scale needs a factor from 1 to 3");
+            if (!parseScale(args[++i], scale))
+                return fail("--scale takes a factor from 1 to 3, not '" + args[i] + "'");
+        }
         else if (arg.size() > 1 && arg[0] == '-')
             return fail("unknown option '" + arg + "'");
         else
@@ -95,8 +117,14 @@ int runShot(const Arguments& arguments)
 
     AEffect* effect = session.effect();
     auto* editor = dynamic_cast<ADEditor*>(made->getEditor());
+    // The scale reaches the editor as a host's does.
+    effect->dispatcher(effect, effVendorSpecific, AudioEffectX::kVendorScaleIndex,
+                       AudioEffectX::kVendorScaleValue, nullptr, static_cast<float>(scale));
     if (!editor || dispatch(effect, effEditOpen) != 1 || !editor->getFrame())
         return fail("the editor could not be opened offscreen");
+    // A zoom the user chose for the editor window does not apply to a picture asked for with its
+    // own scale.
+    editor->getFrame()->setScaleFactor(scale);
     dispatch(effect, effEditIdle);
     if (showAbout)
     {

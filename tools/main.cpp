@@ -28,7 +28,7 @@ const char* const kUsage =
     "  demo OUT [--plugin PATH]\n"
     "                  render a built-in phrase of plucked notes and a drum hit through each\n"
     "                  stored program in turn\n"
-    "  shot OUT.png [--program NAME|N] [--set NAME=VALUE]... [--about]\n"
+    "  shot OUT.png [--program NAME|N] [--set NAME=VALUE]... [--about] [--scale F]\n"
     "                  draw the editor as a user sees it (with --about: the about screen open)\n"
     "  help            show this text\n"
     "  --version       show the release orv-host belongs to\n";

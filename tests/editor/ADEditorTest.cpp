@@ -3,8 +3,10 @@
 #include "editor/ADEditor.h"
 #include "editor/CAbout.h"
 #include "editor/CLED.h"
+#include "editorglue/LayoutRect.h"
 #include "effect/ADelay.h"
 #include "plugin/PluginEntry.h"
+#include "presetstrip/CMessageView.h"
 #include "tests/support/RecordingHost.h"
 
 #include "GuiTestSupport.h"
@@ -318,4 +320,207 @@ TEST_F(EditorWindow, HostKnobModeLastsUntilTheNextOpen)
     EXPECT_EQ(editor->getKnobMode(), 1);
     open();
     EXPECT_EQ(editor->getKnobMode(), kLinearMode);
+}
+
+namespace
+{
+// Keys as a host forwards them (effEditKeyDown and effEditKeyUp); the down's answer.
+VstIntPtr hostKey(AudioEffect* effect, VstInt32 character, unsigned char virt = 0,
+                  unsigned char modifiers = 0)
+{
+    const VstIntPtr used = effect->dispatcher(effEditKeyDown, character, virt, nullptr, modifiers);
+    effect->dispatcher(effEditKeyUp, character, virt, nullptr, modifiers);
+    return used;
+}
+
+void typeText(AudioEffect* effect, const char* text)
+{
+    for (const char* c = text; *c; ++c)
+        hostKey(effect, *c);
+}
+
+VSTGUI::CPoint centreOf(const LayoutRect& r)
+{
+    return VSTGUI::CPoint((r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0);
+}
+
+std::string programName(AudioEffect* effect)
+{
+    char name[kVstMaxProgNameLen + 1] = {};
+    effect->dispatcher(effGetProgramName, 0, 0, name, 0);
+    return name;
+}
+} // namespace
+
+// Renaming, the menu, the rocker and the memories change programs, not parameters: the host hears
+// begin, end and automation only for the eight parameters.
+TEST_F(EditorWindow, StripControlsMakeNoParameterGestures)
+{
+    open();
+    host.clear();
+    const auto field = centreOf(kNameField);
+    down(field.x, field.y);
+    up(field.x, field.y);
+    typeText(effect, "My Strings");
+    hostKey(effect, 0, VKEY_RETURN);
+    const auto menu = centreOf(kProgramMenu);
+    down(menu.x, menu.y);
+    up(menu.x, menu.y);
+    hostKey(effect, 0, VKEY_DOWN);
+    hostKey(effect, 0, VKEY_DOWN);
+    hostKey(effect, 0, VKEY_RETURN);
+    for (const LayoutRect& r : {kRocker, kStoreMemoAButton, kRecallMemoAButton})
+    {
+        const auto p = centreOf(r);
+        down(p.x + 4, p.y);
+        up(p.x + 4, p.y);
+    }
+    editor->idle();
+    ASSERT_FALSE(host.calls().empty());
+    for (const HostCall& c : host.calls())
+    {
+        if (c.opcode != audioMasterBeginEdit && c.opcode != audioMasterEndEdit &&
+            c.opcode != audioMasterAutomate)
+            continue;
+        EXPECT_GE(c.index, 0) << "opcode " << c.opcode;
+        EXPECT_LE(c.index, kBypass) << "opcode " << c.opcode;
+    }
+}
+
+// A click in the name field selects the whole name, so typing replaces it; Ctrl+A selects all of
+// what was typed; Right keeps the name and types after it.
+TEST_F(EditorWindow, ClickAndTypeReplacesTheName)
+{
+    open();
+    const auto field = centreOf(kNameField);
+    struct Case
+    {
+        const char* before; // typed after the click, before the keys below
+        unsigned char virt;
+        unsigned char modifiers;
+        VstInt32 character;
+        const char* after;
+        const char* named;
+    };
+    const Case cases[] = {
+        {"", 0, 0, 0, "My Strings", "My Strings"},
+        {"Old", 0, MODIFIER_CONTROL, 'a', "Pad", "Pad"},
+        {"", VKEY_RIGHT, 0, 0, " 2", "Pad 2"},
+        {"", VKEY_BACK, 0, 0, "Bell", "Bell"},
+    };
+    for (const Case& c : cases)
+    {
+        down(field.x, field.y);
+        up(field.x, field.y);
+        typeText(effect, c.before);
+        if (c.virt || c.character)
+        {
+            EXPECT_EQ(hostKey(effect, c.character, c.virt, c.modifiers), 1);
+        }
+        typeText(effect, c.after);
+        hostKey(effect, 0, VKEY_RETURN);
+        EXPECT_EQ(programName(effect), c.named);
+    }
+}
+
+// A committed name wider than the field shows its first characters and is cut at the right:
+// a different first letter changes the field's left part, a different last letter nothing.
+TEST_F(EditorWindow, LongNameShowsItsStart)
+{
+    open();
+    auto fieldPixels = [&](const char* name, int from, int to)
+    {
+        effect->dispatcher(effSetProgramName, 0, 0, const_cast<char*>(name), 0);
+        const VSTGUI::PixelImage image = pixels();
+        std::vector<uint32_t> part;
+        for (int y = kNameField.top; y < kNameField.bottom; ++y)
+            for (int x = from; x < to; ++x)
+                part.push_back(image.at(x, y));
+        return part;
+    };
+    const int third = (kNameField.right - kNameField.left) / 3;
+    const int leftEnd = kNameField.left + third;
+    const int rightStart = kNameField.right - third;
+    const auto left = fieldPixels("Wide Warm Strings Reverb", kNameField.left, leftEnd);
+    EXPECT_NE(fieldPixels("Xide Warm Strings Reverb", kNameField.left, leftEnd), left);
+    const auto right = fieldPixels("Wide Warm Strings Reverb", rightStart, kNameField.right);
+    EXPECT_EQ(fieldPixels("Wide Warm Strings ReverX", rightStart, kNameField.right), right);
+    // A short name is still centred in the field, as before.
+    const auto shortLeft = fieldPixels("Pad", kNameField.left, leftEnd);
+    EXPECT_EQ(fieldPixels("Pod", kNameField.left, leftEnd), shortLeft);
+}
+
+// One wheel notch over a knob is a whole gesture: begin, the new value, end.
+TEST_F(EditorWindow, WheelNotchIsOneGesture)
+{
+    open();
+    host.clear();
+    const auto knob = centreOf(kMixKnob);
+    ASSERT_TRUE(frame()->onWheel(knob, VSTGUI::kMouseWheelAxisY, 1.0f, 0));
+    std::vector<HostCall> gesture;
+    for (const HostCall& c : host.calls())
+        if (c.opcode != audioMasterUpdateDisplay) gesture.push_back(c);
+    ASSERT_EQ(gesture.size(), 3u);
+    EXPECT_EQ(gesture[0].opcode, audioMasterBeginEdit);
+    EXPECT_EQ(gesture[1].opcode, audioMasterAutomate);
+    EXPECT_EQ(gesture[2].opcode, audioMasterEndEdit);
+    for (const HostCall& c : gesture)
+        EXPECT_EQ(c.index, kMix);
+    EXPECT_GT(effect->getParameter(kMix), 0.25f);
+}
+
+// While the program menu or the about screen is shown, the keys a host forwards are the editor's:
+// Escape closes either; afterwards keys go back to the host unused.
+TEST_F(EditorWindow, EscapeClosesTheMenuAndTheAboutScreen)
+{
+    open();
+    const auto menu = centreOf(kProgramMenu);
+    down(menu.x, menu.y);
+    up(menu.x, menu.y);
+    ASSERT_NE(frame()->getPopupView(), nullptr);
+    EXPECT_EQ(hostKey(effect, 'x'), 1);
+    EXPECT_NE(frame()->getPopupView(), nullptr);
+    EXPECT_EQ(hostKey(effect, 0, VKEY_ESCAPE), 1);
+    EXPECT_EQ(frame()->getPopupView(), nullptr);
+    EXPECT_EQ(hostKey(effect, 0, VKEY_ESCAPE), 0);
+
+    const auto title = centreOf(kAboutHotSpot);
+    down(title.x, title.y);
+    up(title.x, title.y);
+    ASSERT_NE(frame()->getModalView(), nullptr);
+    EXPECT_EQ(hostKey(effect, 0, VKEY_ESCAPE), 1);
+    EXPECT_EQ(frame()->getModalView(), nullptr);
+    EXPECT_EQ(hostKey(effect, 0, VKEY_ESCAPE), 0);
+    // The title's hot spot opens it again afterwards.
+    down(title.x, title.y);
+    up(title.x, title.y);
+    EXPECT_NE(frame()->getModalView(), nullptr);
+}
+
+// Without a dialog program the arrows say what to install, in the editor; a click closes it.
+TEST_F(EditorWindow, ArrowsWithoutADialogProgramNameThePackages)
+{
+    ::setenv("ORV_FILE_DIALOG_CMD", "/nonexistent/zenity", 1);
+    open();
+    const auto arrow = centreOf(kLoadPresetButton);
+    down(arrow.x, arrow.y);
+    up(arrow.x, arrow.y);
+    ::unsetenv("ORV_FILE_DIALOG_CMD");
+    auto* message = dynamic_cast<CMessageView*>(frame()->getPopupView());
+    ASSERT_NE(message, nullptr);
+    const std::string text = message->getText();
+    EXPECT_NE(text.find("zenity"), std::string::npos) << text;
+    EXPECT_NE(text.find("kdialog"), std::string::npos) << text;
+    EXPECT_FALSE(editor->isFileDialogRunning());
+    // It is drawn: light text on a dark box where the strip's controls are not.
+    const VSTGUI::CRect box = message->getViewSize();
+    const VSTGUI::PixelImage image = pixels();
+    int light = 0;
+    for (int y = static_cast<int>(box.top); y < static_cast<int>(box.bottom); ++y)
+        for (int x = static_cast<int>(box.left); x < static_cast<int>(box.right); ++x)
+            light += guitest::channel(image.at(x, y), 8) > 200;
+    EXPECT_GT(light, 20);
+    down(10, 10);
+    up(10, 10);
+    EXPECT_EQ(frame()->getPopupView(), nullptr);
 }

@@ -7,6 +7,7 @@
 #include "editor/ADEditor.h"
 #include "engine/ParameterMapping.h"
 #include "platform/x11/x11frame.h"
+#include "plugin/AudioEffectX.h"
 #include "plugin/PluginEntry.h"
 #include "tests/support/RecordingHost.h"
 
@@ -79,19 +80,24 @@ protected:
     }
 
     // The editor window's pixels as the X server shows them.
-    std::vector<uint32_t> screenPixels()
+    std::vector<uint32_t> screenPixels(double scale = 1.0)
     {
         const auto kids = children();
-        return kids.size() == 1 ? x.pixels(kids[0], kWidth, kHeight) : std::vector<uint32_t>{};
+        return kids.size() == 1 ? x.pixels(kids[0], static_cast<int>(kWidth * scale + 0.5),
+                                           static_cast<int>(kHeight * scale + 0.5))
+                                : std::vector<uint32_t>{};
     }
 
     // The same editor made in this process, set to the plug-in's parameter values and current
     // program, drawn offscreen.
-    std::vector<uint32_t> offscreenPixels()
+    std::vector<uint32_t> offscreenPixels(float scale = 0.0f)
     {
         VSTGUI::setDefaultPlatformType(VSTGUI::kOffscreen);
         AudioEffect* twin = createEffectInstance(&RecordingHost::callback);
         AEffect* record = twin->getAeffect();
+        if (scale > 0)
+            record->dispatcher(record, effVendorSpecific, AudioEffectX::kVendorScaleIndex,
+                               AudioEffectX::kVendorScaleValue, nullptr, scale);
         const auto chunk = plugin->chunk();
         twin->setChunk(const_cast<unsigned char*>(chunk.data()),
                        static_cast<VstInt32>(chunk.size()));
@@ -329,4 +335,112 @@ TEST_F(EditorInHost, HostKeysAfterClicksOnPresetLeaveTheDefaultAlone)
     }
     ASSERT_TRUE(std::filesystem::exists(defaultPreset));
     EXPECT_EQ(fileText(defaultPreset), remembered);
+}
+
+// The first picture is there at effEditOpen, before any idle, and stays right when a window
+// that covered it goes away (the server repaints it; no idle either).
+TEST_F(EditorInHost, ShowsItsPictureWithoutIdleAlsoAfterBeingCovered)
+{
+    const auto expected = offscreenPixels();
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    EXPECT_TRUE(until([&] { return screenPixels() == expected; }));
+
+    xcb_connection_t* c = x.connection;
+    const xcb_window_t cover = xcb_generate_id(c);
+    const uint32_t white[] = {x.screen->white_pixel};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, cover, x.parent, 10, 10, 200, 150, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, x.screen->root_visual, XCB_CW_BACK_PIXEL,
+                      white);
+    xcb_map_window(c, cover);
+    x.sync();
+    EXPECT_NE(screenPixels(), expected);
+    xcb_destroy_window(c, cover);
+    x.sync();
+    EXPECT_TRUE(until([&] { return screenPixels() == expected; }));
+    plugin->dispatch(effEditClose);
+}
+
+// A host's scale of 2: the window is twice as large, drawn at that scale, and clicks and drags
+// at twice the positions hit the same controls and move them as far as at 1x.
+TEST_F(EditorInHost, AtTheHostsScaleOfTwoClicksAndDragsHitTheSameControls)
+{
+    const uint32_t larger[] = {800, 600};
+    xcb_configure_window(x.connection, x.parent, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                         larger);
+    x.sync();
+    EXPECT_EQ(plugin->dispatch(effVendorSpecific, AudioEffectX::kVendorScaleIndex,
+                               AudioEffectX::kVendorScaleValue, nullptr, 2.0f),
+              1);
+    ERect* rect = nullptr;
+    ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right - rect->left, 2 * kWidth);
+    EXPECT_EQ(rect->bottom - rect->top, 2 * kHeight);
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    ASSERT_EQ(children().size(), 1u);
+    {
+        const auto expected = offscreenPixels(2.0f);
+        ASSERT_EQ(expected.size(), static_cast<size_t>(4 * kWidth * kHeight));
+        EXPECT_TRUE(idleUntil([&] { return screenPixels(2.0) == expected; }));
+    }
+
+    click(324, 352); // the bypass key
+    EXPECT_TRUE(idleUntil([&] { return plugin->getParameter(kBypass) == 1.0f; }));
+
+    // 25 frame pixels up on the Decay knob, dragged as 50 window pixels: a quarter of the range
+    // in the editor's linear mode (200 pixels for all of it) minus nothing, as at 1x.
+    const float before = plugin->getParameter(kDecay);
+    pointer(144, 186);
+    idleFor(2);
+    button(XCB_BUTTON_PRESS);
+    for (int y = 176; y >= 136; y -= 10)
+    {
+        pointer(144, y);
+        idleFor(1);
+    }
+    button(XCB_BUTTON_RELEASE);
+    ASSERT_TRUE(idleUntil([&] { return !host.callsWith(audioMasterEndEdit).empty(); }));
+    EXPECT_NEAR(plugin->getParameter(kDecay) - before, 50.0f / 2 / 200, 1e-4f);
+
+    // The program menu's list at twice its 1x place: its fourth entry.
+    click(438, 488);
+    click(520, 2 * (140 + 3 * 16 + 8));
+    EXPECT_TRUE(idleUntil([&] { return plugin->getParameter(kTranspose) == 0.25f; }));
+    plugin->dispatch(effEditClose);
+}
+
+// While the program menu's list is open the editor's window takes the keyboard: Down and Return
+// choose, Escape closes; afterwards keys go to the host again.
+TEST_F(EditorInHost, OpenMenuTakesTheKeys)
+{
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    idleFor(3);
+    const auto closed = offscreenPixels();
+    click(219, 244);
+    EXPECT_TRUE(idleUntil([&] { return screenPixels() != closed; }));
+    pointer(390, 290); // the keys, not the pointer, choose
+    idleFor(2);
+    x.key(9); // Escape
+    EXPECT_TRUE(idleUntil([&] { return screenPixels() == closed; }));
+    EXPECT_EQ(plugin->getParameter(kTranspose), 0.5f);
+
+    click(219, 244);
+    pointer(390, 290);
+    idleFor(2);
+    for (int i = 0; i < 4; ++i) // the current entry, then three further down: "Low & Dark"
+        x.key(116);
+    x.key(36); // Return
+    EXPECT_TRUE(idleUntil([&] { return plugin->getParameter(kTranspose) == 0.25f; }));
+
+    // Closed again: the editor's window no longer listens to keys.
+    const xcb_window_t editorWindow = children().at(0);
+    EXPECT_TRUE(idleUntil(
+        [&]
+        {
+            auto* a = xcb_get_window_attributes_reply(
+                x.connection, xcb_get_window_attributes(x.connection, editorWindow), nullptr);
+            const bool listening = a && (a->all_event_masks & XCB_EVENT_MASK_KEY_PRESS);
+            free(a);
+            return !listening;
+        }));
+    plugin->dispatch(effEditClose);
 }

@@ -82,14 +82,19 @@ TEST(EditorGlue, RectangleKnobModeKeysAndGestures)
     editor->getFrame()->onMouseDown(p, kLButton);
     ASSERT_TRUE(editor->text->isEditingText());
     EXPECT_EQ(effect.dispatcher(effEditKeyDown, 'x', 0, nullptr, 0), 1);
-    EXPECT_STREQ(editor->text->getEditText(), "abcx");
+    EXPECT_STREQ(editor->text->getEditText(), "x"); // the click selected "abc": typing replaces it
     EXPECT_EQ(effect.dispatcher(effEditKeyUp, 'x', 0, nullptr, 0), 0);
 
-    // Gestures go to the host as begin/end edit with the tag.
+    // Gestures go to the host as begin/end edit with the tag, for parameters only (this effect
+    // has one): a control's tag that is no parameter's index never reaches the host.
+    editor->beginEdit(0);
+    editor->endEdit(0);
     editor->beginEdit(5);
     editor->endEdit(5);
-    EXPECT_EQ(hostCalls, (std::vector<std::pair<VstInt32, VstInt32>>{{audioMasterBeginEdit, 5},
-                                                                     {audioMasterEndEdit, 5}}));
+    editor->beginEdit(-1);
+    editor->endEdit(-1);
+    EXPECT_EQ(hostCalls, (std::vector<std::pair<VstInt32, VstInt32>>{{audioMasterBeginEdit, 0},
+                                                                     {audioMasterEndEdit, 0}}));
 
     editor->setParameter(0, 1.f); // does nothing at this level
     effect.dispatcher(effEditIdle, 0, 0, nullptr, 0);

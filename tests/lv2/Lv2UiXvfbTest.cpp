@@ -10,7 +10,9 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 
 #include <filesystem>
@@ -42,13 +44,30 @@ protected:
         ASSERT_NE(library, nullptr) << dlerror();
         auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
         ASSERT_TRUE(entry && (descriptor = entry(0)));
-
+        instantiateUi(0.0f);
+    }
+    // A UI with the host's features; with a scale above 0 also the ui:scaleFactor option.
+    void instantiateUi(float scale)
+    {
         const LV2_Feature parent{LV2_UI__parent, x.handle()};
         const LV2_Feature access{LV2_INSTANCE_ACCESS_URI,
                                  lilv_instance_get_handle(instance->instance)};
         const LV2_Feature touchFeature{LV2_UI__touch, &touch};
         const LV2_Feature resizeFeature{LV2_UI__resize, &resize};
-        const LV2_Feature* features[] = {&parent, &access, &touchFeature, &resizeFeature, nullptr};
+        const LV2_Options_Option options[] = {{LV2_OPTIONS_INSTANCE, 0,
+                                               world.id(LV2_UI__scaleFactor), sizeof scale,
+                                               world.id(LV2_ATOM__Float), &scale},
+                                              {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+        const LV2_Feature optionsFeature{LV2_OPTIONS__options,
+                                         const_cast<LV2_Options_Option*>(options)};
+        const LV2_Feature mapFeature{LV2_URID__map, &world.map};
+        const LV2_Feature* features[] = {&parent,
+                                         &access,
+                                         &touchFeature,
+                                         &resizeFeature,
+                                         scale > 0 ? &optionsFeature : nullptr,
+                                         &mapFeature,
+                                         nullptr};
         ui = descriptor->instantiate(
             descriptor, ORV_LV2_PLUGIN_URI, ORV_LV2_BUNDLE "/",
             [](LV2UI_Controller c, uint32_t port, uint32_t size, uint32_t format, const void* data)
@@ -226,3 +245,22 @@ TEST_F(Lv2EditorInHost, HostPortsReachTheKnobsAndTheStripsProgramsReachThePorts)
 }
 
 } // namespace
+
+// The host's ui:scaleFactor reaches the editor: the window and the size asked of the host are
+// twice the editor's own.
+TEST_F(Lv2EditorInHost, HostScaleFactorSizesTheEditor)
+{
+    EXPECT_EQ(requestedSize, std::pair(320, 257));
+    descriptor->cleanup(ui);
+    ui = nullptr;
+    instantiateUi(2.0f);
+    ASSERT_NE(ui, nullptr);
+    EXPECT_EQ(requestedSize, std::pair(640, 514));
+    const auto window = static_cast<xcb_window_t>(reinterpret_cast<uintptr_t>(widget));
+    auto* geometry =
+        xcb_get_geometry_reply(x.connection, xcb_get_geometry(x.connection, window), nullptr);
+    ASSERT_NE(geometry, nullptr);
+    EXPECT_EQ(geometry->width, 640);
+    EXPECT_EQ(geometry->height, 514);
+    free(geometry);
+}

@@ -373,6 +373,8 @@ TEST_F(PresetStripTest, DialogsLoadAndSaveFilesEndToEnd)
     storeProgramName(effect->getPrograms()[0], "Saved");
     press(kTagSavePreset, kLButton);
     EXPECT_EQ(requests.back().style, CNewFileSelector::kSelectSaveFile);
+    // No file name remembered yet: the program's name is proposed.
+    EXPECT_EQ(requests.back().defaultSaveName, "Saved.orv");
     ASSERT_EQ(requests.back().extensions.size(), 1u);
     EXPECT_STREQ(requests.back().extensions[0].getDescription(), "Orv Preset");
     answer({files / "one"}); // the default extension is added
@@ -486,6 +488,7 @@ TEST_F(PresetStripTest, ForeignNamesKeepTheStripDrawnAndTheirBytes)
     effect->setProgramName(ascii23.substr(0, 22).data());
     CPoint field = centreOf(kTagProgramName);
     frame->onMouseDown(field, kLButton);
+    hostKey(VKEY_END);              // keeps the name, which the click selected, and types after it
     for (unsigned char c : "w\xE9") // é typed as the 24th character: two bytes in UTF-8
         if (c) hostKey(0, c);
     hostKey(VKEY_RETURN);
@@ -578,4 +581,21 @@ TEST_F(PresetStripTest, AnOpenDialogKeepsItsArrowPressedAndComesToTheFront)
     EXPECT_EQ(requests.back().title, "Save bank");
     EXPECT_EQ(raises, 4);
     answer({});
+}
+
+// A program name proposed as a file name loses what file systems refuse.
+TEST_F(PresetStripTest, SaveProposesTheProgramNameAsAFileName)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Warm Pad", "Warm Pad.orv"}, {"A/B: mix?", "A_B_ mix_.orv"}, {"  Dots...", "Dots.orv"},
+        {"", "Preset.orv"},           {"Caf\xE9", "Caf\xC3\xA9.orv"}, // a Windows-1252 name becomes
+                                                                      // UTF-8
+    };
+    for (const auto& [name, file] : cases)
+    {
+        storeProgramName(effect->getPrograms()[effect->getCurrentProgramIndex()], name);
+        press(kTagSavePreset, kLButton);
+        EXPECT_EQ(requests.back().defaultSaveName, file) << name;
+        answer({});
+    }
 }

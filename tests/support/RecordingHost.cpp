@@ -32,6 +32,8 @@ VstIntPtr RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 ind
     {
     case audioMasterVersion:
         return host->versionAnswer;
+    case audioMasterSizeWindow:
+        return host->sizeWindowAnswer;
     case audioMasterAutomate:
     case audioMasterBeginEdit:
     case audioMasterEndEdit:

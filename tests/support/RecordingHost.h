@@ -36,6 +36,8 @@ public:
 
     // What the host answers to audioMasterVersion (0 makes the plug-in refuse to load).
     VstIntPtr versionAnswer = kVstVersion;
+    // What it answers to audioMasterSizeWindow (1: it resized the editor's window).
+    VstIntPtr sizeWindowAnswer = 0;
 
 private:
     mutable std::mutex mutex;

@@ -55,11 +55,16 @@ inline std::vector<uint8_t> makeStackedPng(int width, int h, const std::vector<u
 class TestResources
 {
 public:
-    TestResources() { VSTGUI::setBitmapResourceProvider(&find); }
+    TestResources()
+    {
+        VSTGUI::setBitmapResourceProvider(&find);
+        VSTGUI::setScaledBitmapResourceProvider(nullptr);
+    }
     ~TestResources()
     {
         table().clear();
         VSTGUI::setBitmapResourceProvider(nullptr);
+        VSTGUI::setScaledBitmapResourceProvider(nullptr);
     }
     void add(int32_t id, std::vector<uint8_t> bytes) { table()[id] = std::move(bytes); }
 

@@ -262,6 +262,9 @@ TEST(TextEdit, TypingCommitsOnReturnAndEscapeRestores)
     frame.click(50, 7);
     ASSERT_TRUE(edit->isEditingText());
     EXPECT_TRUE(frame->getFocusView() == edit);
+    EXPECT_TRUE(edit->isTextSelected()); // the click selects the whole text
+    EXPECT_EQ(key(0, VKEY_RIGHT), 1);    // the caret at the end, nothing selected
+    EXPECT_FALSE(edit->isTextSelected());
     EXPECT_EQ(key(0, VKEY_BACK), 1);
     key(0xF6); // ö, two bytes in UTF-8
     EXPECT_STREQ(edit->getEditText(), "Ol\xC3\xB6");
@@ -273,6 +276,7 @@ TEST(TextEdit, TypingCommitsOnReturnAndEscapeRestores)
     EXPECT_TRUE(listener.reports.empty()); // unchanged text reports nothing
 
     frame.click(50, 7);
+    key(0, VKEY_END);
     key('!');
     frame.click(200, 200); // a click elsewhere commits
     EXPECT_STREQ(edit->getText(), "Old!");
@@ -287,6 +291,7 @@ TEST(TextEdit, TypingCommitsOnReturnAndEscapeRestores)
     // A name from Windows: each of its bytes is one character, also for the backspace.
     edit->setText("Caf\xA9");
     frame.click(50, 7);
+    key(0, VKEY_RIGHT);
     key(0, VKEY_BACK);
     EXPECT_STREQ(edit->getEditText(), "Caf");
     key(0xD800); // a surrogate is no character

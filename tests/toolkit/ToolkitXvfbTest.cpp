@@ -177,6 +177,9 @@ TEST_F(X11FrameTest, DragClickTypeAndShowTheSamePixelsAsOffscreen)
     // Requests of two connections reach the server in no fixed order: wait for the change.
     EXPECT_TRUE(
         pumpUntil(frame, [&] { return (allEventMasks() & XCB_EVENT_MASK_KEY_PRESS) != 0; }));
+    fake(XCB_KEY_PRESS,
+         114); // Right: the click selected the whole text; now the caret is at its end
+    fake(XCB_KEY_RELEASE, 114);
     fake(XCB_KEY_PRESS, 22); // BackSpace
     fake(XCB_KEY_RELEASE, 22);
     fake(XCB_KEY_PRESS, 26); // e

@@ -76,6 +76,16 @@ public:
         xcb_test_fake_input(connection, type, detail, XCB_CURRENT_TIME, XCB_NONE, 0, 0, XCB_NONE);
         sync();
     }
+    // A key pressed and released (keycodes of the server's layout: 9 Escape, 36 Return,
+    // 116 Down).
+    void key(uint8_t keycode)
+    {
+        xcb_test_fake_input(connection, XCB_KEY_PRESS, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0,
+                            XCB_NONE);
+        xcb_test_fake_input(connection, XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0,
+                            XCB_NONE);
+        sync();
+    }
 
     // A window's pixels as the server shows them, 0xRRGGBB each; empty if it cannot be read.
     std::vector<uint32_t> pixels(xcb_window_t window, int width, int height)

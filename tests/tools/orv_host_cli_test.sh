@@ -87,6 +87,15 @@ check_ok "shot" "$tmp/editor.png" "$host" shot "$tmp/editor.png" --program High 
 expect_failure "shot to another format" "PNG" "$host" shot "$tmp/editor.jpg"
 expect_failure "shot of another plug-in" "--plugin is for" "$host" shot "$tmp/x.png" --plugin "$null_entry"
 expect_failure "shot to an unwritable place" "cannot write" "$host" shot "$tmp/no/such/dir/x.png"
+check_ok "shot at twice the scale" "$tmp/editor-2x.png" "$host" shot "$tmp/editor-2x.png" --scale 2
+# A PNG's size is in its header: bytes 16..23 hold width and height, big-endian.
+size_2x=$(od -An -tu1 -j16 -N8 "$tmp/editor-2x.png" | tr -s ' ' | sed 's/^ //')
+if [ "$size_2x" = "0 0 2 128 0 0 2 2" ]; then echo "ok   shot at twice the scale is 640 x 514"; else
+    echo "FAIL shot at twice the scale is 640 x 514 (header bytes: $size_2x)"; failures=$((failures + 1)); fi
+for bad in 0.5 4 x ""; do
+    expect_failure "shot at scale '$bad'" "--scale" "$host" shot "$tmp/x.png" --scale "$bad"
+done
+expect_failure "shot without a scale factor" "--scale needs" "$host" shot "$tmp/x.png" --scale
 # Input is read for what it holds, whatever its header claims: here a FLAC header raised to
 # 2^36 frames.
 cp "$tmp/out.flac" "$tmp/claims.flac"

@@ -5,6 +5,7 @@
 #include "RegistryTestSupport.h"
 #include "editor/ADEditor.h"
 #include "engine/ParameterMapping.h"
+#include "plugin/AudioEffectX.h"
 #include "plugin/PluginEntry.h"
 #include "tests/support/RecordingHost.h"
 
@@ -549,4 +550,49 @@ TEST_F(EditorInWindowsHost, OpensAndClosesAgainAndClosesWithTheEffect)
     EXPECT_FALSE(IsWindow(child));
     pump(100); // no timer of the closed editor fires into freed memory
     EXPECT_EQ(childCount(), 0);
+}
+
+// A host's scale of 2: the child window is twice as large and clicks, drags and the menu at twice
+// the positions work the same controls as at 1x; Escape closes the open menu.
+TEST_F(EditorInWindowsHost, AtTheHostsScaleOfTwoInputHitsTheSameControls)
+{
+    SetWindowPos(host, nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE);
+    pump(50);
+    EXPECT_EQ(plugin->dispatch(effVendorSpecific, AudioEffectX::kVendorScaleIndex,
+                               AudioEffectX::kVendorScaleValue, nullptr, 2.0f),
+              1);
+    ERect* rect = nullptr;
+    ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right - rect->left, 2 * kWidth);
+    EXPECT_EQ(rect->bottom - rect->top, 2 * kHeight);
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, host), 1);
+    pump(100);
+    RECT client;
+    GetClientRect(editorWindow(), &client);
+    EXPECT_EQ(client.right, 2 * kWidth);
+    EXPECT_EQ(client.bottom, 2 * kHeight);
+
+    click({324, 352}); // the bypass key
+    EXPECT_TRUE(pumpUntil([&] { return plugin->getParameter(kBypass) == 1.0f; }));
+
+    // 50 window pixels up on the Decay knob are 25 frame pixels: an eighth of its range.
+    const float before = plugin->getParameter(kDecay);
+    moveTo({144, 186});
+    send(MOUSEEVENTF_LEFTDOWN, {144, 186});
+    for (LONG y = 176; y >= 136; y -= 10)
+        moveTo({144, y});
+    send(MOUSEEVENTF_LEFTUP, {144, 136});
+    ASSERT_TRUE(pumpUntil([&] { return !recording.callsWith(audioMasterEndEdit).empty(); }));
+    EXPECT_NEAR(plugin->getParameter(kDecay) - before, 50.0f / 2 / 200, 1e-4f);
+
+    click({438, 488}); // the program menu; Escape closes its list, choosing nothing
+    pump(50);
+    pressKey(VK_ESCAPE);
+    click({520, 2 * (140 + 3 * 16 + 8)}); // where the fourth entry was: the background now
+    pump(100);
+    EXPECT_EQ(plugin->getParameter(kTranspose), 0.5f);
+    click({438, 488});
+    click({520, 2 * (140 + 3 * 16 + 8)}); // the fourth entry, "Low & Dark"
+    EXPECT_TRUE(pumpUntil([&] { return plugin->getParameter(kTranspose) == 0.25f; }));
+    plugin->dispatch(effEditClose);
 }

@@ -14,7 +14,7 @@ names=$(printf '%s\n' "$table" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p
 imports=$(printf '%s\n' "$table" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
 for dll_name in $imports; do
     case "$dll_name" in
-        kernel32.dll|user32.dll|gdi32.dll|gdiplus.dll|advapi32.dll|ole32.dll|comdlg32.dll|shlwapi.dll|msvcrt.dll) ;;
+        kernel32.dll|user32.dll|gdi32.dll|gdiplus.dll|advapi32.dll|ole32.dll|comdlg32.dll|shlwapi.dll|shell32.dll|msvcrt.dll) ;;
         *) echo "imports $dll_name (all: $imports)"; exit 1 ;;
     esac
 done

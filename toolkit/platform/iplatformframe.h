@@ -23,7 +23,8 @@ enum PlatformType : int32_t
     kDefaultNative = -1
 };
 
-// What a backend calls on its frame. Positions are window pixels.
+// What a backend calls on its frame. Positions are in frame coordinates: window pixels divided
+// by the frame's scale factor.
 class IPlatformFrameCallback
 {
 public:
@@ -39,6 +40,8 @@ public:
     virtual int32_t platformOnKeyUp(VstKeyCode& key) = 0;
     // The window lost the keyboard focus that text input asked for.
     virtual void platformOnFocusLost() = 0;
+    // The desktop's scale around the window changed (it moved to another screen).
+    virtual void platformOnScaleChanged() {}
 };
 
 // Pixels read back from a frame: 0xRRGGBB per pixel (alpha dropped), row-major.
@@ -54,7 +57,13 @@ class IPlatformFrame
 {
 public:
     virtual ~IPlatformFrame() = default;
-    // Marks a rectangle for redrawing at the next update().
+    // Window pixels per frame coordinate unit. The window is the frame's size times this (rounded
+    // to whole pixels); drawing goes through a context scaled by it.
+    virtual double getScaleFactor() const { return 1.0; }
+    // Resizes the window and its drawing surface for a new factor and marks everything for
+    // redrawing. False when the backend cannot.
+    virtual bool setScaleFactor(double) { return false; }
+    // Marks a rectangle (frame coordinates) for redrawing at the next update().
     virtual void invalidRect(const CRect& rect) = 0;
     // Handles the window system's pending events without blocking (they reach the callback).
     virtual void processEvents() = 0;
@@ -62,7 +71,7 @@ public:
     virtual void update() = 0;
     // Keyboard input is listened to only while a text field edits.
     virtual void setTextInputActive(bool active) = 0;
-    // What the window shows now.
+    // What the window shows now, in window pixels.
     virtual bool readPixels(PixelImage& out) = 0;
     // The native window (X11 window id, HWND), or null.
     virtual void* getNativeWindow() const = 0;
@@ -80,8 +89,29 @@ class IPlatformBitmap
 {
 public:
     virtual ~IPlatformBitmap() = default;
+    // In the image's own pixels.
     virtual CPoint getSize() const = 0;
 };
+
+// The window size for a frame dimension at a scale factor.
+inline int scaledPixels(CCoord size, double scale)
+{
+    const double v = size * scale + 0.5;
+    return v < 1 ? 1 : static_cast<int>(v);
+}
+
+// The scale factors the toolkit draws at: anything outside 1 .. 3 (or not a number) is brought
+// to the nearest end.
+inline double clampScaleFactor(double scale)
+{
+    if (!(scale >= 1.0)) return 1.0;
+    return scale > 3.0 ? 3.0 : scale;
+}
+
+// The scale the desktop asks for around `parentWindow` (Linux: GDK_SCALE, else the X resource
+// Xft.dpi with 96 dpi as 1; Windows: the window's DPI with 96 as 1), in steps of 0.25 within
+// 1 .. 3; 1 when nothing says otherwise.
+double getSystemScaleFactor(void* parentWindow);
 
 // Decodes PNG bytes; null on any error.
 std::unique_ptr<IPlatformBitmap> createPlatformBitmapFromPng(const uint8_t* data, size_t size);
@@ -93,7 +123,8 @@ CDrawContext* createMeasureContext();
 // made (no parent window, no X server).
 std::unique_ptr<IPlatformFrame> createPlatformFrame(PlatformType type,
                                                     IPlatformFrameCallback* callback,
-                                                    const CRect& size, void* parentWindow);
+                                                    const CRect& size, void* parentWindow,
+                                                    double scaleFactor = 1.0);
 
 // The type kDefaultNative stands for. Tests and screenshot tools set kOffscreen.
 void setDefaultPlatformType(PlatformType type);

@@ -2,6 +2,7 @@
 #include "../../cbitmap.h"
 #include "fontfaces.h"
 #include "text/TextBytes.h"
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -61,11 +62,12 @@ std::unique_ptr<CairoBitmap> CairoBitmap::fromPng(const uint8_t* data, size_t si
     return std::make_unique<CairoBitmap>(s);
 }
 
-CairoDrawContext::CairoDrawContext(cairo_surface_t* surface)
-    : CDrawContext(CRect(0, 0, cairo_image_surface_get_width(surface),
-                         cairo_image_surface_get_height(surface))),
-      cr(cairo_create(surface))
+CairoDrawContext::CairoDrawContext(cairo_surface_t* surface, double s)
+    : CDrawContext(CRect(0, 0, cairo_image_surface_get_width(surface) / s,
+                         cairo_image_surface_get_height(surface) / s)),
+      cr(cairo_create(surface)), scale(s)
 {
+    cairo_scale(cr, scale, scale);
     applyClip();
 }
 
@@ -85,14 +87,27 @@ void CairoDrawContext::keepUsable()
     cairo_destroy(cr);
     cr = cairo_create(surface);
     cairo_surface_destroy(surface);
+    cairo_scale(cr, scale, scale);
     applyClip();
 }
 
+// On a scaled surface the clip lies on whole pixels, its edges on the nearest ones: views that
+// meet at a fractional pixel share it without a seam or a doubly drawn column.
 void CairoDrawContext::applyClip()
 {
     cairo_reset_clip(cr);
     const CRect& c = currentState.clipRect;
-    cairo_rectangle(cr, c.left, c.top, c.getWidth(), c.getHeight());
+    if (scale == 1.0)
+    {
+        cairo_rectangle(cr, c.left, c.top, c.getWidth(), c.getHeight());
+        cairo_clip(cr);
+        return;
+    }
+    const double left = std::round(c.left * scale) / scale;
+    const double top = std::round(c.top * scale) / scale;
+    const double right = std::round(c.right * scale) / scale;
+    const double bottom = std::round(c.bottom * scale) / scale;
+    cairo_rectangle(cr, left, top, std::max(0.0, right - left), std::max(0.0, bottom - top));
     cairo_clip(cr);
 }
 
@@ -159,14 +174,48 @@ void CairoDrawContext::drawPolygon(const std::vector<CPoint>& points, CDrawStyle
 void CairoDrawContext::drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset,
                                   float alpha)
 {
-    auto* pb = bitmap ? dynamic_cast<CairoBitmap*>(bitmap->getPlatformBitmap()) : nullptr;
+    double setScale = 1.0;
+    auto* pb =
+        bitmap ? dynamic_cast<CairoBitmap*>(bitmap->getPlatformBitmap(scale, setScale)) : nullptr;
     if (!pb || dest.getWidth() <= 0 || dest.getHeight() <= 0) return;
     cairo_save(cr);
     cairo_rectangle(cr, dest.left, dest.top, dest.getWidth(), dest.getHeight());
     cairo_clip(cr);
-    cairo_set_source_surface(cr, pb->getSurface(), dest.left - offset.x, dest.top - offset.y);
-    // Pixel-exact copies: integer positions must not be resampled.
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    const double deviceLeft = dest.left * scale, deviceTop = dest.top * scale;
+    if (setScale == scale && deviceLeft == std::floor(deviceLeft) &&
+        deviceTop == std::floor(deviceTop))
+    {
+        // The picture's pixels are the surface's: a pixel-exact copy, never resampled.
+        cairo_translate(cr, dest.left - offset.x, dest.top - offset.y);
+        cairo_scale(cr, 1.0 / setScale, 1.0 / setScale);
+        cairo_set_source_surface(cr, pb->getSurface(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    }
+    else
+    {
+        // A finer set scaled down smoothly (or a missing finer set scaled up). Only the part of
+        // the picture that is shown is sampled, its edges extended: the filter must not blend in
+        // the neighbouring images of a strip.
+        const double x0 = std::floor(offset.x * setScale), y0 = std::floor(offset.y * setScale);
+        const double w =
+            std::min(std::ceil(dest.getWidth() * setScale),
+                     static_cast<double>(cairo_image_surface_get_width(pb->getSurface())) - x0);
+        const double h =
+            std::min(std::ceil(dest.getHeight() * setScale),
+                     static_cast<double>(cairo_image_surface_get_height(pb->getSurface())) - y0);
+        if (w <= 0 || h <= 0)
+        {
+            cairo_restore(cr);
+            return;
+        }
+        cairo_surface_t* part = cairo_surface_create_for_rectangle(pb->getSurface(), x0, y0, w, h);
+        cairo_translate(cr, dest.left, dest.top);
+        cairo_scale(cr, 1.0 / setScale, 1.0 / setScale);
+        cairo_set_source_surface(cr, part, 0, 0);
+        cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+        cairo_surface_destroy(part);
+    }
     cairo_paint_with_alpha(cr, alpha * currentState.globalAlpha);
     cairo_restore(cr);
     keepUsable();
@@ -241,10 +290,24 @@ void CairoDrawContext::drawString(const char* text, const CPoint& baseline, bool
     keepUsable();
 }
 
-CairoBackBuffer::CairoBackBuffer(int w, int h)
-    : width(w), height(h), surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h)),
+CairoBackBuffer::CairoBackBuffer(int w, int h, double s)
+    : frameWidth(w), frameHeight(h), scale(s), width(scaledPixels(w, s)),
+      height(scaledPixels(h, s)),
+      surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)),
       dirtyRegion(cairo_region_create())
 {
+}
+
+void CairoBackBuffer::setScale(double s)
+{
+    scale = s;
+    width = scaledPixels(frameWidth, s);
+    height = scaledPixels(frameHeight, s);
+    cairo_surface_destroy(surface);
+    surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_region_destroy(dirtyRegion);
+    const cairo_rectangle_int_t all{0, 0, width, height};
+    dirtyRegion = cairo_region_create_rectangle(&all);
 }
 
 CairoBackBuffer::~CairoBackBuffer()
@@ -255,7 +318,7 @@ CairoBackBuffer::~CairoBackBuffer()
 
 void CairoBackBuffer::invalidate(const CRect& rect)
 {
-    CRect r(rect);
+    CRect r(rect.left * scale, rect.top * scale, rect.right * scale, rect.bottom * scale);
     r.bound(CRect(0, 0, width, height));
     if (r.isEmpty()) return;
     const cairo_rectangle_int_t ir{static_cast<int>(std::floor(r.left)),
@@ -271,13 +334,15 @@ cairo_region_t* CairoBackBuffer::render(IPlatformFrameCallback* callback)
     dirtyRegion = cairo_region_create();
     const int n = cairo_region_num_rectangles(drawn);
     if (n == 0) return drawn;
-    auto* context = new CairoDrawContext(surface);
+    auto* context = new CairoDrawContext(surface, scale);
     for (int i = 0; i < n; ++i)
     {
         cairo_rectangle_int_t r;
         cairo_region_get_rectangle(drawn, i, &r);
-        context->setClipRect(CRect(r.x, r.y, r.x + r.width, r.y + r.height));
-        callback->platformDrawRect(context, CRect(r.x, r.y, r.x + r.width, r.y + r.height));
+        const CRect area(r.x / scale, r.y / scale, (r.x + r.width) / scale,
+                         (r.y + r.height) / scale);
+        context->setClipRect(area);
+        callback->platformDrawRect(context, area);
     }
     context->forget();
     cairo_surface_flush(surface);

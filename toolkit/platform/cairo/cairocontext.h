@@ -27,8 +27,9 @@ private:
 class CairoDrawContext : public CDrawContext
 {
 public:
-    // Draws into `surface`, whose top-left pixel is (0, 0) of the frame.
-    explicit CairoDrawContext(cairo_surface_t* surface);
+    // Draws into `surface`, whose top-left pixel is (0, 0) of the frame; frame coordinates are
+    // multiplied by `scale` to give the surface's pixels.
+    explicit CairoDrawContext(cairo_surface_t* surface, double scale = 1.0);
     ~CairoDrawContext() override;
 
     void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked) override;
@@ -52,27 +53,37 @@ private:
     // Replaces the cairo context if a request has put it into an error state.
     void keepUsable();
     cairo_t* cr;
+    double scale;
 };
 
-// An RGB24 image of the whole frame plus the region that needs redrawing.
+// An RGB24 image of the whole frame plus the region that needs redrawing. The frame's size is
+// given in frame coordinates; the image has that size times the scale factor in pixels.
 class CairoBackBuffer
 {
 public:
-    CairoBackBuffer(int width, int height);
+    CairoBackBuffer(int width, int height, double scale = 1.0);
     ~CairoBackBuffer();
     CairoBackBuffer(const CairoBackBuffer&) = delete;
     CairoBackBuffer& operator=(const CairoBackBuffer&) = delete;
 
+    // `rect` in frame coordinates; marks every pixel it touches.
     void invalidate(const CRect& rect);
+    // A new scale: a new image, all of it to be redrawn.
+    void setScale(double scale);
+    double getScale() const { return scale; }
     // Draws every invalid rectangle through the frame; returns the region drawn (caller owns
     // it, may be empty).
     cairo_region_t* render(IPlatformFrameCallback* callback);
     void readPixels(PixelImage& out);
     cairo_surface_t* getSurface() const { return surface; }
+    // In pixels.
     int getWidth() const { return width; }
     int getHeight() const { return height; }
 
 private:
+    int frameWidth;
+    int frameHeight;
+    double scale;
     int width;
     int height;
     cairo_surface_t* surface;

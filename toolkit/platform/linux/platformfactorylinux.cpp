@@ -8,14 +8,21 @@ namespace VSTGUI
 
 std::unique_ptr<IPlatformFrame> createPlatformFrame(PlatformType type,
                                                     IPlatformFrameCallback* callback,
-                                                    const CRect& size, void* parentWindow)
+                                                    const CRect& size, void* parentWindow,
+                                                    double scaleFactor)
 {
     if (type == kDefaultNative) type = getDefaultPlatformType();
     if (size.getWidth() <= 0 || size.getHeight() <= 0) return nullptr;
-    if (type == kOffscreen) return std::make_unique<OffscreenFrame>(callback, size);
+    scaleFactor = clampScaleFactor(scaleFactor);
+    if (type == kOffscreen) return std::make_unique<OffscreenFrame>(callback, size, scaleFactor);
     if (type == kDefaultNative || type == kX11EmbedWindowID)
-        return X11Frame::create(callback, size, parentWindow);
+        return X11Frame::create(callback, size, parentWindow, scaleFactor);
     return nullptr;
+}
+
+double getSystemScaleFactor(void* parentWindow)
+{
+    return X11Frame::systemScaleFactor(parentWindow);
 }
 
 std::unique_ptr<IPlatformBitmap> createPlatformBitmapFromPng(const uint8_t* data, size_t size)

@@ -29,8 +29,13 @@ public:
 
     bool start(const FileDialogRequest& request) override
     {
+        missingProgram = false;
         std::vector<std::string> args = buildArguments(request);
-        if (args.empty()) return false;
+        if (args.empty())
+        {
+            missingProgram = true;
+            return false;
+        }
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0) return false;
         posix_spawn_file_actions_t actions;
@@ -67,11 +72,17 @@ public:
         {
             close(fds[0]);
             pid = -1;
+            missingProgram = rc == ENOENT || rc == EACCES;
             return false;
         }
         readFd = fds[0];
         fcntl(readFd, F_SETFL, fcntl(readFd, F_GETFL) | O_NONBLOCK);
         return true;
+    }
+
+    std::string unavailableMessage() const override
+    {
+        return missingProgram ? "Install zenity or kdialog to choose files" : "";
     }
 
     State poll(std::vector<std::string>& paths) override
@@ -254,6 +265,7 @@ private:
     }
 
     pid_t pid = -1;
+    bool missingProgram = false;
     int readFd = -1;
     bool eof = false;
     std::string output;

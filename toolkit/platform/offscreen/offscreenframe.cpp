@@ -3,8 +3,9 @@
 namespace VSTGUI
 {
 
-OffscreenFrame::OffscreenFrame(IPlatformFrameCallback* cb, const CRect& size)
-    : callback(cb), buffer(static_cast<int>(size.getWidth()), static_cast<int>(size.getHeight()))
+OffscreenFrame::OffscreenFrame(IPlatformFrameCallback* cb, const CRect& size, double scale)
+    : callback(cb),
+      buffer(static_cast<int>(size.getWidth()), static_cast<int>(size.getHeight()), scale)
 {
 }
 

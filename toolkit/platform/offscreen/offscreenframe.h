@@ -9,8 +9,14 @@ namespace VSTGUI
 class OffscreenFrame : public IPlatformFrame
 {
 public:
-    OffscreenFrame(IPlatformFrameCallback* callback, const CRect& size);
+    OffscreenFrame(IPlatformFrameCallback* callback, const CRect& size, double scale = 1.0);
 
+    double getScaleFactor() const override { return buffer.getScale(); }
+    bool setScaleFactor(double scale) override
+    {
+        buffer.setScale(scale);
+        return true;
+    }
     void invalidRect(const CRect& rect) override { buffer.invalidate(rect); }
     void processEvents() override {}
     void update() override;

@@ -135,8 +135,8 @@ std::unique_ptr<GdiplusBitmap> GdiplusBitmap::fromPng(const uint8_t* data, size_
     return result;
 }
 
-GdiplusDrawContext::GdiplusDrawContext(const PixelSurface& t)
-    : CDrawContext(CRect(0, 0, t.width, t.height)), target(t)
+GdiplusDrawContext::GdiplusDrawContext(const PixelSurface& t, double s)
+    : CDrawContext(CRect(0, 0, t.width / s, t.height / s)), target(t), scale(s)
 {
     if (session.isReady() && t.pixels && t.width > 0 && t.height > 0)
     {
@@ -152,6 +152,9 @@ GdiplusDrawContext::GdiplusDrawContext(const PixelSurface& t)
             graphics->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
             graphics->SetCompositingQuality(Gdiplus::CompositingQualityHighSpeed);
             graphics->SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+            if (scale != 1.0)
+                graphics->ScaleTransform(static_cast<Gdiplus::REAL>(scale),
+                                         static_cast<Gdiplus::REAL>(scale));
         }
     }
     applyClip();
@@ -165,14 +168,29 @@ GdiplusDrawContext::~GdiplusDrawContext()
     targetBitmap.reset();
 }
 
+// On a scaled target the clip lies on whole pixels, its edges on the nearest ones (as in the
+// cairo backend).
 void GdiplusDrawContext::applyClip()
 {
-    if (graphics) graphics->SetClip(toRectF(currentState.clipRect));
+    if (!graphics) return;
+    const CRect& c = currentState.clipRect;
+    if (scale == 1.0)
+    {
+        graphics->SetClip(toRectF(c));
+        return;
+    }
+    graphics->SetClip(
+        toRectF(CRect(std::round(c.left * scale) / scale, std::round(c.top * scale) / scale,
+                      std::round(c.right * scale) / scale, std::round(c.bottom * scale) / scale)));
 }
 
+// In the target's pixels.
 bool GdiplusDrawContext::integralClip(int& left, int& top, int& right, int& bottom) const
 {
     CRect c(currentState.clipRect);
+    if (scale != 1.0)
+        c = CRect(std::round(c.left * scale), std::round(c.top * scale),
+                  std::round(c.right * scale), std::round(c.bottom * scale));
     c.bound(CRect(0, 0, target.width, target.height));
     if (!isWhole(c.left) || !isWhole(c.top) || !isWhole(c.right) || !isWhole(c.bottom))
         return false;
@@ -241,15 +259,23 @@ void GdiplusDrawContext::drawPolygon(const std::vector<CPoint>& points, CDrawSty
     fillAndStroke(style, path);
 }
 
-void GdiplusDrawContext::drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset,
+void GdiplusDrawContext::drawBitmap(CBitmap* bitmap, const CRect& destIn, const CPoint& offsetIn,
                                     float alpha)
 {
-    auto* pb = bitmap ? dynamic_cast<GdiplusBitmap*>(bitmap->getPlatformBitmap()) : nullptr;
-    if (!pb || dest.getWidth() <= 0 || dest.getHeight() <= 0) return;
+    double setScale = 1.0;
+    auto* pb =
+        bitmap ? dynamic_cast<GdiplusBitmap*>(bitmap->getPlatformBitmap(scale, setScale)) : nullptr;
+    if (!pb || destIn.getWidth() <= 0 || destIn.getHeight() <= 0) return;
     const float opacity = std::clamp(alpha * currentState.globalAlpha, 0.f, 1.f);
+    // In the target's and the picture's own pixels.
+    const CRect& original = destIn;
+    const CRect dest(original.left * scale, original.top * scale, original.right * scale,
+                     original.bottom * scale);
+    const CPoint offset(offsetIn.x * setScale, offsetIn.y * setScale);
     int cl, ct, cr, cb;
-    if (isWhole(dest.left) && isWhole(dest.top) && isWhole(dest.right) && isWhole(dest.bottom) &&
-        isWhole(offset.x) && isWhole(offset.y) && integralClip(cl, ct, cr, cb))
+    if (setScale == scale && isWhole(dest.left) && isWhole(dest.top) && isWhole(dest.right) &&
+        isWhole(dest.bottom) && isWhole(offset.x) && isWhole(offset.y) &&
+        integralClip(cl, ct, cr, cb))
     {
         // Whole pixels: copied one to one, no resampling, cairo's blending arithmetic.
         if (graphics) graphics->Flush(Gdiplus::FlushIntentionSync);
@@ -283,10 +309,20 @@ void GdiplusDrawContext::drawBitmap(CBitmap* bitmap, const CRect& dest, const CP
                                     {0, 0, 0, opacity, 0},
                                     {0, 0, 0, 0, 1}}};
     attributes.SetColorMatrix(&matrix);
-    graphics->DrawImage(
-        image, toRectF(dest), static_cast<Gdiplus::REAL>(offset.x),
-        static_cast<Gdiplus::REAL>(offset.y), static_cast<Gdiplus::REAL>(dest.getWidth()),
-        static_cast<Gdiplus::REAL>(dest.getHeight()), Gdiplus::UnitPixel, &attributes);
+    const bool resampled = setScale != scale;
+    if (resampled)
+    {
+        // A finer set scaled down smoothly; the edges of the part shown are mirrored, not blended
+        // with the neighbouring images of a strip.
+        attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+        graphics->SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    }
+    graphics->DrawImage(image, toRectF(original), static_cast<Gdiplus::REAL>(offset.x),
+                        static_cast<Gdiplus::REAL>(offset.y),
+                        static_cast<Gdiplus::REAL>(original.getWidth() * setScale),
+                        static_cast<Gdiplus::REAL>(original.getHeight() * setScale),
+                        Gdiplus::UnitPixel, &attributes);
+    if (resampled) graphics->SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
 }
 
 GdiplusDrawContext::SelectedFont GdiplusDrawContext::selectFont(bool antialias)
@@ -385,8 +421,29 @@ void GdiplusDrawContext::drawString(const char* utf8, const CPoint& baseline, bo
     drawText(displayTextToWide(utf8), baseline.x, baseline.y, f);
 }
 
-GdiplusBackBuffer::GdiplusBackBuffer(int w, int h) : width(w), height(h)
+GdiplusBackBuffer::GdiplusBackBuffer(int w, int h, double s)
+    : frameWidth(w), frameHeight(h), scale(s), width(scaledPixels(w, s)), height(scaledPixels(h, s))
 {
+    create();
+}
+
+bool GdiplusBackBuffer::setScale(double s)
+{
+    destroy();
+    scale = s;
+    width = scaledPixels(frameWidth, s);
+    height = scaledPixels(frameHeight, s);
+    create();
+    if (!dirty) return false;
+    HRGN all = CreateRectRgn(0, 0, width, height);
+    CombineRgn(static_cast<HRGN>(dirty), all, all, RGN_COPY);
+    DeleteObject(all);
+    return bits != nullptr;
+}
+
+void GdiplusBackBuffer::create()
+{
+    const int w = width, h = height;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = w;
@@ -414,6 +471,11 @@ GdiplusBackBuffer::GdiplusBackBuffer(int w, int h) : width(w), height(h)
 
 GdiplusBackBuffer::~GdiplusBackBuffer()
 {
+    destroy();
+}
+
+void GdiplusBackBuffer::destroy()
+{
     if (dirty) DeleteObject(static_cast<HRGN>(dirty));
     if (memoryDC)
     {
@@ -421,12 +483,17 @@ GdiplusBackBuffer::~GdiplusBackBuffer()
         DeleteDC(static_cast<HDC>(memoryDC));
     }
     if (dib) DeleteObject(static_cast<HBITMAP>(dib));
+    dirty = nullptr;
+    memoryDC = nullptr;
+    oldBitmap = nullptr;
+    dib = nullptr;
+    bits = nullptr;
 }
 
 void GdiplusBackBuffer::invalidate(const CRect& rect)
 {
     if (!dirty) return;
-    CRect r(rect);
+    CRect r(rect.left * scale, rect.top * scale, rect.right * scale, rect.bottom * scale);
     r.bound(CRect(0, 0, width, height));
     if (r.isEmpty()) return;
     HRGN add =
@@ -451,11 +518,12 @@ std::vector<CRect> GdiplusBackBuffer::render(IPlatformFrameCallback* callback)
     for (DWORD i = 0; i < data->rdh.nCount; ++i)
         drawn.emplace_back(rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
     if (drawn.empty() || !callback) return drawn;
-    auto* context = new GdiplusDrawContext(PixelSurface{bits, width, height, width});
+    auto* context = new GdiplusDrawContext(PixelSurface{bits, width, height, width}, scale);
     for (const CRect& r : drawn)
     {
-        context->setClipRect(r);
-        callback->platformDrawRect(context, r);
+        const CRect area(r.left / scale, r.top / scale, r.right / scale, r.bottom / scale);
+        context->setClipRect(area);
+        callback->platformDrawRect(context, area);
     }
     context->forget();
     return drawn;

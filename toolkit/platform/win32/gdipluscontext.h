@@ -56,9 +56,9 @@ private:
 class GdiplusDrawContext : public CDrawContext
 {
 public:
-    // Draws into `target`, whose top-left pixel is (0, 0) of the frame. The pixels must outlive
-    // the context.
-    explicit GdiplusDrawContext(const PixelSurface& target);
+    // Draws into `target`, whose top-left pixel is (0, 0) of the frame; frame coordinates are
+    // multiplied by `scale` to give the target's pixels. The pixels must outlive the context.
+    explicit GdiplusDrawContext(const PixelSurface& target, double scale = 1.0);
     ~GdiplusDrawContext() override;
 
     void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked) override;
@@ -91,28 +91,41 @@ private:
     std::unique_ptr<Gdiplus::Bitmap> targetBitmap;
     std::unique_ptr<Gdiplus::Graphics> graphics;
     std::map<std::string, std::unique_ptr<Gdiplus::Font>> fonts;
+    double scale;
 };
 
-// An image of the whole frame plus the part that needs redrawing.
+// An image of the whole frame plus the part that needs redrawing. The frame's size is given in
+// frame coordinates; the image has that size times the scale factor in pixels.
 class GdiplusBackBuffer
 {
 public:
-    GdiplusBackBuffer(int width, int height);
+    GdiplusBackBuffer(int width, int height, double scale = 1.0);
     ~GdiplusBackBuffer();
     GdiplusBackBuffer(const GdiplusBackBuffer&) = delete;
     GdiplusBackBuffer& operator=(const GdiplusBackBuffer&) = delete;
 
     bool isValid() const { return bits != nullptr; }
+    // `rect` in frame coordinates; marks every pixel it touches.
     void invalidate(const CRect& rect);
+    // A new scale: a new image, all of it to be redrawn. False when it cannot be made.
+    bool setScale(double scale);
+    double getScale() const { return scale; }
     // Draws every invalid rectangle through the frame; returns the rectangles drawn (disjoint).
     std::vector<CRect> render(IPlatformFrameCallback* callback);
     void readPixels(PixelImage& out) const;
     // A memory device context with the image selected, for copying it to a window.
     void* getMemoryDC() const { return memoryDC; }
+    // In pixels.
     int getWidth() const { return width; }
     int getHeight() const { return height; }
 
 private:
+    void create();
+    void destroy();
+
+    int frameWidth;
+    int frameHeight;
+    double scale;
     int width;
     int height;
     void* dib = nullptr;      // HBITMAP

@@ -12,11 +12,13 @@ namespace
 class GdiplusOffscreenFrame : public IPlatformFrame
 {
 public:
-    GdiplusOffscreenFrame(IPlatformFrameCallback* cb, const CRect& size)
+    GdiplusOffscreenFrame(IPlatformFrameCallback* cb, const CRect& size, double scale)
         : callback(cb),
-          buffer(static_cast<int>(size.getWidth()), static_cast<int>(size.getHeight()))
+          buffer(static_cast<int>(size.getWidth()), static_cast<int>(size.getHeight()), scale)
     {
     }
+    double getScaleFactor() const override { return buffer.getScale(); }
+    bool setScaleFactor(double scale) override { return buffer.setScale(scale); }
     void invalidRect(const CRect& rect) override { buffer.invalidate(rect); }
     void processEvents() override {}
     void update() override { buffer.render(callback); }
@@ -38,14 +40,22 @@ private:
 
 std::unique_ptr<IPlatformFrame> createPlatformFrame(PlatformType type,
                                                     IPlatformFrameCallback* callback,
-                                                    const CRect& size, void* parentWindow)
+                                                    const CRect& size, void* parentWindow,
+                                                    double scaleFactor)
 {
     if (type == kDefaultNative) type = getDefaultPlatformType();
     if (size.getWidth() <= 0 || size.getHeight() <= 0) return nullptr;
-    if (type == kOffscreen) return std::make_unique<GdiplusOffscreenFrame>(callback, size);
+    scaleFactor = clampScaleFactor(scaleFactor);
+    if (type == kOffscreen)
+        return std::make_unique<GdiplusOffscreenFrame>(callback, size, scaleFactor);
     if (type == kDefaultNative || type == kHWND)
-        return Win32Frame::create(callback, size, parentWindow);
+        return Win32Frame::create(callback, size, parentWindow, scaleFactor);
     return nullptr;
+}
+
+double getSystemScaleFactor(void* parentWindow)
+{
+    return Win32Frame::windowScaleFactor(parentWindow);
 }
 
 std::unique_ptr<IPlatformBitmap> createPlatformBitmapFromPng(const uint8_t* data, size_t size)

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 namespace VSTGUI
 {
@@ -51,6 +52,18 @@ std::wstring dialogFolder(const std::string& folder)
     return f;
 }
 
+// The user's Documents folder: where a dialog starts when no folder is remembered (the host's
+// working directory is often a program folder the user cannot write to). Empty if unknown.
+std::wstring documentsFolder()
+{
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)) && path)
+        folder = path;
+    CoTaskMemFree(path);
+    return folder;
+}
+
 class CommonFileDialog : public IFileDialogRunner
 {
 public:
@@ -69,7 +82,9 @@ public:
         }
         const std::wstring filter = filterText(request);
         const std::wstring title = utf8ToWide(request.title.c_str());
-        const std::wstring folder = dialogFolder(request.initialDirectory);
+        const std::wstring folder = request.initialDirectory.empty()
+                                        ? documentsFolder()
+                                        : dialogFolder(request.initialDirectory);
         std::wstring defaultExtension;
         if (request.defaultExtension >= 0 &&
             request.defaultExtension < static_cast<int32_t>(request.extensions.size()))

@@ -1,5 +1,6 @@
 #include "win32frame.h"
 #include "../../cbuttonstate.h"
+#include <cmath>
 #include <mutex>
 #include <windows.h>
 #include <windowsx.h>
@@ -57,6 +58,12 @@ void releaseWindowClass()
     std::lock_guard<std::mutex> lock(classMutex);
     if (--classUsers == 0) UnregisterClassW(kWindowClass, classModule);
 }
+
+// Sent to child windows after their top-level window's DPI changed (Windows 10 1703 and later).
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 int32_t modifiersNow()
 {
@@ -152,8 +159,16 @@ unsigned char virtualKey(WPARAM vk)
 
 struct Win32Frame::Window : std::enable_shared_from_this<Win32Frame::Window>
 {
-    Window(IPlatformFrameCallback* cb, int width, int height) : callback(cb), buffer(width, height)
+    Window(IPlatformFrameCallback* cb, int width, int height, double scale)
+        : callback(cb), buffer(width, height, scale)
     {
+    }
+
+    // Window pixels to frame coordinates.
+    CPoint framePoint(int x, int y) const
+    {
+        const double s = buffer.getScale();
+        return CPoint(x / s, y / s);
     }
 
     IPlatformFrameCallback* callback; // null once the frame has gone
@@ -207,7 +222,7 @@ struct Win32Frame::Window : std::enable_shared_from_this<Win32Frame::Window>
     void mouseDown(int32_t button, WPARAM wParam, LPARAM lParam, bool doubleClick)
     {
         if (!callback) return;
-        CPoint where(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        CPoint where = framePoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         int32_t state = mouseState(wParam);
         // Only the button that went down, plus the modifiers.
         state = (state & ~(kLButton | kMButton | kRButton)) | button;
@@ -231,7 +246,7 @@ struct Win32Frame::Window : std::enable_shared_from_this<Win32Frame::Window>
         buttonsDown &= ~button;
         if (buttonsDown == 0 && GetCapture() == hwnd) ReleaseCapture();
         if (!callback) return;
-        CPoint where(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        CPoint where = framePoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         const int32_t state = (mouseState(wParam) & ~(kLButton | kMButton | kRButton)) | button;
         auto keep = shared_from_this();
         callback->platformOnMouseUp(where, CButtonState(state));
@@ -242,7 +257,7 @@ struct Win32Frame::Window : std::enable_shared_from_this<Win32Frame::Window>
         if (!buttonsDown || !callback) return;
         const int32_t buttons = buttonsDown;
         buttonsDown = 0;
-        CPoint where(lastPoint.x, lastPoint.y);
+        CPoint where = framePoint(lastPoint.x, lastPoint.y);
         auto keep = shared_from_this();
         callback->platformOnMouseUp(where, CButtonState(buttons | modifiersNow()));
     }
@@ -260,7 +275,7 @@ struct Win32Frame::Window : std::enable_shared_from_this<Win32Frame::Window>
             trackingLeave = TrackMouseEvent(&track) != 0;
         }
         if (!callback) return;
-        CPoint where(p.x, p.y);
+        CPoint where = framePoint(p.x, p.y);
         auto keep = shared_from_this();
         callback->platformOnMouseMoved(where, CButtonState(mouseState(wParam)));
     }
@@ -273,7 +288,7 @@ struct Win32Frame::Window : std::enable_shared_from_this<Win32Frame::Window>
         POINT p;
         GetCursorPos(&p);
         ScreenToClient(hwnd, &p);
-        CPoint where(p.x, p.y);
+        CPoint where = framePoint(p.x, p.y);
         auto keep = shared_from_this();
         callback->platformOnMouseExited(where, CButtonState(modifiersNow()));
     }
@@ -287,7 +302,7 @@ struct Win32Frame::Window : std::enable_shared_from_this<Win32Frame::Window>
             static_cast<float>(GET_WHEEL_DELTA_WPARAM(wParam)) / static_cast<float>(WHEEL_DELTA);
         const int32_t state = mouseState(GET_KEYSTATE_WPARAM(wParam));
         auto keep = shared_from_this();
-        callback->platformOnMouseWheel(CPoint(p.x, p.y), axis, distance, CButtonState(state));
+        callback->platformOnMouseWheel(framePoint(p.x, p.y), axis, distance, CButtonState(state));
     }
 
     // True when the key was used.
@@ -298,6 +313,16 @@ struct Win32Frame::Window : std::enable_shared_from_this<Win32Frame::Window>
         code.virt = virtualKey(vk);
         // The keypad's Enter is Return with the extended-key bit.
         if (code.virt == VKEY_RETURN && (lParam & (1 << 24))) code.virt = VKEY_ENTER;
+        // A Ctrl chord on a letter (Ctrl+A) makes only a control character in WM_CHAR: it is
+        // passed on here as the letter with Ctrl.
+        if (code.virt == 0 && down && vk >= 'A' && vk <= 'Z' && GetKeyState(VK_CONTROL) < 0 &&
+            GetKeyState(VK_MENU) >= 0)
+        {
+            code.character = static_cast<int32_t>('a' + (vk - 'A'));
+            code.modifier = keyModifiers();
+            auto keep = shared_from_this();
+            return callback->platformOnKeyDown(code) == 1;
+        }
         // Characters, the space among them, come with WM_CHAR (also when typed through an input
         // method or sent as VK_PACKET, which no key-down names).
         if (code.virt == 0 || (down && code.virt == VKEY_SPACE)) return false;
@@ -436,6 +461,16 @@ struct Win32Frame::Window : std::enable_shared_from_this<Win32Frame::Window>
                 callback->platformOnFocusLost();
             }
             return 0;
+        case WM_DPICHANGED:
+        case kDpiChangedAfterParent:
+            // The window moved to a screen of another scale (per-monitor aware hosts).
+            if (callback)
+            {
+                auto keep = shared_from_this();
+                callback->platformOnScaleChanged();
+            }
+            if (message == WM_DPICHANGED) return 0;
+            break;
         case WM_NCDESTROY:
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             hwnd = nullptr;
@@ -469,17 +504,18 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 Win32Frame::Win32Frame(std::shared_ptr<Window> w) : window(std::move(w)) {}
 
 std::unique_ptr<Win32Frame> Win32Frame::create(IPlatformFrameCallback* callback, const CRect& size,
-                                               void* parentWindow)
+                                               void* parentWindow, double scale)
 {
     auto parent = static_cast<HWND>(parentWindow);
     if (!parent || !IsWindow(parent)) return nullptr;
     const int width = static_cast<int>(size.getWidth());
     const int height = static_cast<int>(size.getHeight());
-    auto window = std::make_shared<Window>(callback, width, height);
+    auto window = std::make_shared<Window>(callback, width, height, scale);
     if (!window->buffer.isValid() || !acquireWindowClass()) return nullptr;
     std::unique_ptr<Win32Frame> frame(new Win32Frame(window));
     HWND hwnd = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                                width, height, parent, nullptr, classModule, window.get());
+                                window->buffer.getWidth(), window->buffer.getHeight(), parent,
+                                nullptr, classModule, window.get());
     if (!hwnd)
     {
         releaseWindowClass();
@@ -501,6 +537,39 @@ Win32Frame::~Win32Frame()
         DestroyWindow(hwnd);
     }
     releaseWindowClass();
+}
+
+double Win32Frame::windowScaleFactor(void* window)
+{
+    // GetDpiForWindow exists from Windows 10 1607 on: looked up, so older systems still load us.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    UINT dpi = 0;
+    auto hwnd = static_cast<HWND>(window);
+    if (getDpiForWindow && hwnd && IsWindow(hwnd)) dpi = getDpiForWindow(hwnd);
+    if (dpi == 0)
+        if (HDC screen = GetDC(nullptr))
+        {
+            dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+            ReleaseDC(nullptr, screen);
+        }
+    if (dpi == 0) return 1.0;
+    return clampScaleFactor(std::round(dpi / 96.0 * 4.0) / 4.0);
+}
+
+double Win32Frame::getScaleFactor() const
+{
+    return window->buffer.getScale();
+}
+
+bool Win32Frame::setScaleFactor(double scale)
+{
+    if (!window->buffer.setScale(clampScaleFactor(scale))) return false;
+    if (HWND hwnd = window->hwnd)
+        SetWindowPos(hwnd, nullptr, 0, 0, window->buffer.getWidth(), window->buffer.getHeight(),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
 }
 
 void Win32Frame::invalidRect(const CRect& rect)

@@ -13,8 +13,15 @@ class Win32Frame : public IPlatformFrame
 public:
     // Null when the parent is not a window or the window cannot be made.
     static std::unique_ptr<Win32Frame> create(IPlatformFrameCallback* callback, const CRect& size,
-                                              void* parentWindow);
+                                              void* parentWindow, double scale = 1.0);
     ~Win32Frame() override;
+
+    // The DPI of `window` (the system's where the process is not DPI aware) with 96 as 1, in
+    // steps of 0.25 within 1 .. 3.
+    static double windowScaleFactor(void* window);
+
+    double getScaleFactor() const override;
+    bool setScaleFactor(double scale) override;
 
     void invalidRect(const CRect& rect) override;
     // Messages reach the window procedure through the host's own message loop.

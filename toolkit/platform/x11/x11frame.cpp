@@ -1,7 +1,9 @@
 #include "x11frame.h"
 #include "x11windows.h"
 #include <cairo-xcb.h>
+#include <cmath>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace VSTGUI
@@ -43,20 +45,138 @@ xcb_visualtype_t* findVisual(xcb_screen_t* screen, xcb_visualid_t id)
 }
 } // namespace
 
-X11Frame::X11Frame(IPlatformFrameCallback* cb, int width, int height)
-    : callback(cb), buffer(width, height), exposeRegion(cairo_region_create())
+X11Frame::X11Frame(IPlatformFrameCallback* cb, int width, int height, double scale)
+    : callback(cb), buffer(width, height, scale)
 {
 }
 
 std::unique_ptr<X11Frame> X11Frame::create(IPlatformFrameCallback* callback, const CRect& size,
-                                           void* parentWindow)
+                                           void* parentWindow, double scale)
 {
     const auto parent = static_cast<xcb_window_t>(reinterpret_cast<uintptr_t>(parentWindow));
     if (parent == 0) return nullptr;
     std::unique_ptr<X11Frame> frame(new X11Frame(callback, static_cast<int>(size.getWidth()),
-                                                 static_cast<int>(size.getHeight())));
+                                                 static_cast<int>(size.getHeight()), scale));
     if (!frame->init(parent)) return nullptr;
     return frame;
+}
+
+double X11Frame::snapScaleFactor(double scale)
+{
+    return clampScaleFactor(std::round(scale * 4.0) / 4.0);
+}
+
+double X11Frame::scaleFromResources(const char* resources, size_t length)
+{
+    static constexpr char kName[] = "Xft.dpi:";
+    const std::string text(resources, length);
+    size_t at = 0;
+    while ((at = text.find(kName, at)) != std::string::npos)
+    {
+        // Only at the start of a line.
+        if (at == 0 || text[at - 1] == '\n')
+        {
+            const char* value = text.c_str() + at + sizeof kName - 1;
+            char* end = nullptr;
+            const double dpi = std::strtod(value, &end);
+            if (end != value && dpi > 0 && dpi < 10000) return dpi / 96.0;
+        }
+        at += sizeof kName - 1;
+    }
+    return 0;
+}
+
+double X11Frame::systemScaleFactor(void* parentWindow)
+{
+    if (const char* gdk = std::getenv("GDK_SCALE"))
+    {
+        char* end = nullptr;
+        const long factor = std::strtol(gdk, &end, 10);
+        if (end != gdk && *end == 0 && factor >= 1) return snapScaleFactor(factor);
+    }
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    double scale = 0;
+    if (!xcb_connection_has_error(c))
+    {
+        // The root window of the parent's screen, else of the first screen.
+        xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        const auto parent = static_cast<xcb_window_t>(reinterpret_cast<uintptr_t>(parentWindow));
+        if (parent)
+            if (auto* geo = xcb_get_geometry_reply(c, xcb_get_geometry(c, parent), nullptr))
+            {
+                root = geo->root;
+                free(geo);
+            }
+        auto* reply = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, root, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 0, 1 << 16),
+            nullptr);
+        if (reply)
+        {
+            scale = scaleFromResources(static_cast<const char*>(xcb_get_property_value(reply)),
+                                       static_cast<size_t>(xcb_get_property_value_length(reply)));
+            free(reply);
+        }
+    }
+    xcb_disconnect(c);
+    return scale > 0 ? snapScaleFactor(scale) : 1.0;
+}
+
+CPoint X11Frame::framePoint(int x, int y) const
+{
+    const double s = buffer.getScale();
+    return CPoint(x / s, y / s);
+}
+
+bool X11Frame::makeBackground()
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_window_t drawable = window ? window : root;
+    const xcb_pixmap_t pixmap = xcb_generate_id(connection);
+    xcb_void_cookie_t cookie = xcb_create_pixmap_checked(connection, depth, pixmap, drawable,
+                                                         static_cast<uint16_t>(buffer.getWidth()),
+                                                         static_cast<uint16_t>(buffer.getHeight()));
+    if (xcb_generic_error_t* err = xcb_request_check(connection, cookie))
+    {
+        free(err);
+        return false;
+    }
+    cairo_surface_t* surface =
+        cairo_xcb_surface_create(connection, pixmap, visual, buffer.getWidth(), buffer.getHeight());
+    // Until the first picture: the back buffer as it is (black), never the server's garbage.
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_surface(cr, buffer.getSurface(), 0, 0);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    if (windowSurface)
+    {
+        cairo_surface_finish(windowSurface);
+        cairo_surface_destroy(windowSurface);
+    }
+    if (background) xcb_free_pixmap(connection, background);
+    windowSurface = surface;
+    background = pixmap;
+    if (window) xcb_change_window_attributes(connection, window, XCB_CW_BACK_PIXMAP, &background);
+    return true;
+}
+
+bool X11Frame::setScaleFactor(double scale)
+{
+    if (!connection || xcb_connection_has_error(connection) || !window) return false;
+    const double old = buffer.getScale();
+    buffer.setScale(clampScaleFactor(scale));
+    if (!makeBackground())
+    {
+        buffer.setScale(old);
+        return false;
+    }
+    const uint32_t size[] = {static_cast<uint32_t>(buffer.getWidth()),
+                             static_cast<uint32_t>(buffer.getHeight())};
+    xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                         size);
+    xcb_flush(connection);
+    return true;
 }
 
 bool X11Frame::init(xcb_window_t parent)
@@ -76,13 +196,16 @@ bool X11Frame::init(xcb_window_t parent)
     if (!screen) return false;
     visual = findVisual(screen, screen->root_visual);
     if (!visual) return false;
+    depth = screen->root_depth;
+    if (!makeBackground()) return false;
 
     window = xcb_generate_id(connection);
-    // Explicit visual, colormap and border pixel: the parent may use another visual. No
-    // background pixmap: the server never clears the window, so nothing flickers.
+    // Explicit visual, colormap and border pixel: the parent may use another visual. The
+    // background is a pixmap holding the picture, so what the server paints on its own is the
+    // picture itself: nothing flickers, and exposed parts are right without our help.
     const uint32_t mask =
         XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP;
-    const uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, kBaseEventMask, screen->default_colormap};
+    const uint32_t values[] = {background, 0, kBaseEventMask, screen->default_colormap};
     xcb_void_cookie_t cookie = xcb_create_window_checked(
         connection, screen->root_depth, window, parent, 0, 0,
         static_cast<uint16_t>(buffer.getWidth()), static_cast<uint16_t>(buffer.getHeight()), 0,
@@ -94,8 +217,6 @@ bool X11Frame::init(xcb_window_t parent)
         return false;
     }
     xcb_map_window(connection, window);
-    windowSurface =
-        cairo_xcb_surface_create(connection, window, visual, buffer.getWidth(), buffer.getHeight());
     xcb_flush(connection);
     return true;
 }
@@ -117,6 +238,7 @@ X11Frame::~X11Frame()
     {
         // The host may have destroyed the parent already: the error is just an event here.
         if (window) xcb_destroy_window(connection, window);
+        if (background) xcb_free_pixmap(connection, background);
         // One round trip, so that errors caused by the last requests arrive and are counted.
         free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection))
@@ -126,7 +248,6 @@ X11Frame::~X11Frame()
         }
         xcb_disconnect(connection);
     }
-    cairo_region_destroy(exposeRegion);
 }
 
 void* X11Frame::getNativeWindow() const
@@ -181,18 +302,14 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
         ++errorCount;
         break;
     case XCB_EXPOSE:
-    {
-        auto* e = reinterpret_cast<xcb_expose_event_t*>(event);
-        const cairo_rectangle_int_t r{e->x, e->y, e->width, e->height};
-        cairo_region_union_rectangle(exposeRegion, &r);
+        // The server has already painted the exposed part from the background pixmap.
         break;
-    }
     case XCB_BUTTON_PRESS:
     {
         auto* e = reinterpret_cast<xcb_button_press_event_t*>(event);
         if (e->event != window) break;
         lastEventTime = e->time;
-        CPoint where(e->event_x, e->event_y);
+        CPoint where = framePoint(e->event_x, e->event_y);
         const int32_t mods = modifiers(e->state);
         if (e->detail >= 4 && e->detail <= 7)
         {
@@ -213,7 +330,7 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
         auto* e = reinterpret_cast<xcb_button_release_event_t*>(event);
         if (e->event != window || e->detail < 1 || e->detail > 3) break;
         lastEventTime = e->time;
-        CPoint where(e->event_x, e->event_y);
+        CPoint where = framePoint(e->event_x, e->event_y);
         const int32_t button = e->detail == 1 ? kLButton : e->detail == 2 ? kMButton : kRButton;
         buttonDown = false;
         callback->platformOnMouseUp(where, CButtonState(button | modifiers(e->state)));
@@ -229,7 +346,7 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
         if (e->state & XCB_BUTTON_MASK_2) buttons |= kMButton;
         if (e->state & XCB_BUTTON_MASK_3) buttons |= kRButton;
         if (buttons) clicks.motion(e->event_x, e->event_y);
-        CPoint where(e->event_x, e->event_y);
+        CPoint where = framePoint(e->event_x, e->event_y);
         callback->platformOnMouseMoved(where, CButtonState(buttons | modifiers(e->state)));
         break;
     }
@@ -237,7 +354,7 @@ void X11Frame::handleEvent(xcb_generic_event_t* event)
     {
         auto* e = reinterpret_cast<xcb_leave_notify_event_t*>(event);
         if (e->event != window || e->detail == XCB_NOTIFY_DETAIL_INFERIOR || buttonDown) break;
-        CPoint where(e->event_x, e->event_y);
+        CPoint where = framePoint(e->event_x, e->event_y);
         callback->platformOnMouseExited(where, modifiers(e->state));
         break;
     }
@@ -276,9 +393,6 @@ void X11Frame::update()
 {
     if (!connection || xcb_connection_has_error(connection)) return;
     cairo_region_t* drawn = buffer.render(callback);
-    cairo_region_union(drawn, exposeRegion);
-    cairo_region_destroy(exposeRegion);
-    exposeRegion = cairo_region_create();
     present(drawn);
     cairo_region_destroy(drawn);
     xcb_flush(connection);
@@ -300,6 +414,14 @@ void X11Frame::present(cairo_region_t* region)
     cairo_fill(cr);
     cairo_destroy(cr);
     cairo_surface_flush(windowSurface);
+    // The window shows the new background where it changed.
+    for (int i = 0; i < n; ++i)
+    {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(region, i, &r);
+        xcb_clear_area(connection, 0, window, static_cast<int16_t>(r.x), static_cast<int16_t>(r.y),
+                       static_cast<uint16_t>(r.width), static_cast<uint16_t>(r.height));
+    }
 }
 
 void X11Frame::setTextInputActive(bool active)

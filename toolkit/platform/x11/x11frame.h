@@ -35,8 +35,20 @@ class X11Frame : public IPlatformFrame
 public:
     // Null when there is no X server or the parent window does not exist.
     static std::unique_ptr<X11Frame> create(IPlatformFrameCallback* callback, const CRect& size,
-                                            void* parentWindow);
+                                            void* parentWindow, double scale = 1.0);
     ~X11Frame() override;
+
+    // The desktop's scale: GDK_SCALE when set, else the Xft.dpi resource of the display (96 dpi
+    // is 1), in steps of 0.25 within 1 .. 3; 1 without either or without a server.
+    static double systemScaleFactor(void* parentWindow);
+    // The scale an X resource string (the RESOURCE_MANAGER property) gives through Xft.dpi;
+    // 0 when it names none.
+    static double scaleFromResources(const char* resources, size_t length);
+    // `scale` in steps of 0.25 within 1 .. 3.
+    static double snapScaleFactor(double scale);
+
+    double getScaleFactor() const override { return buffer.getScale(); }
+    bool setScaleFactor(double scale) override;
 
     // X errors that frames of this process have received (a diagnostic for tests: a well-behaved
     // editor causes none).
@@ -52,8 +64,12 @@ public:
     int eventFileDescriptor() const override;
 
 private:
-    X11Frame(IPlatformFrameCallback* callback, int width, int height);
+    X11Frame(IPlatformFrameCallback* callback, int width, int height, double scale);
     bool init(xcb_window_t parent);
+    // The server-side copy of the picture: the window's background, so that the server itself
+    // repaints every exposed part, also while the host sends no idle.
+    bool makeBackground();
+    CPoint framePoint(int x, int y) const;
     void handleEvent(xcb_generic_event_t* event);
     void present(cairo_region_t* region);
     static int32_t modifiers(uint16_t state);
@@ -66,8 +82,9 @@ private:
     xcb_window_t window = 0;
     xcb_window_t savedFocus = 0;
     xcb_visualtype_t* visual = nullptr;
-    cairo_surface_t* windowSurface = nullptr;
-    cairo_region_t* exposeRegion = nullptr;
+    uint8_t depth = 0;
+    xcb_pixmap_t background = 0;
+    cairo_surface_t* windowSurface = nullptr; // draws into `background`
     uint32_t lastEventTime = 0;
     DoubleClickDetector clicks;
     KeyDecoder keys;
