@@ -674,6 +674,9 @@ const clap_plugin_gui ClapPlugin::kGui = {
     [](const clap_plugin* p, const char* api, bool floating)
     { return from(p)->guiCreate(api, floating); },
     [](const clap_plugin* p) { from(p)->guiDestroy(); },
+    // The host's factor comes before the desktop's on x11 and win32 alike (the user's own Zoom
+    // choice comes first). An open editor asks the host for its new size (request_resize) and
+    // takes the factor when the host agrees; a closed one opens at the new size.
     [](const clap_plugin* p, double scale)
     {
         return scale > 0.0 && std::isfinite(scale) &&
@@ -681,10 +684,12 @@ const clap_plugin_gui ClapPlugin::kGui = {
     },
     [](const clap_plugin* p, uint32_t* width, uint32_t* height)
     { return width && height && from(p)->guiSize(*width, *height); },
-    // The editor has one size (its artwork's, times its scale).
+    // The editor has one size (its artwork's, times its scale): the user cannot drag it larger,
+    // and the nearest usable size to any other is that one.
     [](const clap_plugin*) { return false; },
     [](const clap_plugin*, clap_gui_resize_hints*) { return false; },
-    [](const clap_plugin*, uint32_t*, uint32_t*) { return false; },
+    [](const clap_plugin* p, uint32_t* width, uint32_t* height)
+    { return width && height && from(p)->guiSize(*width, *height); },
     [](const clap_plugin* p, uint32_t width, uint32_t height)
     {
         uint32_t w = 0;

@@ -57,3 +57,5 @@ if ((failures > 0)); then
     exit 1
 fi
 echo "test-arm64: all $((${#renders[@]} + 1)) ARM64 renders equal the x86-64 ones"
+# The closing count in the form test runners print, so a log reader sees tests ran.
+echo "renders: $((${#renders[@]} + 1)) passed, 0 failed"

@@ -116,7 +116,14 @@ tresult Vst3View::getSize(ViewRect* size)
 
 tresult Vst3View::onSize(ViewRect* newSize)
 {
-    return newSize ? kResultOk : kInvalidArgument;
+    if (!newSize) return kInvalidArgument;
+    // The editor has one size at a time (its artwork's times its scale); while the host resizes
+    // it to a new scale, getSize already gives the new one.
+    ViewRect fixed{};
+    if (getSize(&fixed) != kResultOk) return kResultFalse;
+    const bool fits = newSize->right - newSize->left == fixed.right &&
+                      newSize->bottom - newSize->top == fixed.bottom;
+    return fits ? kResultTrue : kResultFalse;
 }
 
 tresult Vst3View::checkSizeConstraint(ViewRect* rect)
@@ -139,15 +146,10 @@ tresult Vst3View::setFrame(IPlugFrame* newFrame)
 
 tresult Vst3View::setContentScaleFactor(float factor)
 {
-    if (!plugin) return kResultFalse;
-    ViewRect before{};
-    const bool hadSize = getSize(&before) == kResultOk;
-    if (!plugin->instance().setContentScale(factor)) return kResultFalse;
-    ViewRect after{};
-    if (isAttached && frame && hadSize && getSize(&after) == kResultOk &&
-        (after.right != before.right || after.bottom != before.bottom))
-        frame->resizeView(this, &after);
-    return kResultOk;
+    // An open editor asks for its new size itself (requestResize, through the frame) and takes
+    // the factor when the host agrees; a closed one opens at the new size.
+    if (!plugin || !plugin->instance().setContentScale(factor)) return kResultFalse;
+    return kResultTrue;
 }
 
 bool Vst3View::requestResize(int32_t width, int32_t height)

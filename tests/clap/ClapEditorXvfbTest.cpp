@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <cmath>
 #include <filesystem>
 
 namespace
@@ -232,6 +233,72 @@ TEST_F(ClapEditorInHost, UsedOutOfOrderKeepsOneWindowAndLeavesNothingRegistered)
     EXPECT_TRUE(host.timers.empty());
     EXPECT_TRUE(host.fds.empty());
     EXPECT_TRUE(guitest::waitFor([&] { return x.children().empty(); }));
+}
+
+// The host's scale: set after create it sets the size reported and opened at; while open a change
+// asks the host's request_resize once, and the editor and get_size follow when the host agrees.
+// The editor stays one fixed size at every scale.
+TEST_F(ClapEditorInHost, TheHostsScaleSizesTheEditorBeforeAndWhileOpen)
+{
+    plugin = std::make_unique<Plugin>(*library, host);
+    const clap_plugin_gui* gui = plugin->gui;
+    ASSERT_NE(gui, nullptr);
+    ASSERT_TRUE(gui->create(plugin->plugin, "x11", false));
+    ASSERT_TRUE(gui->set_scale(plugin->plugin, 2.0));
+    uint32_t w = 0, h = 0;
+    ASSERT_TRUE(gui->get_size(plugin->plugin, &w, &h));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(640u, 514u));
+    EXPECT_FALSE(gui->can_resize(plugin->plugin));
+    w = 100, h = 900;
+    ASSERT_TRUE(gui->adjust_size(plugin->plugin, &w, &h));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(640u, 514u));
+    EXPECT_FALSE(gui->adjust_size(plugin->plugin, nullptr, &h));
+
+    clap_window window{};
+    window.api = "x11";
+    window.x11 = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(x.handle()));
+    ASSERT_TRUE(gui->set_parent(plugin->plugin, &window));
+    ASSERT_TRUE(gui->show(plugin->plugin));
+    ASSERT_EQ(x.children().size(), 1u);
+    const xcb_window_t editor = x.children().front();
+    EXPECT_EQ(x.size(editor), std::make_pair(640, 514));
+    EXPECT_TRUE(host.resizeRequests.empty());
+
+    struct Step
+    {
+        double scale;
+        bool agree;
+        std::pair<uint32_t, uint32_t> asked, after; // the host's request, get_size then
+    };
+    const Step steps[] = {
+        {1.0, true, {320, 257}, {320, 257}},  {2.0, true, {640, 514}, {640, 514}},
+        {1.5, false, {480, 386}, {640, 514}}, // refused: the editor keeps its size
+        {1.0, true, {320, 257}, {320, 257}},  {2.0, true, {640, 514}, {640, 514}},
+    };
+    for (const Step& step : steps)
+    {
+        host.resizeRequests.clear();
+        host.agreeToResize = step.agree;
+        EXPECT_TRUE(gui->set_scale(plugin->plugin, step.scale)) << step.scale;
+        ASSERT_EQ(host.resizeRequests.size(), 1u) << step.scale;
+        EXPECT_EQ(host.resizeRequests[0], step.asked) << step.scale;
+        ASSERT_TRUE(gui->get_size(plugin->plugin, &w, &h));
+        EXPECT_EQ(std::make_pair(w, h), step.after) << step.scale;
+        EXPECT_TRUE(gui->set_size(plugin->plugin, step.after.first, step.after.second));
+        EXPECT_TRUE(pumpUntil(
+            [&]
+            {
+                return x.size(editor) == std::make_pair(static_cast<int>(step.after.first),
+                                                        static_cast<int>(step.after.second));
+            }))
+            << step.scale;
+    }
+    host.resizeRequests.clear();
+    EXPECT_TRUE(gui->set_scale(plugin->plugin, 2.0)); // the same scale asks for nothing
+    for (double bad : {0.0, -1.0, std::nan(""), HUGE_VAL})
+        EXPECT_FALSE(gui->set_scale(plugin->plugin, bad)) << bad;
+    EXPECT_TRUE(host.resizeRequests.empty());
+    gui->destroy(plugin->plugin);
 }
 
 } // namespace

@@ -181,6 +181,8 @@ public:
     // Which host extensions the plug-in finds.
     bool offerTimers = true;
     bool offerFds = true;
+    // What gui.request_resize answers.
+    bool agreeToResize = true;
 
     // Recorded requests (main thread only, apart from the counters).
     std::vector<uint32_t> rescans;
@@ -244,7 +246,7 @@ private:
                             [](const clap_host* h, uint32_t w, uint32_t hh)
                             {
                                 self(h)->resizeRequests.emplace_back(w, hh);
-                                return true;
+                                return self(h)->agreeToResize;
                             },
                             [](const clap_host*) { return true; },
                             [](const clap_host*) { return true; }, [](const clap_host*, bool) {}};

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace guitest
@@ -101,6 +102,16 @@ public:
         free(img);
         for (uint32_t& p : result)
             p &= 0xFFFFFF;
+        return result;
+    }
+
+    // A window's width and height as the server has them; 0 x 0 if it is gone.
+    std::pair<int, int> size(xcb_window_t window)
+    {
+        auto* g = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
+        if (!g) return {0, 0};
+        const std::pair<int, int> result{g->width, g->height};
+        free(g);
         return result;
     }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 
@@ -85,10 +86,12 @@ public:
     tresult resizeView(IPlugView* view, ViewRect* rect) override
     {
         resized.push_back(*rect);
+        if (!agree) return kResultFalse;
         return view && rect ? view->onSize(rect) : kInvalidArgument;
     }
     IRunLoop* loop;
     std::vector<ViewRect> resized;
+    bool agree = true; // false: a host whose window cannot change size
 };
 
 class Vst3EditorInHost : public ::testing::Test
@@ -256,6 +259,78 @@ TEST_F(Vst3EditorInHost, AViewUsedOutOfOrderKeepsOneWindowAndLeavesTheRunLoopCle
     EXPECT_EQ(nullptr, loop.events);
     EXPECT_EQ(nullptr, loop.timer);
     EXPECT_TRUE(pumpUntil([&] { return x.children().empty(); }));
+    view->setFrame(nullptr);
+}
+} // namespace
+
+namespace
+{
+std::pair<int, int> extent(const ViewRect& r)
+{
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+// The host's content scale: before the view is attached it sets the size the view reports and
+// opens at; while attached the view asks the frame for the new size once, and the window follows
+// only when the host agrees. The view stays a fixed-size one at every scale.
+TEST_F(Vst3EditorInHost, TheHostsContentScaleSizesTheViewBeforeAndWhileAttached)
+{
+    IPlugViewContentScaleSupport* scaling = nullptr;
+    ASSERT_EQ(kResultOk, view->queryInterface(IPlugViewContentScaleSupport::iid.bytes,
+                                              reinterpret_cast<void**>(&scaling)));
+    for (float bad : {0.0f, -2.0f, std::nanf(""), INFINITY})
+        EXPECT_EQ(kResultFalse, scaling->setContentScaleFactor(bad)) << bad;
+
+    ASSERT_EQ(kResultTrue, scaling->setContentScaleFactor(2.0f));
+    ViewRect size{};
+    ASSERT_EQ(kResultOk, view->getSize(&size));
+    EXPECT_EQ(std::make_pair(640, 514), extent(size));
+    EXPECT_EQ(kResultFalse, view->canResize());
+    ViewRect asked{10, 20, 110, 120};
+    ASSERT_EQ(kResultTrue, view->checkSizeConstraint(&asked));
+    EXPECT_EQ(std::make_pair(10, 20), std::make_pair(asked.left, asked.top));
+    EXPECT_EQ(std::make_pair(640, 514), extent(asked));
+
+    ASSERT_EQ(kResultOk, view->setFrame(&frame));
+    ASSERT_EQ(kResultOk, view->attached(x.handle(), kPlatformTypeX11EmbedWindowID));
+    ASSERT_EQ(1u, x.children().size());
+    const xcb_window_t window = x.children().front();
+    EXPECT_EQ(std::make_pair(640, 514), x.size(window));
+    EXPECT_TRUE(frame.resized.empty());
+
+    struct Step
+    {
+        float factor;
+        bool agree;
+        std::pair<int, int> asked, after; // what the frame is asked for, the size then
+    };
+    const Step steps[] = {
+        {1.0f, true, {320, 257}, {320, 257}},  {2.0f, true, {640, 514}, {640, 514}},
+        {1.5f, false, {480, 386}, {640, 514}}, // refused: the window keeps its size
+        {1.0f, true, {320, 257}, {320, 257}},  {2.0f, true, {640, 514}, {640, 514}},
+    };
+    for (const Step& step : steps)
+    {
+        frame.resized.clear();
+        frame.agree = step.agree;
+        EXPECT_EQ(kResultTrue, scaling->setContentScaleFactor(step.factor)) << step.factor;
+        ASSERT_EQ(1u, frame.resized.size()) << step.factor;
+        EXPECT_EQ(step.asked, extent(frame.resized[0])) << step.factor;
+        ASSERT_EQ(kResultOk, view->getSize(&size));
+        EXPECT_EQ(step.after, extent(size)) << step.factor;
+        EXPECT_TRUE(pumpUntil([&] { return x.size(window) == step.after; })) << step.factor;
+        ViewRect same{0, 0, step.after.first, step.after.second};
+        EXPECT_EQ(kResultTrue, view->onSize(&same)) << step.factor;
+        ViewRect other{0, 0, 400, 300};
+        EXPECT_EQ(kResultFalse, view->onSize(&other)) << step.factor;
+    }
+    // The same factor again changes nothing and asks for nothing.
+    frame.resized.clear();
+    EXPECT_EQ(kResultTrue, scaling->setContentScaleFactor(2.0f));
+    EXPECT_TRUE(frame.resized.empty());
+
+    EXPECT_EQ(kResultOk, view->removed());
+    scaling->release();
     view->setFrame(nullptr);
 }
 } // namespace

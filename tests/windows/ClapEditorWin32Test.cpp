@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <utility>
 #include <vector>
 #include <windows.h>
 
@@ -116,6 +117,62 @@ TEST(ClapEditorWin32, EmbedsAsAChildDrawnByItsOwnTimer)
         plugin.gui->destroy(plugin.plugin);
         pump(50);
         EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
+    }
+    DestroyWindow(parent);
+    EXPECT_EQ(host.threadFaults(), std::vector<std::string>{});
+}
+
+// The host's scale on win32 as on x11: set before set_parent it sizes the child window; while
+// open a change asks the host's request_resize and the child follows when the host agrees.
+TEST(ClapEditorWin32, TheHostsScaleSizesTheChildWindow)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = hostWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"OrvClapScaleHost";
+    RegisterClassW(&wc);
+    HWND parent = CreateWindowExW(0, L"OrvClapScaleHost", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 700,
+                                  600, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(parent, nullptr);
+    const auto clientSize = [](HWND window)
+    {
+        RECT r{};
+        GetClientRect(window, &r);
+        return std::make_pair(r.right - r.left, r.bottom - r.top);
+    };
+
+    ClapLibrary library(ORV_CLAP_PATH);
+    ASSERT_NE(library.entry, nullptr) << library.error;
+    TestHost host;
+    {
+        Plugin plugin(library, host);
+        ASSERT_NE(plugin.gui, nullptr);
+        ASSERT_TRUE(plugin.gui->create(plugin.plugin, "win32", false));
+        ASSERT_TRUE(plugin.gui->set_scale(plugin.plugin, 2.0));
+        uint32_t w = 0, h = 0;
+        ASSERT_TRUE(plugin.gui->get_size(plugin.plugin, &w, &h));
+        EXPECT_EQ(std::make_pair(w, h), std::make_pair(640u, 514u));
+        clap_window window{};
+        window.api = "win32";
+        window.win32 = parent;
+        ASSERT_TRUE(plugin.gui->set_parent(plugin.plugin, &window));
+        EXPECT_TRUE(plugin.gui->show(plugin.plugin));
+        HWND editor = GetWindow(parent, GW_CHILD);
+        ASSERT_NE(editor, nullptr);
+        pump(50);
+        EXPECT_EQ(clientSize(editor), std::make_pair(640L, 514L));
+        EXPECT_TRUE(host.resizeRequests.empty());
+
+        ASSERT_TRUE(plugin.gui->set_scale(plugin.plugin, 1.0));
+        ASSERT_EQ(host.resizeRequests.size(), 1u);
+        EXPECT_EQ(host.resizeRequests[0], std::make_pair(320u, 257u));
+        ASSERT_TRUE(plugin.gui->get_size(plugin.plugin, &w, &h));
+        EXPECT_EQ(std::make_pair(w, h), std::make_pair(320u, 257u));
+        pump(50);
+        EXPECT_EQ(clientSize(editor), std::make_pair(320L, 257L));
+
+        plugin.gui->destroy(plugin.plugin);
+        pump(50);
     }
     DestroyWindow(parent);
     EXPECT_EQ(host.threadFaults(), std::vector<std::string>{});
