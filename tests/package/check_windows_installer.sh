@@ -16,7 +16,8 @@
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 tmp="$(mktemp -d)"
-export WINEPREFIX="$tmp/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# winedbg disabled: a crash ends the program with a failing exit code instead of a dialog.
+export WINEPREFIX="$tmp/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 unset DISPLAY
 trap 'wineserver -k 2>/dev/null; rm -rf "$tmp"' EXIT
 absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }

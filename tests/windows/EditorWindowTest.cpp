@@ -192,17 +192,29 @@ protected:
     {
         VSTGUI::setDefaultPlatformType(VSTGUI::kOffscreen);
         AudioEffect* twin = createEffectInstance(&RecordingHost::callback);
+        if (!twin)
+        {
+            ADD_FAILURE() << "the in-process effect was not made";
+            return {};
+        }
         AEffect* record = twin->getAeffect();
         const auto chunk = plugin->chunk();
-        twin->setChunk(const_cast<unsigned char*>(chunk.data()),
-                       static_cast<VstInt32>(chunk.size()));
+        EXPECT_EQ(twin->setChunk(const_cast<unsigned char*>(chunk.data()),
+                                 static_cast<VstInt32>(chunk.size())),
+                  0);
         for (VstInt32 i = 0; i < 8; ++i)
             twin->setParameter(i, plugin->getParameter(i));
-        auto* editor = dynamic_cast<ADEditor*>(twin->getEditor());
-        editor->open(nullptr);
-        editor->idle();
         VSTGUI::PixelImage image;
-        editor->getFrame()->getPlatformFrame()->readPixels(image);
+        auto* editor = dynamic_cast<ADEditor*>(twin->getEditor());
+        // A drawing that could not be made is a failure of the comparison, not a crash.
+        if (editor && editor->open(nullptr) && editor->getFrame() &&
+            editor->getFrame()->getPlatformFrame())
+        {
+            editor->idle();
+            editor->getFrame()->getPlatformFrame()->readPixels(image);
+        }
+        else
+            ADD_FAILURE() << "the in-process editor did not open offscreen";
         record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
         return image.pixels;
     }
