@@ -71,7 +71,13 @@ ADelay::ADelay(audioMasterCallback audioMaster) : CPresetSystemEffect(audioMaste
     suspend();
 }
 
-ADelay::~ADelay() = default;
+ADelay::~ADelay()
+{
+    // The editor goes first, while the programs and the engine it may still reach as its window
+    // closes are whole; the base classes would delete it only after they are gone.
+    delete editor;
+    editor = nullptr;
+}
 
 void ADelay::setParameter(VstInt32 index, float value)
 {
