@@ -24,6 +24,16 @@ template <size_t N> void copyText(char (&to)[N], const char* text)
     std::strncpy(to, text, N - 1);
     to[N - 1] = 0;
 }
+
+// What every class-info structure says alike of the one class: its id, instance count and
+// category, on a zeroed structure.
+template <typename ClassInfo> void describeClass(ClassInfo& info)
+{
+    std::memset(&info, 0, sizeof info);
+    std::memcpy(info.cid, kEffectClassId.bytes, sizeof info.cid);
+    info.cardinality = kManyInstances;
+    copyText(info.category, kCategory);
+}
 } // namespace
 
 Vst3Factory& Vst3Factory::instance()
@@ -54,10 +64,7 @@ tresult Vst3Factory::getFactoryInfo(PFactoryInfo* info)
 tresult Vst3Factory::getClassInfo(int32 index, PClassInfo* info)
 {
     if (index != 0 || !info) return kInvalidArgument;
-    std::memset(info, 0, sizeof *info);
-    std::memcpy(info->cid, kEffectClassId.bytes, sizeof info->cid);
-    info->cardinality = kManyInstances;
-    copyText(info->category, kCategory);
+    describeClass(*info);
     copyText(info->name, kEffectName);
     return kResultOk;
 }
@@ -65,10 +72,7 @@ tresult Vst3Factory::getClassInfo(int32 index, PClassInfo* info)
 tresult Vst3Factory::getClassInfo2(int32 index, PClassInfo2* info)
 {
     if (index != 0 || !info) return kInvalidArgument;
-    std::memset(info, 0, sizeof *info);
-    std::memcpy(info->cid, kEffectClassId.bytes, sizeof info->cid);
-    info->cardinality = kManyInstances;
-    copyText(info->category, kCategory);
+    describeClass(*info);
     copyText(info->name, kEffectName);
     copyText(info->subCategories, kSubCategories);
     copyText(info->vendor, kVendor);
@@ -80,10 +84,7 @@ tresult Vst3Factory::getClassInfo2(int32 index, PClassInfo2* info)
 tresult Vst3Factory::getClassInfoUnicode(int32 index, PClassInfoW* info)
 {
     if (index != 0 || !info) return kInvalidArgument;
-    std::memset(info, 0, sizeof *info);
-    std::memcpy(info->cid, kEffectClassId.bytes, sizeof info->cid);
-    info->cardinality = kManyInstances;
-    copyText(info->category, kCategory);
+    describeClass(*info);
     copyUtf16(info->name, 64, kEffectName);
     copyText(info->subCategories, kSubCategories);
     copyUtf16(info->vendor, 64, kVendor);
