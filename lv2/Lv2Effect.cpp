@@ -13,6 +13,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <thread>
 
 namespace orv::lv2
 {
@@ -64,6 +65,9 @@ bool portHolds(int32_t parameter, float portValue, float normalized)
 
 // Larger blocks than the effect record's 32-bit frame count are processed in parts.
 constexpr uint32_t kMaxFramesPerCall = 1u << 30;
+
+// How often a save reads the store again while runs keep applying control ports.
+constexpr int kSaveAttempts = 1000;
 
 // Control ports apply once a run, before its audio: a run's block is not cut.
 const effecthost::ParameterChanges kNoChanges;
@@ -152,6 +156,7 @@ void Lv2Effect::applyControlPorts()
 {
     const uint32_t moving = gestures.load(std::memory_order_relaxed);
     const bool adopt = adoptPortsOnNextRun.load(std::memory_order_relaxed);
+    bool applying = false;
     for (int32_t k = 0; k < kNumParams; ++k)
     {
         const float* port = controls[static_cast<size_t>(k)];
@@ -159,15 +164,19 @@ void Lv2Effect::applyControlPorts()
         const float p = *port;
         std::atomic<float>& last = seen[static_cast<size_t>(k)];
         if (sameBits(p, last.load(std::memory_order_relaxed))) continue;
+        // A save on another thread learns that the store and what run has seen are changing
+        // (see save).
+        if (!applying) portApplies.fetch_add(1);
+        applying = true;
         // The value the effect holds already (an echo of the editor's own port write, or the
         // port value that came with restored state) is not applied again: a conversion back
         // could move it by a rounding step.
         if (!adopt && !std::isnan(p) && !(moving & bitOf(k)) &&
             !portHolds(k, p, instance->parameter(k)))
             instance->setParameter(k, toNormalized(k, p));
-        // Marked seen only once it is stored: a save that finds it seen finds it in the store.
-        last.store(p, std::memory_order_release);
+        last.store(p);
     }
+    if (applying) portApplies.fetch_add(1);
     adoptPortsOnNextRun.store(false, std::memory_order_relaxed);
 }
 
@@ -181,11 +190,26 @@ uint32_t Lv2Effect::pendingControls(std::array<float, kNumParams>& values) const
         const float* port = controls[static_cast<size_t>(k)];
         if (!port) continue;
         const float p = *port;
-        // The choice applyControlPorts makes. A value marked seen is in the store by now.
-        if (sameBits(p, seen[static_cast<size_t>(k)].load(std::memory_order_acquire)) ||
-            std::isnan(p) || (moving & bitOf(k)))
+        // The choice applyControlPorts makes. A value it has seen is in the store.
+        if (sameBits(p, seen[static_cast<size_t>(k)].load()) || std::isnan(p) ||
+            (moving & bitOf(k)))
             continue;
         values[static_cast<size_t>(k)] = p;
+        pending |= bitOf(k);
+    }
+    return pending;
+}
+
+uint32_t Lv2Effect::allPortControls(std::array<float, kNumParams>& values) const
+{
+    if (adoptPortsOnNextRun.load(std::memory_order_relaxed)) return 0;
+    const uint32_t moving = gestures.load(std::memory_order_relaxed);
+    uint32_t pending = 0;
+    for (int32_t k = 0; k < kNumParams; ++k)
+    {
+        const float* port = controls[static_cast<size_t>(k)];
+        if (!port || std::isnan(*port) || (moving & bitOf(k))) continue;
+        values[static_cast<size_t>(k)] = *port;
         pending |= bitOf(k);
     }
     return pending;
@@ -226,22 +250,40 @@ LV2_State_Status Lv2Effect::save(LV2_State_Store_Function store, LV2_State_Handl
     // The saved store holds what the host shows: control values that no run has taken yet (set
     // just before the save, or while the instance is inactive) go into the saved copy, as the
     // next run will store them; otherwise a restore, where the store wins, would lose them.
-    // A run may be going on on another thread: the effect itself is not changed here. The ports
-    // are read before the store, so a value that a run takes meanwhile is in one or the other.
+    // A run may be going on on another thread: the effect itself is not changed here. What run
+    // has seen and the store are read together, between two of its applications of the ports
+    // (a run that has stored a value but not yet marked it seen would otherwise leave the old
+    // mark over the new value). Runs apply the ports for a moment once a block, so the reading
+    // is repeated until it falls between two; a host that never leaves such a moment gets every
+    // port that differs from the store in the saved copy, which is what it shows.
     std::array<float, kNumParams> portValues{};
-    const uint32_t pending = pendingControls(portValues);
+    uint32_t pending = 0;
     effecthost::EffectInstance::State chunk;
-    if (!instance->readState(chunk)) return LV2_STATE_ERR_UNKNOWN;
+    for (int attempt = 0;; ++attempt)
+    {
+        const uint32_t before = portApplies.load();
+        pending = pendingControls(portValues);
+        if (!instance->readState(chunk)) return LV2_STATE_ERR_UNKNOWN;
+        if (!(before & 1u) && before == portApplies.load()) break;
+        if (attempt == kSaveAttempts)
+        {
+            pending = allPortControls(portValues);
+            break;
+        }
+        std::this_thread::yield();
+    }
     for (int32_t k = 0; k < kNumParams; ++k)
     {
+        if (!(pending & bitOf(k))) continue;
         const float p = portValues[static_cast<size_t>(k)];
-        // A port that stands for the stored value already leaves it as it is (a conversion
-        // back could move it by a rounding step).
-        if (!(pending & bitOf(k)) ||
-            portHolds(k, p, CPresetSystemEffect::chunkValue(chunk.data(), k)))
-            continue;
-        CPresetSystemEffect::putChunkValue(chunk.data(), k, storableValue(toNormalized(k, p), 0.0f),
-                                           isGlobalParameter(k));
+        // A port that stands for the current program's value already keeps that value (a
+        // conversion back could move it by a rounding step). It is still written: a run storing
+        // a value that belongs in every program may have reached only some of them when the
+        // chunk was read.
+        const float current = CPresetSystemEffect::chunkValue(chunk.data(), k);
+        const float value =
+            portHolds(k, p, current) ? current : storableValue(toNormalized(k, p), 0.0f);
+        CPresetSystemEffect::putChunkValue(chunk.data(), k, value, isGlobalParameter(k));
     }
     // The chunk is plain bytes; a machine of the other byte order reads it too.
     return store(state, programStoreKey, chunk.data(), chunk.size(), chunkType,

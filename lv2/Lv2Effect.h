@@ -68,6 +68,8 @@ private:
     // into `values`). Reads the ports and what run has seen, changes nothing: a save may call it
     // while run goes on on another thread.
     uint32_t pendingControls(std::array<float, kNumParams>& values) const;
+    // Every control port a run could apply, seen or not (no gesture holds it, it is a number).
+    uint32_t allPortControls(std::array<float, kNumParams>& values) const;
 
     // The user begins or ends moving a parameter: its port is held meanwhile (see gestures),
     // and a host that offers it learns of the gesture.
@@ -98,6 +100,9 @@ private:
     // started with (its remembered default program, if the user has one). Written by run once
     // it has dealt with the value, read by a save on another thread.
     std::array<std::atomic<float>, kNumParams> seen{};
+    // Counts up once as run begins changing `seen` and the store, and once as it ends: odd while
+    // it is at it. A save reads both between two changes.
+    std::atomic<uint32_t> portApplies{0};
     // Set by a restore that loaded a program store: the next look at the ports takes their
     // values as seen without applying them, so the restored state wins whether the host sets the
     // ports before or after restoring it.

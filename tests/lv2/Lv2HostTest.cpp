@@ -335,7 +335,8 @@ TEST_F(Lv2Bundle, StateSavedBesideRunHoldsTheControls)
         ASSERT_EQ(programValueOf(chunk, current, kDecay), toNormalized(kDecay, decay))
             << "trial " << trial;
         for (int p = 0; p < 6; ++p)
-            ASSERT_EQ(programValueOf(chunk, p, kMix), toNormalized(kMix, mix)) << "trial " << trial;
+            ASSERT_EQ(programValueOf(chunk, p, kMix), toNormalized(kMix, mix))
+                << "trial " << trial << ", program " << p << " of current " << current;
     }
 }
 
