@@ -456,6 +456,18 @@ public:
 inline constexpr UnitID kRootUnitId = 0;
 inline constexpr UnitID kNoParentUnitId = -1;
 inline constexpr ProgramListID kNoProgramListId = -1;
+// With IUnitHandler::notifyProgramListChange: every program of the list changed.
+inline constexpr int32 kAllProgramInvalid = -1;
+
+// Offered by some hosts' component handlers (queried from it): the plug-in tells of a new
+// selected unit or of programs of a list that changed (names among them).
+class IUnitHandler : public FUnknown
+{
+public:
+    virtual tresult notifyUnitSelection(UnitID unitId) = 0;
+    virtual tresult notifyProgramListChange(ProgramListID listId, int32 programIndex) = 0;
+    static constexpr Uid iid = makeUid(0x4B5147F8, 0x4654486B, 0x8DAB30BA, 0x163A3C56);
+};
 
 struct UnitInfo
 {

@@ -105,7 +105,7 @@ Vst3Plugin::~Vst3Plugin()
 {
     // The effect (and its editor) goes first: it may still report to this object while closing.
     effect.reset();
-    if (handler) handler->release();
+    setComponentHandler(nullptr);
     if (hostContext) hostContext->release();
 }
 
@@ -154,8 +154,7 @@ tresult Vst3Plugin::initialize(FUnknown* context)
 tresult Vst3Plugin::terminate()
 {
     setActive(false);
-    if (handler) handler->release();
-    handler = nullptr;
+    setComponentHandler(nullptr);
     if (hostContext) hostContext->release();
     hostContext = nullptr;
     return kResultOk;
@@ -523,8 +522,13 @@ tresult Vst3Plugin::setComponentHandler(IComponentHandler* newHandler)
 {
     if (newHandler == handler) return kResultOk;
     if (newHandler) newHandler->addRef();
+    if (unitHandler) unitHandler->release();
+    unitHandler = nullptr;
     if (handler) handler->release();
     handler = newHandler;
+    void* units = nullptr;
+    if (handler && handler->queryInterface(IUnitHandler::iid.bytes, &units) == kResultOk && units)
+        unitHandler = static_cast<IUnitHandler*>(units);
     return kResultOk;
 }
 
@@ -605,8 +609,11 @@ void Vst3Plugin::deliverPendingNotices()
     // Only from the editor's own callbacks: a host may hold a lock of its own while it calls the
     // plug-in (Ardour does while it switches programs), and a restart request from inside such a
     // call would wait for that lock forever.
-    if (handler && valuesChangedNotice.exchange(false))
-        handler->restartComponent(kParamValuesChanged);
+    if (!handler || !valuesChangedNotice.exchange(false)) return;
+    handler->restartComponent(kParamValuesChanged);
+    // A program applied, renamed or loaded with a bank or state may have changed any name of
+    // the list the host shows.
+    if (unitHandler) unitHandler->notifyProgramListChange(kProgramListId, kAllProgramInvalid);
 }
 
 void Vst3Plugin::parameterAutomated(int32_t index, float value)

@@ -190,6 +190,8 @@ private:
     std::atomic<vst3::uint32> references{1};
     std::unique_ptr<effecthost::EffectInstance> effect;
     vst3::IComponentHandler* handler = nullptr;
+    // The handler's IUnitHandler where it has one: told when program names may have changed.
+    vst3::IUnitHandler* unitHandler = nullptr;
     vst3::FUnknown* hostContext = nullptr;
     Vst3View* view = nullptr;
     std::thread::id uiThread = std::this_thread::get_id();

@@ -197,6 +197,24 @@ TEST_F(Vst3EditorInHost, RunsOnTheHostsRunLoopAndAKnobDragBecomesEdits)
     ASSERT_EQ(kResultOk, effect->controller->setParamNormalized(3, 0.95));
     EXPECT_TRUE(pumpUntil([&] { return x.pixels(window, 320, 257) != settled; }));
 
+    // The host selects another program: at the editor's next turn it hears that the values and
+    // the program list's names may have changed, once each.
+    ProgramListInfo list{};
+    ASSERT_NE(nullptr, effect->units);
+    ASSERT_EQ(kResultOk, effect->units->getProgramListInfo(0, list));
+    effect->handler.edits.clear();
+    constexpr ParamID kProgramParameter = 8;
+    ASSERT_EQ(kResultOk, effect->controller->setParamNormalized(kProgramParameter, 1.0));
+    ASSERT_TRUE(pumpUntil([&] { return edits.size() >= 2; }));
+    for (int i = 0; i < 5; ++i)
+        loop.pump();
+    ASSERT_EQ(2u, edits.size());
+    EXPECT_EQ('r', edits[0].kind);
+    EXPECT_EQ(kParamValuesChanged, static_cast<int32>(edits[0].value));
+    EXPECT_EQ('l', edits[1].kind);
+    EXPECT_EQ(list.id, static_cast<ProgramListID>(edits[1].id));
+    EXPECT_EQ(kAllProgramInvalid, static_cast<int32>(edits[1].value));
+
     // Closing: the handlers leave the run loop and the window goes.
     ASSERT_EQ(kResultOk, view->removed());
     EXPECT_EQ(nullptr, loop.events);

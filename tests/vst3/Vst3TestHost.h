@@ -125,14 +125,21 @@ public:
 
 struct Edit
 {
-    char kind; // 'b' begin, 'p' perform, 'e' end, 'r' restart
-    ParamID id;
-    ParamValue value;
+    char kind;        // 'b' begin, 'p' perform, 'e' end, 'r' restart, 'l' program list changed
+    ParamID id;       // the program list's for 'l'
+    ParamValue value; // the restart flags for 'r', the program index for 'l'
 };
 
+// The host's component handler, with the unit handler that hosts showing program lists offer.
 class RecordingHandler : public HostObject<IComponentHandler>
 {
 public:
+    tresult queryInterface(const TUID iid, void** obj) override
+    {
+        if (!sameUid(iid, IUnitHandler::iid)) return HostObject::queryInterface(iid, obj);
+        *obj = &units;
+        return kResultOk;
+    }
     tresult beginEdit(ParamID id) override { return record('b', id, 0.0); }
     tresult performEdit(ParamID id, ParamValue value) override { return record('p', id, value); }
     tresult endEdit(ParamID id) override { return record('e', id, 0.0); }
@@ -143,6 +150,21 @@ public:
         return kResultOk;
     }
     std::vector<Edit> edits;
+
+private:
+    class Units : public HostObject<IUnitHandler>
+    {
+    public:
+        explicit Units(RecordingHandler& owner) : owner(owner) {}
+        tresult notifyUnitSelection(UnitID) override { return kResultOk; }
+        tresult notifyProgramListChange(ProgramListID list, int32 program) override
+        {
+            return owner.record('l', static_cast<ParamID>(list), program);
+        }
+
+    private:
+        RecordingHandler& owner;
+    } units{*this};
 };
 
 inline std::string utf8(const char16* text)
