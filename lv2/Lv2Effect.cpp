@@ -180,7 +180,7 @@ void Lv2Effect::applyControlPorts()
     adoptPortsOnNextRun.store(false, std::memory_order_relaxed);
 }
 
-uint32_t Lv2Effect::pendingControls(std::array<float, kNumParams>& values) const
+uint32_t Lv2Effect::pendingControls(std::array<float, kNumParams>& values, bool evenSeen) const
 {
     if (adoptPortsOnNextRun.load(std::memory_order_relaxed)) return 0;
     const uint32_t moving = gestures.load(std::memory_order_relaxed);
@@ -191,25 +191,10 @@ uint32_t Lv2Effect::pendingControls(std::array<float, kNumParams>& values) const
         if (!port) continue;
         const float p = *port;
         // The choice applyControlPorts makes. A value it has seen is in the store.
-        if (sameBits(p, seen[static_cast<size_t>(k)].load()) || std::isnan(p) ||
+        if ((!evenSeen && sameBits(p, seen[static_cast<size_t>(k)].load())) || std::isnan(p) ||
             (moving & bitOf(k)))
             continue;
         values[static_cast<size_t>(k)] = p;
-        pending |= bitOf(k);
-    }
-    return pending;
-}
-
-uint32_t Lv2Effect::allPortControls(std::array<float, kNumParams>& values) const
-{
-    if (adoptPortsOnNextRun.load(std::memory_order_relaxed)) return 0;
-    const uint32_t moving = gestures.load(std::memory_order_relaxed);
-    uint32_t pending = 0;
-    for (int32_t k = 0; k < kNumParams; ++k)
-    {
-        const float* port = controls[static_cast<size_t>(k)];
-        if (!port || std::isnan(*port) || (moving & bitOf(k))) continue;
-        values[static_cast<size_t>(k)] = *port;
         pending |= bitOf(k);
     }
     return pending;
@@ -262,12 +247,12 @@ LV2_State_Status Lv2Effect::save(LV2_State_Store_Function store, LV2_State_Handl
     for (int attempt = 0;; ++attempt)
     {
         const uint32_t before = portApplies.load();
-        pending = pendingControls(portValues);
+        pending = pendingControls(portValues, false);
         if (!instance->readState(chunk)) return LV2_STATE_ERR_UNKNOWN;
         if (!(before & 1u) && before == portApplies.load()) break;
         if (attempt == kSaveAttempts)
         {
-            pending = allPortControls(portValues);
+            pending = pendingControls(portValues, true);
             break;
         }
         std::this_thread::yield();

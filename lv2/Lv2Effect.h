@@ -65,11 +65,9 @@ private:
     // Applies the control ports that changed since the last look (Audio class).
     void applyControlPorts();
     // The control values that a run would apply next (one bit per parameter, their port values
-    // into `values`). Reads the ports and what run has seen, changes nothing: a save may call it
-    // while run goes on on another thread.
-    uint32_t pendingControls(std::array<float, kNumParams>& values) const;
-    // Every control port a run could apply, seen or not (no gesture holds it, it is a number).
-    uint32_t allPortControls(std::array<float, kNumParams>& values) const;
+    // into `values`); with evenSeen, also those it has applied already. Reads the ports and what
+    // run has seen, changes nothing: a save may call it while run goes on on another thread.
+    uint32_t pendingControls(std::array<float, kNumParams>& values, bool evenSeen) const;
 
     // The user begins or ends moving a parameter: its port is held meanwhile (see gestures),
     // and a host that offers it learns of the gesture.
