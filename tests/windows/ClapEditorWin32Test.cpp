@@ -3,6 +3,7 @@
 // timer support is offered but not used), a host's automation reaches it, and gui.destroy
 // leaves no window behind.
 #include "tests/clap/ClapTestHost.h"
+#include "tests/windows/HostWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -14,63 +15,11 @@
 namespace
 {
 using namespace claptest;
-
-LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-// Handles this thread's messages for `ms` milliseconds, as a host's message loop does.
-void pump(int ms)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end)
-    {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-// A window's 320 x 257 pixels as the screen shows them.
-std::vector<uint32_t> pixelsOf(HWND window)
-{
-    constexpr int kWidth = 320, kHeight = 257;
-    std::vector<uint32_t> out;
-    HDC dc = GetDC(window);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP copy = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(memory, copy);
-    if (BitBlt(memory, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY))
-    {
-        GdiFlush();
-        const auto* p = static_cast<const uint32_t*>(bits);
-        out.assign(p, p + kWidth * kHeight);
-    }
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(copy);
-    ReleaseDC(window, dc);
-    return out;
-}
+using namespace hostwindow;
 
 TEST(ClapEditorWin32, EmbedsAsAChildDrawnByItsOwnTimer)
 {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = hostWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = L"OrvClapTestHost";
-    RegisterClassW(&wc);
-    HWND parent = CreateWindowExW(0, L"OrvClapTestHost", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 400,
-                                  300, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND parent = createHostWindow(L"OrvClapTestHost", WS_POPUP, 400, 300);
     ASSERT_NE(parent, nullptr);
     pump(50);
 
@@ -126,13 +75,7 @@ TEST(ClapEditorWin32, EmbedsAsAChildDrawnByItsOwnTimer)
 // open a change asks the host's request_resize and the child follows when the host agrees.
 TEST(ClapEditorWin32, TheHostsScaleSizesTheChildWindow)
 {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = hostWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"OrvClapScaleHost";
-    RegisterClassW(&wc);
-    HWND parent = CreateWindowExW(0, L"OrvClapScaleHost", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 700,
-                                  600, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND parent = createHostWindow(L"OrvClapScaleHost", WS_POPUP, 700, 600);
     ASSERT_NE(parent, nullptr);
     const auto clientSize = [](HWND window)
     {

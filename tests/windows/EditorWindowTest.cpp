@@ -2,6 +2,7 @@
 // window of this program, real mouse and key input through SendInput, and never effEditIdle: the
 // editor's own 50 ms window timer keeps it drawn and live. What the window shows is compared
 // with the same editor drawn offscreen in this process. Runs under Wine with an X server.
+#include "HostWindow.h"
 #include "RegistryTestSupport.h"
 #include "editor/ADEditor.h"
 #include "engine/ParameterMapping.h"
@@ -21,73 +22,12 @@
 
 namespace
 {
+using namespace hostwindow;
+
 constexpr int kWidth = 320;
 constexpr int kHeight = 257;
 // Where the pointer rests when it must not hover over any control.
 constexpr POINT kOutside{390, 290};
-
-LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-// Handles this thread's messages for `ms` milliseconds, as a host's message loop does.
-void pump(int ms)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;)
-    {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              end - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
-    }
-}
-
-template <class F> bool pumpUntil(F done, int timeoutMs = 10000)
-{
-    for (int waited = 0; waited < timeoutMs; waited += 20)
-    {
-        if (done()) return true;
-        pump(20);
-    }
-    return done();
-}
-
-// A window's pixels (0xRRGGBB) as the screen shows them, or as the window draws itself when
-// asked to print (PrintWindow, used by hosts and tools for thumbnails and captures).
-std::vector<uint32_t> pixelsOf(HWND child, bool printed = false)
-{
-    std::vector<uint32_t> out;
-    HDC dc = child ? GetDC(child) : nullptr;
-    if (!dc) return out;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP copy = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(memory, copy);
-    if (printed ? PrintWindow(child, memory, 0)
-                : BitBlt(memory, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY))
-    {
-        GdiFlush();
-        const auto* p = static_cast<const uint32_t*>(bits);
-        for (int i = 0; i < kWidth * kHeight; ++i)
-            out.push_back(p[i] & 0xFFFFFF);
-    }
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(copy);
-    ReleaseDC(child, dc);
-    return out;
-}
 
 class EditorInWindowsHost : public ::testing::Test
 {
@@ -95,15 +35,8 @@ protected:
     void SetUp() override
     {
         clearProductKey();
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = hostWindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = L"OrvTestHost";
-        RegisterClassW(&wc);
         // Larger than the editor, so the pointer can rest outside it.
-        host = CreateWindowExW(0, L"OrvTestHost", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
-                               nullptr, nullptr, wc.hInstance, nullptr);
+        host = createHostWindow(L"OrvTestHost", WS_POPUP, 400, 300);
         ASSERT_NE(host, nullptr);
         SetForegroundWindow(host);
         pump(50);
@@ -286,7 +219,7 @@ TEST_F(EditorInWindowsHost, DrawsInAChildWindowAndFollowsTheHostWithoutIdle)
     EXPECT_EQ(client.bottom, kHeight);
     EXPECT_TRUE(showsLikeOffscreen());
     const auto pixels = windowPixels();
-    EXPECT_EQ(pixelsOf(child, true), pixels);
+    EXPECT_EQ(pixelsOf(child, kWidth, kHeight, true), pixels);
 
     // The program name is drawn (dark text on the light field), never silently left out.
     int dark = 0;

@@ -2,6 +2,7 @@
 // kept drawn by its own window timer while the host only runs its message loop, the host's
 // changes reaching the knobs, and closing leaving no window. Runs under Wine with an X server.
 #include "tests/vst3/Vst3TestHost.h"
+#include "tests/windows/HostWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -11,62 +12,7 @@
 namespace
 {
 using namespace vst3test;
-
-LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-// The host's message loop for `ms` milliseconds.
-void pump(int ms)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end)
-    {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-template <class F> bool pumpUntil(F done)
-{
-    for (int waited = 0; waited < 10000; waited += 20)
-    {
-        if (done()) return true;
-        pump(20);
-    }
-    return done();
-}
-
-// A window's pixels as the screen shows them.
-std::vector<uint32_t> pixelsOf(HWND window)
-{
-    std::vector<uint32_t> out;
-    HDC dc = GetDC(window);
-    if (!dc) return out;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 320, -257, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP copy = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(memory, copy);
-    if (BitBlt(memory, 0, 0, 320, 257, dc, 0, 0, SRCCOPY))
-    {
-        GdiFlush();
-        const auto* p = static_cast<const uint32_t*>(bits);
-        out.assign(p, p + 320 * 257);
-    }
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(copy);
-    ReleaseDC(window, dc);
-    return out;
-}
+using namespace hostwindow;
 
 class NoFrame : public HostObject<IPlugFrame>
 {
@@ -81,13 +27,7 @@ TEST(Vst3ViewWindow, OpensInTheHostsWindowAndFollowsTheHost)
     Effect effect(module.factory);
     ASSERT_NE(effect.controller, nullptr);
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = hostWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"OrvVst3TestHost";
-    RegisterClassW(&wc);
-    HWND host = CreateWindowExW(0, wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                                0, 400, 320, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND host = createHostWindow(L"OrvVst3TestHost", WS_OVERLAPPEDWINDOW, 400, 320);
     ASSERT_NE(host, nullptr);
 
     IPlugView* view = effect.controller->createView(kEditorViewName);
