@@ -149,6 +149,18 @@ struct ResonatorCore::Scratch
         float tuneTarget;
         float detuneTarget;
     } ahead;
+    // The steady delays last worked out, and what they follow from: a block at rest mostly
+    // finds the same values as the block before it.
+    struct
+    {
+        bool valid = false;
+        bool fixed;
+        double sampleRate;
+        float transposeFactor;
+        float tune;
+        float detune;
+        std::array<int32_t, kNumStrings> delays;
+    } steady;
 };
 
 ResonatorCore::ResonatorCore()
@@ -287,8 +299,21 @@ void ResonatorCore::processOrdinary(const BlockValues& v, LoopState& st, const f
         }
         if (!delaysChecked)
         {
-            delaysFixed = fixedDelays(sampleRate, v.transposeFactor, st.tuneCurrent,
-                                      st.detuneCurrent, delays);
+            auto& known = scratch_->steady;
+            if (!(known.valid && known.sampleRate == sampleRate &&
+                  known.transposeFactor == v.transposeFactor && known.tune == st.tuneCurrent &&
+                  known.detune == st.detuneCurrent))
+            {
+                known.fixed = fixedDelays(sampleRate, v.transposeFactor, st.tuneCurrent,
+                                          st.detuneCurrent, known.delays);
+                known.sampleRate = sampleRate;
+                known.transposeFactor = v.transposeFactor;
+                known.tune = st.tuneCurrent;
+                known.detune = st.detuneCurrent;
+                known.valid = true;
+            }
+            delaysFixed = known.fixed;
+            delays = known.delays;
             delaysChecked = true;
         }
         // The first sample after a reset, a transposition change or a rate change reads from
