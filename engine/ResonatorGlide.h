@@ -2,6 +2,7 @@
 
 #include "ResonatorKernel.h"
 
+#include <bit>
 #include <cstdint>
 
 // One sample's glide of Tune and Detune towards their targets. Every path steps through this one
@@ -22,20 +23,41 @@ constexpr double kTuneRate = 0.00025;
 constexpr double kTuneMaxStep = 0.00002;
 constexpr double kTuneSnap = 0.0015;
 
+// The largest float not above the positive c: a float x exceeds c exactly when it exceeds this,
+// so the distances are compared as floats, with no conversion to double on the glide's chain.
+constexpr float floatNotAbove(double c)
+{
+    const float nearest = static_cast<float>(c);
+    return static_cast<double>(nearest) <= c
+               ? nearest
+               : std::bit_cast<float>(std::bit_cast<uint32_t>(nearest) - 1);
+}
+// True when f is not above c and the next float is.
+constexpr bool largestFloatNotAbove(float f, double c)
+{
+    return f <= c && std::bit_cast<float>(std::bit_cast<uint32_t>(f) + 1) > c;
+}
+constexpr float kDetuneSnapFloat = floatNotAbove(kDetuneSnap);
+constexpr float kTuneMaxStepFloat = floatNotAbove(kTuneMaxStep);
+constexpr float kTuneSnapFloat = floatNotAbove(kTuneSnap);
+static_assert(largestFloatNotAbove(kDetuneSnapFloat, kDetuneSnap) &&
+              largestFloatNotAbove(kTuneSnapFloat, kTuneSnap) &&
+              largestFloatNotAbove(kTuneMaxStepFloat, kTuneMaxStep));
+
 [[gnu::always_inline]] inline void glideStep(float& tune, float& detune, float tuneTarget,
                                              float detuneTarget)
 {
     const float detuneDistance = detuneTarget - detune;
-    if (__builtin_fabsf(detuneDistance) > kDetuneSnap)
+    if (__builtin_fabsf(detuneDistance) > kDetuneSnapFloat)
         detune = static_cast<float>(detune + detuneDistance * kDetuneRate);
     else
         detune = detuneTarget;
 
     const float tuneDistance = tuneTarget - tune;
-    if (__builtin_fabsf(tuneDistance) > kTuneSnap)
+    if (__builtin_fabsf(tuneDistance) > kTuneSnapFloat)
     {
         float next = static_cast<float>(tune + tuneDistance * kTuneRate);
-        if (__builtin_fabsf(tune - next) > kTuneMaxStep)
+        if (__builtin_fabsf(tune - next) > kTuneMaxStepFloat)
             next = next > tune ? static_cast<float>(tune + kTuneMaxStep)
                                : static_cast<float>(tune - kTuneMaxStep);
         tune = next;
