@@ -601,10 +601,13 @@ void ResonatorCore::glideDelays(const BlockValues& v, const LoopState& st, int b
     resonator::DelayRange range =
         kernel_->stringDelays(terms, tune, detune, count, st.writePos, &s.delays[0][0],
                               kGlideDelayFrames, &s.groupStarts[0][0]);
+    // Frame 0 reads at the running state's delays. Where they are the ones the glide values gave
+    // the whole first group, its reads still lie consecutively in the ring.
     for (int k = 0; k < kNumStrings; ++k)
     {
-        s.delays[k][0] = (st.writePos - st.readPos[k]) & kRingMask;
-        s.groupStarts[0][k] = -1;
+        const int32_t running = (st.writePos - st.readPos[k]) & kRingMask;
+        if (running != s.delays[k][0]) s.groupStarts[0][k] = -1;
+        s.delays[k][0] = running;
     }
 
     if (range.smallest < 1)
