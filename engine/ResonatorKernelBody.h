@@ -67,6 +67,7 @@ template <class T> struct FixedAccess
                       ((ch.writePos - ch.delay[k]) & ResonatorCore::kRingMask) - ch.writePos;
     }
     void locate(Group<T>&, int32_t) const {}
+    const float* ownPointer(int k, int32_t i) const { return base + i + read[k]; }
     typename T::F own(const Group<T>&, int k, int32_t i) const
     {
         return T::load(base + i + read[k]);
@@ -172,9 +173,23 @@ template <class T> struct PaddedAccess
     float writeCopy[ResonatorCore::kNumStrings][T::kWidth];
 
     void locate(Group<T>&, int32_t) const {}
+    const float* ownPointer(int k, int32_t) const { return ownCopy[k]; }
     typename T::F own(const Group<T>&, int k, int32_t) const { return T::load(ownCopy[k]); }
     typename T::F tap(const Group<T>&, int k, int32_t) const { return T::load(tapCopy[k]); }
     float* write(int k, int32_t) { return writeCopy[k]; }
+};
+
+// True where a kernel reads its own reads frame-major straight from memory (T::toFramesFrom) and
+// the access has them in place there: that saves loading whole strings first and half of the
+// transposes' shuffles. Gathered reads are loaded whole instead, as they were just stored sample
+// by sample and a load of part of them would wait for those stores to complete.
+template <class T, class Access>
+constexpr bool readsInPlace = requires(const Access& access,
+                                       const float* const (&own)[ResonatorCore::kNumStrings],
+                                       typename T::Strings (&frame)[T::kWidth])
+{
+    access.ownPointer(0, 0);
+    T::toFramesFrom(own, frame);
 };
 
 // The low-pass of every string over the first `count` frames of the group starting at frame i,
@@ -203,12 +218,24 @@ lowPass(const VectorConstants<T>& c, Access& access, int32_t i, int32_t count, G
     if constexpr (WithJob) glideOnce(job);
     access.locate(g, i);
     if constexpr (WithJob) glideOnce(job);
-    typename T::F own[ResonatorCore::kNumStrings];
-#pragma GCC unroll 12
-    for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
-        own[k] = access.own(g, k, i);
     typename T::Strings frame[T::kWidth];
-    T::toFrames(own, frame);
+    if constexpr (readsInPlace<T, Access>)
+    {
+        // In place in memory: turned frame-major straight from there.
+        const float* own[ResonatorCore::kNumStrings];
+#pragma GCC unroll 12
+        for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
+            own[k] = access.ownPointer(k, i);
+        T::toFramesFrom(own, frame);
+    }
+    else
+    {
+        typename T::F own[ResonatorCore::kNumStrings];
+#pragma GCC unroll 12
+        for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
+            own[k] = access.own(g, k, i);
+        T::toFrames(own, frame);
+    }
 #pragma GCC unroll 16
     for (int32_t j = 0; j < count; ++j)
     {

@@ -106,6 +106,31 @@ struct Sse2
             f[3].part[q] = r3;
         }
     }
+    // The same from memory, string k's four frames at s[k]: loading them in halves does the first
+    // stage of each transpose, with no shuffle and no register copy.
+    static void toFramesFrom(const float* const (&s)[12], Strings (&f)[kWidth])
+    {
+        auto halves = [](const float* a, const float* b)
+        {
+            // Both loads go through may-alias vector types: the samples are floats.
+            const __m128 low =
+                _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a)));
+            return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(b));
+        };
+#pragma GCC unroll 8
+        for (int q = 0; q < 3; ++q)
+        {
+            const float* const* r = s + 4 * q;
+            const __m128 low01 = halves(r[0], r[1]);          // frames 0, 1 of strings 0, 1
+            const __m128 high01 = halves(r[0] + 2, r[1] + 2); // frames 2, 3 of strings 0, 1
+            const __m128 low23 = halves(r[2], r[3]);
+            const __m128 high23 = halves(r[2] + 2, r[3] + 2);
+            f[0].part[q] = _mm_shuffle_ps(low01, low23, _MM_SHUFFLE(2, 0, 2, 0));
+            f[1].part[q] = _mm_shuffle_ps(low01, low23, _MM_SHUFFLE(3, 1, 3, 1));
+            f[2].part[q] = _mm_shuffle_ps(high01, high23, _MM_SHUFFLE(2, 0, 2, 0));
+            f[3].part[q] = _mm_shuffle_ps(high01, high23, _MM_SHUFFLE(3, 1, 3, 1));
+        }
+    }
     static void toStrings(const Strings (&f)[kWidth], F (&s)[12])
     {
 #pragma GCC unroll 8
