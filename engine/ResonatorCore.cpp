@@ -28,6 +28,9 @@ constexpr int32_t kCleanFrames = 1024;
 // Frames of a glide whose Tune and Detune values and string delays are worked out at once; a
 // multiple of every kernel's width.
 constexpr int32_t kGlideFrames = 256;
+// Frames of the first stretch of a glide that no earlier stretch worked out: its glide steps are
+// worked out alone, before any audio, so it is kept short.
+constexpr int32_t kFirstGlideFrames = 32;
 // Frames of a glide stretch whose string delays are worked out: every frame, the frame after the
 // last, and padding to whole groups of frames.
 constexpr int32_t kGlideDelayFrames = (kGlideFrames + 1 + resonator::kDelayGroup - 1) /
@@ -453,6 +456,9 @@ int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const f
     }
     else
     {
+        // Short if the kernels take more glide steps than frames, so that the stretches after
+        // it can grow to full length on the steps the kernels work out.
+        if (kernel_->glideSteps > kernel_->width) count = std::min(count, kFirstGlideFrames);
         s.tune[0][0] = st.tuneCurrent;
         s.detune[0][0] = st.detuneCurrent;
         resonator::GlideJob first{
@@ -483,9 +489,9 @@ int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const f
         // Glide steps for the next stretch, or, at the end of the frames, for the start of the
         // next block, should it keep the targets.
         const bool lastStretch = n + steps == frames;
-        const int32_t later = arrived       ? 0
-                              : lastStretch ? kGlideFrames
-                                            : std::min(frames - n - steps, kGlideFrames);
+        int32_t later = arrived       ? 0
+                        : lastStretch ? kGlideFrames
+                                      : std::min(frames - n - steps, kGlideFrames);
         const int other = 1 - buffer;
         s.tune[other][0] = s.tune[buffer][steps];
         s.detune[other][0] = s.detune[buffer][steps];
@@ -504,7 +510,14 @@ int32_t ResonatorCore::processGlide(const BlockValues& v, LoopState& st, const f
                            v.tuneTarget, v.detuneTarget};
             return n;
         }
-        resonator::advanceGlide(next, later); // the steps the kernels did not take
+        // Where the kernels took more steps than the stretch had frames, the next stretch ends
+        // where their steps do, so that it grows to full length without steps worked out alone;
+        // otherwise the steps they did not take are worked out here.
+        const int32_t taken = next.done - next.done % kernel_->width;
+        if (taken > steps && taken < later)
+            later = taken;
+        else
+            resonator::advanceGlide(next, later);
         buffer = other;
         count = later;
     }

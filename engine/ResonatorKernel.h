@@ -100,6 +100,8 @@ struct Kernel
     const char* name;
     // Frames per vector: chunk lengths that are multiples of it run without a partial group.
     int32_t width;
+    // Glide steps of a job (see GlideJob) it takes per `width` frames.
+    int32_t glideSteps;
     // Processes one chunk of ordinary input (see inputsOrdinary); dampState holds the twelve
     // low-pass states and is updated.
     void (*processChunk)(const BlockConstants& constants, const Chunk& chunk, float* dampState);

@@ -198,6 +198,22 @@ constexpr bool readsInPlace = requires(const Access& access,
 // its steps go along (one per frame of the group in all, spread over the group's work so that their
 // serial chain overlaps it rather than holding it up).
 // One glide step of a job, when it has steps left.
+// Whether the low-pass recursion takes a glide step after frame j of its group.
+constexpr bool glideStepAfter(int32_t j)
+{
+    return j == 3 || j == 7;
+}
+
+// The glide steps a group of `width` frames takes: two around its reads, those along the low-pass
+// and four along the rest of its work.
+constexpr int32_t glideStepsPerGroup(int32_t width)
+{
+    int32_t steps = 6;
+    for (int32_t j = 0; j < width; ++j)
+        steps += glideStepAfter(j) ? 1 : 0;
+    return steps;
+}
+
 [[gnu::always_inline]] inline void glideOnce(GlideJob& job)
 {
     if (job.done < job.count)
@@ -240,7 +256,7 @@ lowPass(const VectorConstants<T>& c, Access& access, int32_t i, int32_t count, G
     for (int32_t j = 0; j < count; ++j)
     {
         if constexpr (WithJob)
-            if (j == 3 || j == 7) glideOnce(job);
+            if (glideStepAfter(j)) glideOnce(job);
         state = (frame[j] - state) * c.damping + state;
         T::assign(frame[j], state);
     }
@@ -339,7 +355,7 @@ lowPassSteps(const VectorConstants<T>& c, int32_t from, int32_t to, typename T::
     for (int32_t j = from; j < to; ++j)
     {
         if constexpr (WithJob)
-            if (j == 3 || j == 7) glideOnce(job);
+            if (glideStepAfter(j)) glideOnce(job);
         state = (frame[j] - state) * c.damping + state;
         T::assign(frame[j], state);
     }
@@ -633,7 +649,12 @@ DelayRange stringDelays(const LengthTerms& terms, const float* tune, const float
 
 template <class T> constexpr Kernel makeKernel(const char* name)
 {
-    return Kernel{name, T::kWidth, &processChunk<T>, &inputsOrdinary<T>, &stringDelays<T>};
+    return Kernel{name,
+                  T::kWidth,
+                  glideStepsPerGroup(T::kWidth),
+                  &processChunk<T>,
+                  &inputsOrdinary<T>,
+                  &stringDelays<T>};
 }
 
 } // namespace
