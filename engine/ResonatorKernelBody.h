@@ -180,8 +180,8 @@ template <class T> struct PaddedAccess
 };
 
 // True where a kernel reads its own reads frame-major straight from memory (T::toFramesFrom) and
-// the access has them in place there: that saves loading whole strings first and half of the
-// transposes' shuffles. Gathered reads are loaded whole instead, as they were just stored sample
+// the access has them in place there: that saves loading whole strings first and the first stage
+// of the transposes. Gathered reads are loaded whole instead, as they were just stored sample
 // by sample and a load of part of them would wait for those stores to complete.
 template <class T, class Access>
 constexpr bool readsInPlace = requires(const Access& access,
@@ -192,12 +192,6 @@ constexpr bool readsInPlace = requires(const Access& access,
     T::toFramesFrom(own, frame);
 };
 
-// The low-pass of every string over the first `count` frames of the group starting at frame i,
-// frame after frame: the one truly serial step. The strings' reads are turned into one vector per
-// frame for it, and the filtered values back into one vector per string. With a glide job, some of
-// its steps go along (one per frame of the group in all, spread over the group's work so that their
-// serial chain overlaps it rather than holding it up).
-// One glide step of a job, when it has steps left.
 // Whether the low-pass recursion takes a glide step after frame j of its group.
 constexpr bool glideStepAfter(int32_t j)
 {
@@ -214,6 +208,7 @@ constexpr int32_t glideStepsPerGroup(int32_t width)
     return steps;
 }
 
+// One glide step of a job, when it has steps left.
 [[gnu::always_inline]] inline void glideOnce(GlideJob& job)
 {
     if (job.done < job.count)
@@ -225,6 +220,11 @@ constexpr int32_t glideStepsPerGroup(int32_t width)
     }
 }
 
+// The low-pass of every string over the first `count` frames of the group starting at frame i,
+// frame after frame: the one truly serial step. The strings' reads are turned into one vector per
+// frame for it, and the filtered values back into one vector per string. With a glide job, some of
+// its steps go along (glideStepsPerGroup in all with the rest of the group, spread over the
+// group's work so that their serial chain overlaps it rather than holding it up).
 template <class T, bool WithJob, class Access>
 inline __attribute__((always_inline)) void
 lowPass(const VectorConstants<T>& c, Access& access, int32_t i, int32_t count, Group<T>& g,
