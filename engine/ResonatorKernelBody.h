@@ -300,22 +300,34 @@ finishGroup(const VectorConstants<T>& c, Access& access, const Io& io, int32_t i
         excitation = (dryL + dryR) * c.half;
     }
 
-    // Feedback writes: the float product plus the excitation.
+    // Feedback writes: the float product plus the excitation. Each filtered value first joins its
+    // side's sum of own strings, the first terms of the wet sums below, so that the product may
+    // take over its register.
+    F ownL; // filtered[0] + [2] + [4] + ... + [10], in this order
+    F ownR; // filtered[3] + [1] + [5] + ... + [11]
 #pragma GCC unroll 12
     for (int k = 0; k < ResonatorCore::kNumStrings; ++k)
+    {
+        if (k == 2)
+            ownL = filtered[0] + filtered[2];
+        else if (k == 3)
+            ownR = filtered[3] + filtered[1];
+        else if (k > 3 && k % 2 == 0)
+            ownL = ownL + filtered[k];
+        else if (k > 3)
+            ownR = ownR + filtered[k];
         T::store(access.write(k, i), filtered[k] * c.feedback + excitation);
+    }
     if constexpr (WithJob) glideOnce(job);
     between(1);
 
     // Wet sums, each in this order (the output depends on it): own filtered strings first, then
     // the crossed taps, read after the writes above.
     auto tap = [&](int k) { return access.tap(g, k, i); };
-    const F wetL = filtered[0] + filtered[2] + filtered[4] + filtered[6] + filtered[8] +
-                   filtered[10] + tap(10) + tap(8) + tap(6) + tap(4) + tap(2) + tap(0);
+    const F wetL = ownL + tap(10) + tap(8) + tap(6) + tap(4) + tap(2) + tap(0);
     if constexpr (WithJob) glideOnce(job);
     between(2);
-    const F wetR = filtered[3] + filtered[1] + filtered[5] + filtered[7] + filtered[9] +
-                   filtered[11] + tap(11) + tap(9) + tap(7) + tap(5) + tap(3) + tap(1);
+    const F wetR = ownR + tap(11) + tap(9) + tap(7) + tap(5) + tap(3) + tap(1);
 
     // Mix in double, rounded to float, then the output gain in float.
     auto mix = [&c](F wet, F dry)
