@@ -510,10 +510,15 @@ template <class T> bool inputsOrdinary(const float* in0, const float* in1, int32
     constexpr int W = T::kWidth;
     const typename T::F limit = T::splat(kLargestOrdinary);
     typename T::F bad = T::splat(0.0f);
+    auto notOrdinary = [&limit](const float* p) { return T::notBelowMagnitude(T::load(p), limit); };
     int32_t i = 0;
+    // Two groups per pass, which halves the counting and branching per frame.
+    for (; i + 2 * W <= frames; i += 2 * W)
+        bad = T::either(bad,
+                        T::either(T::either(notOrdinary(in0 + i), notOrdinary(in1 + i)),
+                                  T::either(notOrdinary(in0 + i + W), notOrdinary(in1 + i + W))));
     for (; i + W <= frames; i += W)
-        bad = T::either(bad, T::either(T::notBelowMagnitude(T::load(in0 + i), limit),
-                                       T::notBelowMagnitude(T::load(in1 + i), limit)));
+        bad = T::either(bad, T::either(notOrdinary(in0 + i), notOrdinary(in1 + i)));
     bool ordinary = !T::any(bad);
     for (; i < frames; ++i)
         ordinary = ordinary && __builtin_fabsf(in0[i]) < kLargestOrdinary &&

@@ -77,7 +77,9 @@ struct Sse2
 
     static F notBelowMagnitude(F v, F limit)
     {
-        return _mm_cmpnlt_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), v), limit); // NaN counts
+        // The magnitude as v AND 0x7FFFFFFF, which overwrites v's register rather than the mask's.
+        const __m128 magnitude = _mm_and_ps(v, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
+        return _mm_cmpnlt_ps(magnitude, limit); // NaN counts
     }
     static F either(F a, F b)
     {
